@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds in Release and starts the program.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/deps.sh
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DIVRA_TESTS=OFF -DIVRA_BENCH=OFF >/dev/null
+cmake --build build -j"$(nproc)"
+if [ -x build/ivra ]; then
+  exec build/ivra "$@"
+else
+  exec build/ivra-cli --help
+fi

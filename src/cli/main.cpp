@@ -1,0 +1,133 @@
+// ivra-cli: the batch tool over the core of Ivra Image Analyser.
+
+#include "cli/CliCommand.h"
+#include "core/Error.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+
+namespace ivra::cli {
+
+namespace {
+std::vector<TCliCommandInfo>& Registry() {
+    static std::vector<TCliCommandInfo> commands;
+    return commands;
+}
+} // namespace
+
+TCliRegistrar::TCliRegistrar(std::string name, std::string synopsis, std::string summary,
+                             TCliHandler handler, int order) {
+    Registry().push_back({std::move(name), std::move(synopsis), std::move(summary), std::move(handler), order});
+}
+
+const std::vector<TCliCommandInfo>& RegisteredCommands() {
+    auto& r = Registry();
+    std::stable_sort(r.begin(), r.end(), [](const auto& a, const auto& b) { return a.order < b.order; });
+    return r;
+}
+
+void TCliTiming::Report() const {
+    if (!enabled_) return;
+    std::fprintf(stderr, "read: %.1f ms\nprocess: %.1f ms\nwrite: %.1f ms\n", readMs_, processMs_, writeMs_);
+}
+
+int ParseInt(const std::string& text, const char* what) {
+    char* end = nullptr;
+    errno = 0;
+    long v = std::strtol(text.c_str(), &end, 10);
+    if (text.empty() || *end != '\0' || errno == ERANGE || v < -2147483647L || v > 2147483647L)
+        throw TCliUsageError(std::string("not a whole number for ") + what + ": " + text);
+    return int(v);
+}
+
+double ParseDouble(const std::string& text, const char* what) {
+    char* end = nullptr;
+    errno = 0;
+    double v = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || errno == ERANGE)
+        throw TCliUsageError(std::string("not a number for ") + what + ": " + text);
+    return v;
+}
+
+std::string TakeOption(std::vector<std::string>& args, const std::string& name, const std::string& fallback) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            if (i + 1 >= args.size()) throw TCliUsageError(name + " needs a value");
+            std::string v = args[i + 1];
+            args.erase(args.begin() + long(i), args.begin() + long(i) + 2);
+            return v;
+        }
+    }
+    return fallback;
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    auto it = std::find(args.begin(), args.end(), name);
+    if (it == args.end()) return false;
+    args.erase(it);
+    return true;
+}
+
+void ExpectArgs(const std::vector<std::string>& args, std::size_t n) {
+    for (const auto& a : args)
+        if (a.size() > 2 && a.rfind("--", 0) == 0) throw TCliUsageError("unknown option " + a);
+    if (args.size() != n) throw TCliUsageError("wrong number of arguments");
+}
+
+} // namespace ivra::cli
+
+namespace {
+
+void PrintUsage(std::ostream& os) {
+    os << "Usage: ivra-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
+    for (const auto& c : ivra::cli::RegisteredCommands()) {
+        os << "  " << c.synopsis << "\n";
+        if (!c.summary.empty()) os << "      " << c.summary << "\n";
+    }
+    os << "\nCommands that read an image accept --timing, which prints the time spent\n"
+          "reading, processing and writing to standard error.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    using namespace ivra::cli;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        PrintUsage(std::cout);
+        return 0;
+    }
+    const auto& commands = RegisteredCommands();
+    auto it = std::find_if(commands.begin(), commands.end(), [&](const auto& c) { return c.name == args[0]; });
+    if (it == commands.end()) {
+        std::cerr << "ivra-cli: unknown command \"" << args[0] << "\"\n\n";
+        PrintUsage(std::cerr);
+        return 2;
+    }
+    TCliContext ctx;
+    ctx.args.assign(args.begin() + 1, args.end());
+    ctx.timing = TakeFlag(ctx.args, "--timing");
+    try {
+        return it->handler(ctx);
+    } catch (const TCliUsageError& e) {
+        std::cerr << "ivra-cli " << it->name << ": " << e.what() << "\nUsage: ivra-cli " << it->synopsis << "\n";
+        return 2;
+    } catch (const ivra::Error& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "Out of memory\n";
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << e.what() << "\n";
+        return 1;
+    }
+}
