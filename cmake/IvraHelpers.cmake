@@ -3,7 +3,7 @@
 # ivra_glob_sources(VAR DIR): every .cpp below DIR, re-globbed on each build so
 # that a new file needs no edit of a CMake file.
 function(ivra_glob_sources var dir)
-  file(GLOB_RECURSE _files CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h")
+  file(GLOB_RECURSE _files CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.h" "${dir}/*.qrc")
   set(${var} ${_files} PARENT_SCOPE)
 endfunction()
 
