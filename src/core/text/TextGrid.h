@@ -32,7 +32,8 @@ private:
 // Every row from 0, every column from 0: the cell text and a tab; CR LF
 // after each row.
 std::string GridToTextString(const TTextGrid& grid);
-// The bare HTML table fragment, one item per line, CR LF endings.
+// The bare HTML table fragment, one item per line, CR LF endings. The cell
+// texts have "&", "<" and ">" written as entities (numbers are unchanged).
 std::string GridToHTMLString(const TTextGrid& grid);
 // Write those texts to a file (safely: temporary file and rename).
 void GridToText(const TTextGrid& grid, const std::string& path);

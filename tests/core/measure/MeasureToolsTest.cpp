@@ -1,0 +1,203 @@
+#include "core/measure/MeasureTools.h"
+
+#include "core/Error.h"
+#include "core/measure/Calibration.h"
+
+#include <gtest/gtest.h>
+
+using namespace ivra;
+
+namespace {
+
+using B = TMouseButton;
+
+struct Tools {
+    std::int32_t toolState = 0;
+    TToolContext ctx{toolState, 1.0f, '.'};
+    TMeasuringState state;
+};
+
+TEST(LineTool, FiveAndTheCalibratedChain) {
+    Tools t;
+    auto first = t.state.LineToolDown(t.ctx, B::mbLeft, {10, 10});
+    EXPECT_EQ(t.toolState, 1);
+    EXPECT_TRUE(first.Messages.empty());
+    EXPECT_FALSE(first.Value.has_value());
+    auto move = t.state.LineToolMove(t.ctx, {13, 10});
+    EXPECT_EQ(move.Status, "Distance: 3.00");
+    auto out = t.state.LineToolDown(t.ctx, B::mbLeft, {13, 14});
+    EXPECT_EQ(t.toolState, 0);
+    EXPECT_EQ(out.Status, "Distance: 5.00");
+    ASSERT_EQ(out.Messages, std::vector<std::string>{"Distance: 5.00"});
+    EXPECT_EQ(out.Value, 5.0f);
+    EXPECT_EQ(out.PixelLength, 5.0f);
+    EXPECT_EQ(out.Figure.Kind, TToolFigure::TKind::Line);
+    EXPECT_EQ(out.Figure.Points, (std::vector<TPoint>{{10, 10}, {13, 14}}));
+    // Idle: moves give no readout.
+    EXPECT_FALSE(t.state.LineToolMove(t.ctx, {0, 0}).Status.has_value());
+
+    // Calibrate: a 200-pixel line, the length 50 typed.
+    t.state.LineToolDown(t.ctx, B::mbLeft, {0, 0});
+    auto cal = t.state.LineToolDown(t.ctx, B::mbLeft, {200, 0});
+    ASSERT_TRUE(cal.PixelLength.has_value());
+    const std::string label = PixelLengthLabel(*cal.PixelLength);
+    EXPECT_EQ(label, "200");
+    auto f = ComputeCalibrationFactor(label, "50");
+    ASSERT_TRUE(f.has_value());
+    EXPECT_EQ(*f, 0.25f);
+    EXPECT_EQ(CalibrationFactorText(*f), "0.25000");
+    t.ctx.Factor = *f;
+    t.state.LineToolDown(t.ctx, B::mbLeft, {0, 0});
+    EXPECT_EQ(t.state.LineToolDown(t.ctx, B::mbLeft, {0, 40}).Messages[0], "Distance: 10.00");
+    t.state.RectToolDown(t.ctx, B::mbLeft, {0, 0});
+    auto rect = t.state.RectToolDown(t.ctx, B::mbLeft, {10, 10});
+    EXPECT_EQ(rect.Messages[1], "Area= 6.25");
+}
+
+TEST(LineTool, RightPressCancels) {
+    Tools t;
+    t.state.LineToolDown(t.ctx, B::mbLeft, {1, 1});
+    auto out = t.state.LineToolDown(t.ctx, B::mbRight, {5, 5});
+    EXPECT_EQ(t.toolState, 0);
+    EXPECT_TRUE(out.Messages.empty());
+    t.state.LineToolDown(t.ctx, B::mbMiddle, {5, 5});
+    EXPECT_EQ(t.toolState, 0);
+}
+
+TEST(RectangleTool, HalfFactor) {
+    Tools t;
+    t.ctx.Factor = 0.5f;
+    t.state.RectToolDown(t.ctx, B::mbLeft, {0, 0});
+    EXPECT_EQ(t.state.RectToolMove(t.ctx, {4, 6}).Status, "Rectangle a=2.00 b=3.00");
+    auto out = t.state.RectToolDown(t.ctx, B::mbLeft, {10, 20});
+    EXPECT_EQ(out.Messages, (std::vector<std::string>{"Rectangle: a=5.00 b=10.00", "Area= 50.00"}));
+    EXPECT_EQ(out.Value, 50.0f);
+    EXPECT_FALSE(out.Status.has_value());
+    EXPECT_EQ(out.Figure.Kind, TToolFigure::TKind::Rect);
+}
+
+TEST(EllipseTool, EllipseAndCircle) {
+    Tools t;
+    t.state.EllipseToolDown(t.ctx, B::mbLeft, {100, 100}, false);
+    EXPECT_EQ(t.state.EllipseToolMove(t.ctx, {110, 105}, false).Status, "Elipsis a=10.00 b=5.00 Area=157.08");
+    EXPECT_EQ(t.state.EllipseToolMove(t.ctx, {110, 105}, true).Status, "Circle r=10.00 Area=314.16");
+    auto e = t.state.EllipseToolDown(t.ctx, B::mbLeft, {110, 105}, false);
+    EXPECT_EQ(e.Messages, (std::vector<std::string>{"Elipsis: W=20.00 H=10.00", "Area= 157"}));
+    EXPECT_EQ(e.Value, float(157.07963267948966));
+    EXPECT_EQ(e.Figure.RadiusX, 10.0f);
+    EXPECT_EQ(e.Figure.RadiusY, 5.0f);
+
+    t.state.EllipseToolDown(t.ctx, B::mbLeft, {100, 100}, false);
+    auto c = t.state.EllipseToolDown(t.ctx, B::mbLeft, {110, 105}, true);
+    EXPECT_EQ(c.Messages, (std::vector<std::string>{"Circle: r=10.00", "Perimeter=62.83", "Area= 314"}));
+    EXPECT_EQ(c.Figure.RadiusX, 10.0f);
+    EXPECT_EQ(c.Figure.RadiusY, 10.0f);
+
+    // a = 3, b = 4: r = 4.
+    t.state.EllipseToolDown(t.ctx, B::mbLeft, {0, 0}, true);
+    auto c4 = t.state.EllipseToolDown(t.ctx, B::mbLeft, {3, 4}, true);
+    EXPECT_EQ(c4.Messages[1], "Perimeter=25.13");
+    EXPECT_EQ(c4.Messages[2], "Area= 50");
+}
+
+TEST(AngleTool, RightAngleAndUndefined) {
+    Tools t;
+    t.state.AngleToolDown(t.ctx, B::mbLeft, {10, 0});
+    t.state.AngleToolDown(t.ctx, B::mbLeft, {0, 0});
+    EXPECT_EQ(t.toolState, 2);
+    t.ctx.Factor = 3.0f; // angles are not scaled
+    auto out = t.state.AngleToolDown(t.ctx, B::mbLeft, {0, 10});
+    EXPECT_EQ(out.Messages, std::vector<std::string>{"Angle: 90.00"});
+    EXPECT_FALSE(out.Value.has_value());
+    EXPECT_FALSE(out.Status.has_value());
+    EXPECT_EQ(out.Figure.Kind, TToolFigure::TKind::Angle);
+
+    t.state.AngleToolDown(t.ctx, B::mbLeft, {10, 0});
+    t.state.AngleToolDown(t.ctx, B::mbLeft, {0, 0});
+    EXPECT_THROW(t.state.AngleToolDown(t.ctx, B::mbLeft, {0, 0}), Error);
+    EXPECT_EQ(t.toolState, 0); // already back at the first step
+}
+
+TEST(PolygonTool, RightPressPointIsDrawnButNotMeasured) {
+    Tools t;
+    for (TPoint p : {TPoint{0, 0}, TPoint{10, 0}, TPoint{10, 10}}) {
+        auto o = t.state.PolygonToolDown(t.ctx, B::mbLeft, p);
+        EXPECT_TRUE(o.Messages.empty());
+        EXPECT_FALSE(o.Status.has_value());
+    }
+    auto out = t.state.PolygonToolDown(t.ctx, B::mbRight, {0, 10});
+    EXPECT_EQ(out.Messages, std::vector<std::string>{"Area: 50.00"});
+    EXPECT_EQ(out.Status, "Polygon area: 50.00");
+    EXPECT_EQ(out.Value, 50.0f);
+    EXPECT_EQ(out.Figure.Polygon.size(), 4u);
+    EXPECT_TRUE(out.Figure.Closed);
+    EXPECT_TRUE(t.state.ToolPolygon.empty());
+    EXPECT_EQ(t.toolState, 0);
+
+    // Fewer than two vertices: nothing reported, the polygon emptied.
+    t.state.PolygonToolDown(t.ctx, B::mbLeft, {5, 5});
+    auto none = t.state.PolygonToolDown(t.ctx, B::mbRight, {9, 9});
+    EXPECT_TRUE(none.Messages.empty());
+    EXPECT_FALSE(none.Value.has_value());
+    EXPECT_TRUE(t.state.ToolPolygon.empty());
+}
+
+TEST(PolygonTool, LShapeIsItsEnclosedArea) {
+    Tools t;
+    for (TPoint p : {TPoint{0, 0}, TPoint{10, 0}, TPoint{10, 1}, TPoint{1, 1}, TPoint{1, 10}, TPoint{0, 10}})
+        t.state.PolygonToolDown(t.ctx, B::mbLeft, p);
+    EXPECT_EQ(t.state.PolygonToolDown(t.ctx, B::mbRight, {0, 10}).Messages[0], "Area: 19.00");
+}
+
+TEST(PolylineTool, PressesDragAndEnd) {
+    Tools t;
+    t.state.PolylineToolDown(t.ctx, B::mbLeft, {0, 0});
+    auto second = t.state.PolylineToolDown(t.ctx, B::mbLeft, {3, 4});
+    EXPECT_EQ(second.Status, "Polyline Length: 5.00");
+    // The same point pressed twice is added once.
+    t.state.PolylineToolDown(t.ctx, B::mbLeft, {3, 4});
+    EXPECT_EQ(t.state.ToolPolygon.size(), 2u);
+    EXPECT_EQ(t.state.PolyToolMove(t.ctx, {3, 10}, false).Status, "Polyline length: 11.00");
+    auto end = t.state.PolylineToolDown(t.ctx, B::mbRight, {3, 10});
+    EXPECT_EQ(end.Messages, std::vector<std::string>{"PolyLength:11.00"});
+    EXPECT_EQ(end.Value, 11.0f);
+    EXPECT_EQ(end.Figure.Polygon.size(), 3u);
+    EXPECT_FALSE(end.Figure.Closed);
+    EXPECT_TRUE(t.state.ToolPolygon.empty());
+    EXPECT_EQ(t.toolState, 0);
+
+    // A right press with nothing in progress at the last vertex reports 0.
+    auto zero = t.state.PolylineToolDown(t.ctx, B::mbRight, {3, 10});
+    EXPECT_EQ(zero.Messages, std::vector<std::string>{"PolyLength:0.00"});
+    EXPECT_EQ(zero.Value, 0.0f);
+
+    // A left drag lays a vertex at every new pointer position.
+    t.state.PolylineToolDown(t.ctx, B::mbLeft, {0, 0});
+    t.state.PolyToolMove(t.ctx, {1, 0}, true);
+    t.state.PolyToolMove(t.ctx, {1, 0}, true); // same position: nothing
+    t.state.PolyToolMove(t.ctx, {2, 0}, true);
+    t.state.PolyToolMove(t.ctx, {5, 0}, false); // button up: nothing
+    EXPECT_EQ(t.state.ToolPolygon.size(), 3u);
+    EXPECT_EQ(t.state.FirstPoint, (TPoint{2, 0}));
+    EXPECT_EQ(t.state.PolylineToolDown(t.ctx, B::mbRight, {2, 3}).Messages[0], "PolyLength:5.00");
+}
+
+TEST(Tools, DecimalSeparatorAndFactorReachTheTexts) {
+    Tools t;
+    t.ctx.DecimalSeparator = ',';
+    t.ctx.Factor = 0.1f;
+    t.state.LineToolDown(t.ctx, B::mbLeft, {0, 0});
+    auto out = t.state.LineToolDown(t.ctx, B::mbLeft, {0, 25});
+    EXPECT_EQ(out.Messages[0], "Distance: 2,50");
+    EXPECT_EQ(out.Value, float(25.0 * double(0.1f)));
+}
+
+TEST(PixelLengthLabel, HalvesToEven) {
+    EXPECT_EQ(PixelLengthLabel(12.5f), "12");
+    EXPECT_EQ(PixelLengthLabel(13.5f), "14");
+    EXPECT_EQ(PixelLengthLabel(12.4f), "12");
+    EXPECT_EQ(PixelLengthLabel(0.0f), "0");
+    EXPECT_EQ(PixelLengthLabel(3e9f), "3000000000"); // beyond 32 bits
+}
+
+} // namespace
