@@ -110,7 +110,13 @@ inline void CombineRow(const TColor32* src, TColor32* dst, int count, TDrawMode 
         std::memcpy(dst, src, std::size_t(count) * sizeof(TColor32));
         return;
     }
-    for (int i = 0; i < count; ++i) dst[i] = BlendPixel(src[i], dst[i], master);
+    // Overlays are mostly transparent: skip runs of four clear pixels at once.
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        if (((src[i] | src[i + 1] | src[i + 2] | src[i + 3]) & 0xFF000000u) == 0) continue;
+        for (int k = i; k < i + 4; ++k) dst[k] = BlendPixel(src[k], dst[k], master);
+    }
+    for (; i < count; ++i) dst[i] = BlendPixel(src[i], dst[i], master);
 }
 
 inline TColor32 LerpPixel(TColor32 a, TColor32 b, std::uint32_t w) {
