@@ -1,0 +1,29 @@
+#pragma once
+// A flat panel that shows one colour and reports double clicks: the colour
+// panels of the pen toolbar and of the new-image dialog.
+
+#include <QColor>
+#include <QFrame>
+
+namespace ivra {
+
+class TColorPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit TColorPanel(const QColor& color, QWidget* parent = nullptr);
+
+    QColor Color() const { return color_; }
+    void SetColor(const QColor& c);
+
+signals:
+    void DoubleClicked();
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
+
+private:
+    QColor color_;
+};
+
+} // namespace ivra

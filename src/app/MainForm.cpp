@@ -1,0 +1,739 @@
+// The main window's frame: menus, toolbars, status bar, messages pane,
+// floating panels, the Window and Help menus and the hint handler.
+
+#include "app/MainForm.h"
+
+#include "app/AboutBox.h"
+#include "app/AppInfo.h"
+#include "app/Busy.h"
+#include "app/ColorPanel.h"
+#include "app/CommandGuard.h"
+#include "app/DrawingState.h"
+#include "app/HelpWindow.h"
+#include "app/Hints.h"
+#include "app/Icons.h"
+#include "app/NewImageUnit.h"
+#include "app/Prompts.h"
+#include "app/UpDown.h"
+#include "engine/GaugeBar.h"
+#include "imagewin/ChildWin.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QDockWidget>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace ivra {
+
+namespace {
+
+TMainForm* g_mainForm = nullptr;
+
+// Tool numbers of the "Tools" toolbar, first row then second row, with their
+// icons and hints.
+struct TToolButtonInfo {
+    std::uint32_t Number;
+    const char* Icon;
+    const char* Hint;
+    bool Check;
+};
+
+const TToolButtonInfo ToolButtonInfos[] = {
+    {toolMover, "mover", "Mover|Left-click to choose object; hold left button to move it", false},
+    {toolLine, "line", "Line-length measurement|Left-click to select points", true},
+    {toolPolyline, "polyline",
+     "Poly-line length measurement|Left-click to select point; hold left-button for free hand line; "
+     "right-click ends",
+     true},
+    {toolRectangle, "rectangle", "Rectangle Area|Left-click to select points", true},
+    {toolEllipse, "ellipse",
+     "Measures eliptical/circular area|Left-click to select points; hold down CTRL key to make circle.",
+     true},
+    {toolPolygon, "polygon",
+     "Area of polygon|Left-click to select polygon points; right-click to computer enclosed area.", true},
+    {toolSelection, "selection",
+     "Selection|Left-click to select first point; release mouse; left-click to select end point", false},
+    {toolPicker, "picker", "Color picker|Left-click to pick color", false},
+    {toolAngle, "angle", "Angle measurement|Left-click to select points", true},
+    {toolText, "text", "Text tool|Left-click to add text to the image", true},
+    {toolTag, "tag", "Manual Tag/Counter|Left-click to count (data in Spreadsheet) / add tags", true},
+    {toolZoom, "zoom", "Zoom-in/Zoom-out|Left-click to zoom-in; right-click to zoom-out.", false},
+};
+
+QAction* MakeAction(QObject* parent, const QString& text, const QString& hint, const char* name) {
+    auto* a = new QAction(text, parent);
+    a->setObjectName(QLatin1String(name));
+    SetHint(a, hint);
+    return a;
+}
+
+QRect ScreenRect() {
+    if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry();
+    return QRect(0, 0, 1920, 1080);
+}
+
+} // namespace
+
+TMainForm* MainForm() { return g_mainForm; }
+
+QColor ToQColor(TColor c) {
+    const TColor rgb = ResolveSystemColor(c);
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& c) { return TColor((c.blue() << 16) | (c.green() << 8) | c.red()); }
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), toolRouter_(std::make_unique<TToolRouter>()) {
+    g_mainForm = this;
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(AppTitle);
+    setWindowIcon(AppIcon(QStringLiteral("app")));
+    resize(991, 693);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
+    CurrentTool = toolNone;
+    ToolState = 0;
+
+    mdiArea_ = new QMdiArea(this);
+    mdiArea_->setObjectName(QStringLiteral("MdiArea"));
+    mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdiArea_->setBackground(QApplication::palette().brush(QPalette::Dark));
+    setCentralWidget(mdiArea_);
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
+
+    // The help pages and the sample pictures stand beside the program.
+    HelpFolder = ProgramFolder() + QStringLiteral("/help");
+    OpenDir = ProgramFolder() + QStringLiteral("/images");
+    setWindowState(windowState() | Qt::WindowMaximized);
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateStatusBar();
+    CreateMessagesPane();
+    CreatePanels();
+    MakeToolbars();
+
+    // The drawing state follows the pen panel.
+    PenWidth = StrToIntDef(edWidth->text(), 1);
+    ForeColor = FromQColor(pnlForeColor->Color());
+    BackColor = FromQColor(pnlBackColor->Color());
+
+    // The messages pane floats near the right edge of the screen.
+    const QRect screen = ScreenRect();
+    tbMessages->setFloating(true);
+    tbMessages->setGeometry(QRect(screen.x() + screen.width() - 150, screen.y() + 150, 125, 215));
+
+    RefreshMenusAndBars();
+    AppOnIdle();
+    SetErrorBoxParent(this);
+}
+
+TMainForm::~TMainForm() {
+    // The image windows go first: they still talk to the main window.
+    if (mdiArea_) {
+        disconnect(mdiArea_, nullptr, this, nullptr);
+        for (QMdiSubWindow* w : mdiArea_->subWindowList()) delete w;
+    }
+    if (appHandlersInstalled_) qApp->removeEventFilter(this);
+    if (g_mainForm == this) g_mainForm = nullptr;
+}
+
+// ---- Building the window --------------------------------------------------------
+
+void TMainForm::CreateActions() {
+    FileNewItem = MakeAction(this, QStringLiteral("&New"), QStringLiteral("New|Create a new file"), "FileNewItem");
+    FileNewItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    FileNewItem->setIcon(AppIcon(QStringLiteral("new")));
+    FileOpenItem = MakeAction(this, QStringLiteral("&Open"), QStringLiteral("Open|Open a file"), "FileOpenItem");
+    FileOpenItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileOpenItem->setIcon(AppIcon(QStringLiteral("open")));
+    FileCloseItem =
+        MakeAction(this, QStringLiteral("&Close"), QStringLiteral("Close|Close current file"), "FileCloseItem");
+    FileSaveItem = MakeAction(this, QStringLiteral("&Save"), QStringLiteral("Save|Save current file"), "FileSaveItem");
+    FileSaveItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    FileSaveItem->setIcon(AppIcon(QStringLiteral("save")));
+    FileSaveAsItem = MakeAction(this, QStringLiteral("Save &As..."),
+                                QStringLiteral("Save As|Save current file with different name"), "FileSaveAsItem");
+    FileExitItem = MakeAction(this, QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"), "FileExitItem");
+    btnClearDrawing = MakeAction(this, QStringLiteral("Clear Drawing"),
+                                 QStringLiteral("Clear Drawing|Clears user drawing layer."), "btnClearDrawing");
+    btnClearDrawing->setIcon(AppIcon(QStringLiteral("cleardrawing")));
+
+    ConnectGuarded(FileNewItem, &QAction::triggered, this, [this](bool) { FileNewItemClick(); });
+    ConnectGuarded(FileOpenItem, &QAction::triggered, this, [this](bool) { FileOpenItemClick(); });
+    ConnectGuarded(FileCloseItem, &QAction::triggered, this, [this](bool) { FileCloseItemClick(); });
+    ConnectGuarded(FileSaveItem, &QAction::triggered, this, [this](bool) { FileSaveItemClick(); });
+    ConnectGuarded(FileSaveAsItem, &QAction::triggered, this, [this](bool) { FileSaveAsItemClick(); });
+    ConnectGuarded(FileExitItem, &QAction::triggered, this, [this](bool) { FileExitItemClick(); });
+    ConnectGuarded(btnClearDrawing, &QAction::triggered, this, [this](bool) { btnClearDrawingClick(); });
+}
+
+QAction* TMainForm::AddViewToggle(const QString& text, QWidget* bar) {
+    QAction* a = mnView->addAction(text);
+    a->setCheckable(true);
+    a->setChecked(true);
+    // The item's tick flips first; the bar follows it.
+    ConnectGuarded(a, &QAction::triggered, this, [bar](bool on) { bar->setVisible(on); });
+    return a;
+}
+
+void TMainForm::CreateMenus() {
+    QMenuBar* bar = menuBar();
+    mnFile = bar->addMenu(QStringLiteral("&File"));
+    mnFile->setObjectName(QStringLiteral("mnFile"));
+    mnFile->addAction(FileNewItem);
+    mnFile->addAction(FileOpenItem);
+    mnFile->addAction(FileCloseItem);
+    mnFile->addAction(FileSaveItem);
+    mnFile->addAction(FileSaveAsItem);
+    mnFile->addSeparator();
+    mnFile->addAction(FileExitItem);
+
+    mnView = bar->addMenu(QStringLiteral("&View"));
+    mnView->setObjectName(QStringLiteral("mnView"));
+    // The toggles are made in CreateToolBars, once the bars exist.
+
+    mnTools = bar->addMenu(QStringLiteral("&Tools"));
+    mnTools->setObjectName(QStringLiteral("mnTools"));
+
+    mnWindow = bar->addMenu(QStringLiteral("&Window"));
+    mnWindow->setObjectName(QStringLiteral("mnWindow"));
+    WindowCascadeItem = mnWindow->addAction(QStringLiteral("&Cascade"));
+    WindowTileHorzItem = mnWindow->addAction(QStringLiteral("Tile &Horizontally"));
+    WindowTileVertItem = mnWindow->addAction(QStringLiteral("Tile &Vertically"));
+    WindowMinimizeItem = mnWindow->addAction(QStringLiteral("&Minimize All"));
+    WindowArrangeItem = mnWindow->addAction(QStringLiteral("&Arrange All"));
+    connect(WindowCascadeItem, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
+    ConnectGuarded(WindowTileHorzItem, &QAction::triggered, this, [this](bool) { TileHorizontally(); });
+    ConnectGuarded(WindowTileVertItem, &QAction::triggered, this, [this](bool) { TileVertically(); });
+    ConnectGuarded(WindowMinimizeItem, &QAction::triggered, this, [this](bool) { MinimizeAll(); });
+    ConnectGuarded(WindowArrangeItem, &QAction::triggered, this, [this](bool) { ArrangeAll(); });
+    connect(mnWindow, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+
+    mnHelp = bar->addMenu(QStringLiteral("&Help"));
+    mnHelp->setObjectName(QStringLiteral("mnHelp"));
+    HelpContentsItem = mnHelp->addAction(QStringLiteral("&Contents"));
+    HelpLessonsItem = mnHelp->addAction(QStringLiteral("&Lessons"));
+    mnHelp->addSeparator();
+    HelpAboutItem = mnHelp->addAction(QStringLiteral("&About..."));
+    ConnectGuarded(HelpContentsItem, &QAction::triggered, this, [this](bool) { HelpContentsItemClick(); });
+    ConnectGuarded(HelpLessonsItem, &QAction::triggered, this, [this](bool) { HelpLessonsItemClick(); });
+    ConnectGuarded(HelpAboutItem, &QAction::triggered, this, [this](bool) { HelpAboutItemClick(); });
+}
+
+void TMainForm::CreateToolBars() {
+    auto makeBar = [this](const QString& caption, const char* name) {
+        auto* tb = new QToolBar(caption, this);
+        tb->setObjectName(QLatin1String(name));
+        tb->setMovable(true);
+        tb->setFloatable(true);
+        tb->setIconSize(QSize(20, 20));
+        return tb;
+    };
+    tbFile = makeBar(QStringLiteral("File/Edit"), "tbFile");
+    tbFile->addAction(FileNewItem);
+    tbFile->addAction(FileOpenItem);
+    tbFile->addAction(FileSaveItem);
+
+    tbSpecials = makeBar(QStringLiteral("Specials"), "tbSpecials");
+
+    tbZoom = makeBar(QStringLiteral("Zoom"), "tbZoom");
+    ImageInterpolate = new QCheckBox(QStringLiteral("Interpol."), tbZoom);
+    ImageInterpolate->setObjectName(QStringLiteral("ImageInterpolate"));
+    SetHint(ImageInterpolate,
+            QStringLiteral("Image interpolate switch|Interpolates values between two pixels at great magnifications."));
+    ScaleCombo = new QComboBox(tbZoom);
+    ScaleCombo->setObjectName(QStringLiteral("ScaleCombo"));
+    ScaleCombo->setEditable(true);
+    ScaleCombo->setInsertPolicy(QComboBox::NoInsert);
+    ScaleCombo->setMaxVisibleItems(9);
+    ScaleCombo->addItems({"10%", "25%", "50%", "60%", "100%", "150%", "200%", "400%", "800%", "1600%", "3200%"});
+    ScaleCombo->setEditText(QStringLiteral("100%"));
+    ScaleCombo->setMinimumContentsLength(6);
+    SetHint(ScaleCombo, QStringLiteral("Zoom-factor"));
+    tbZoom->addWidget(ImageInterpolate);
+    tbZoom->addWidget(ScaleCombo);
+    ConnectGuarded(ImageInterpolate, &QCheckBox::clicked, this, [this](bool) { ImageInterpolateClick(); });
+    // Only the user's edits and list choices count, not text set by the program.
+    ConnectGuarded(ScaleCombo->lineEdit(), &QLineEdit::textEdited, this,
+                   [this](const QString& t) { ScaleComboChange(t); });
+    ConnectGuarded(ScaleCombo, &QComboBox::textActivated, this, [this](const QString& t) { ScaleComboChange(t); });
+
+    tbLayers = makeBar(QStringLiteral("Layers"), "tbLayers");
+    tbLayers->addAction(btnClearDrawing);
+
+    tbPen = makeBar(QStringLiteral("Pen"), "tbPen");
+    tbPen->addWidget(CreatePenPanel());
+
+    tbTools = makeBar(QStringLiteral("Tools"), "tbTools");
+    tbTools->addWidget(CreateToolButtons());
+
+    // Two rows: File/Edit, Layers, Pen and Tools; then Specials and Zoom.
+    addToolBar(Qt::TopToolBarArea, tbFile);
+    addToolBar(Qt::TopToolBarArea, tbLayers);
+    addToolBar(Qt::TopToolBarArea, tbPen);
+    addToolBar(Qt::TopToolBarArea, tbTools);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, tbSpecials);
+    addToolBar(Qt::TopToolBarArea, tbZoom);
+
+    // Disabled until an image window is active (the idle handler).
+    tbTools->setEnabled(false);
+    tbZoom->setEnabled(false);
+
+    ViewToolbarItem = AddViewToggle(QStringLiteral("Toolbar"), tbTools);
+    ViewScaleBarItem = AddViewToggle(QStringLiteral("Scale bar"), tbZoom);
+    ViewSpecialsItem = AddViewToggle(QStringLiteral("Specials"), tbSpecials);
+    ViewLayersBarItem = AddViewToggle(QStringLiteral("Layers bar"), tbLayers);
+    ViewFileBarItem = AddViewToggle(QStringLiteral("File bar"), tbFile);
+    ViewPenBarItem = AddViewToggle(QStringLiteral("Color+Pen bar"), tbPen);
+}
+
+QWidget* TMainForm::CreatePenPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnlPen"));
+
+    // The background panel lies partly under the foreground panel.
+    pnlBackColor = new TColorPanel(Qt::black, panel);
+    pnlBackColor->setObjectName(QStringLiteral("pnlBackColor"));
+    pnlBackColor->setGeometry(24, 18, 25, 20);
+    SetHint(pnlBackColor, QStringLiteral("Background color|Double-click to change."));
+    pnlForeColor = new TColorPanel(Qt::white, panel);
+    pnlForeColor->setObjectName(QStringLiteral("pnlForeColor"));
+    pnlForeColor->setGeometry(8, 4, 25, 20);
+    SetHint(pnlForeColor, QStringLiteral("Foreground color|Double-click to change."));
+
+    imgChange = new QLabel(panel);
+    imgChange->setObjectName(QStringLiteral("imgChange"));
+    imgChange->setGeometry(8, 26, 17, 17);
+    imgChange->setPixmap(AppIcon(QStringLiteral("swapcolors")).pixmap(16, 16));
+    imgChange->installEventFilter(this);
+    SetHint(imgChange, QStringLiteral("Change fore- and background color|Double-click to change fore- and "
+                                      "background color."));
+
+    edWidth = new QLineEdit(QStringLiteral("3"), panel);
+    edWidth->setObjectName(QStringLiteral("edWidth"));
+    edWidth->setGeometry(56, 3, 30, 21);
+    edWidth->installEventFilter(this);
+    SetHint(edWidth, QStringLiteral("Pen Width|Width of drawing pen."));
+    UpDown1 = new TUpDown(edWidth, 0, 50, 3, panel);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setGeometry(86, 3, 15, 21);
+    SetHint(UpDown1, QStringLiteral("Pen Width|Width of drawing pen."));
+
+    cbDraw = new QCheckBox(QStringLiteral("Draw"), panel);
+    cbDraw->setObjectName(QStringLiteral("cbDraw"));
+    cbDraw->move(54, 25);
+    cbDraw->resize(cbDraw->sizeHint());
+    SetHint(cbDraw, QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; "
+                                   "\"Draw-off\": measure lines disappear after measurement."));
+
+    panel->setFixedSize(std::max(105, cbDraw->x() + cbDraw->width() + 2),
+                        std::max(44, cbDraw->y() + cbDraw->height() + 1));
+
+    ConnectGuarded(pnlForeColor, &TColorPanel::DoubleClicked, this, [this] { pnlForeColorDblClick(); });
+    ConnectGuarded(pnlBackColor, &TColorPanel::DoubleClicked, this, [this] { pnlBackColorDblClick(); });
+    ConnectGuarded(UpDown1, &TUpDown::Clicked, this, [this](bool) { UpDownClick(); });
+    return panel;
+}
+
+QWidget* TMainForm::CreateToolButtons() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnlTools"));
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(1);
+    int i = 0;
+    for (const TToolButtonInfo& info : ToolButtonInfos) {
+        auto* b = new QToolButton(panel);
+        b->setObjectName(QStringLiteral("btnTool%1").arg(info.Number));
+        b->setIcon(AppIcon(QLatin1String(info.Icon)));
+        b->setIconSize(QSize(20, 20));
+        b->setAutoRaise(true);
+        b->setCheckable(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setProperty("ToolNumber", info.Number);
+        SetHint(b, QLatin1String(info.Hint));
+        const std::uint32_t n = info.Number;
+        ConnectGuarded(b, &QToolButton::clicked, this, [this, n](bool) { ToolButtonClick(n); });
+        grid->addWidget(b, i / 6, i % 6);
+        toolButtons_.emplace_back(n, b);
+        ++i;
+    }
+    return panel;
+}
+
+void TMainForm::CreateStatusBar() {
+    QStatusBar* sb = statusBar();
+    sb->setObjectName(QStringLiteral("StatusBar1"));
+    sb->setSizeGripEnabled(true);
+    const int widths[3] = {120, 240, 0};
+    for (int i = 0; i < 3; ++i) {
+        auto* l = new QLabel(sb);
+        l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        l->setIndent(3);
+        if (widths[i] > 0) {
+            l->setFixedWidth(widths[i]);
+            sb->addWidget(l, 0);
+        } else {
+            l->setMinimumWidth(10);
+            sb->addWidget(l, 1);
+        }
+        statusPanels_[i] = l;
+    }
+}
+
+void TMainForm::CreateMessagesPane() {
+    tbMessages = new QDockWidget(QStringLiteral("Messages"), this);
+    tbMessages->setObjectName(QStringLiteral("tbMessages"));
+    // Hidden and shown again through View > Messages.
+    tbMessages->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    memo1 = new QPlainTextEdit(tbMessages);
+    memo1->setObjectName(QStringLiteral("memo1"));
+    memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    SetHint(memo1, QStringLiteral("Messages window|Select View->Messages if you want to hide it."));
+    tbMessages->setWidget(memo1);
+    addDockWidget(Qt::RightDockWidgetArea, tbMessages);
+    ViewMessagesItem = AddViewToggle(QStringLiteral("Messages"), tbMessages);
+}
+
+void TMainForm::CreatePanels() {
+    auto label = [](const QString& text, QWidget* parent) { return new QLabel(text, parent); };
+    auto gauge = [](const char* name, int lo, int hi, int pos, QWidget* parent) {
+        auto* g = new TGaugeBar(parent);
+        g->setObjectName(QLatin1String(name));
+        g->SetRange(lo, hi);
+        g->SetPosition(pos);
+        return g;
+    };
+
+    pnlBitmapLayer = new QWidget(this);
+    pnlBitmapLayer->setObjectName(QStringLiteral("pnlBitmapLayer"));
+    {
+        auto* lay = new QVBoxLayout(pnlBitmapLayer);
+        lay->setContentsMargins(8, 6, 8, 8);
+        lay->addWidget(label(QStringLiteral("Opacity:"), pnlBitmapLayer));
+        LayerOpacity = gauge("LayerOpacity", 0, 255, 255, pnlBitmapLayer);
+        lay->addWidget(LayerOpacity);
+        LayerInterpolate = new QCheckBox(QStringLiteral("Interpolated"), pnlBitmapLayer);
+        LayerInterpolate->setObjectName(QStringLiteral("LayerInterpolate"));
+        lay->addWidget(LayerInterpolate);
+        Cropped = new QCheckBox(QStringLiteral("Cropped"), pnlBitmapLayer);
+        Cropped->setObjectName(QStringLiteral("Cropped"));
+        lay->addWidget(Cropped);
+        Button1 = new QPushButton(QStringLiteral("Delete"), pnlBitmapLayer);
+        Button1->setObjectName(QStringLiteral("Button1"));
+        lay->addWidget(Button1);
+        lay->addStretch(1);
+    }
+    pnlBitmapLayer->setFixedSize(137, 152);
+
+    PnlMagn = new QWidget(this);
+    PnlMagn->setObjectName(QStringLiteral("PnlMagn"));
+    {
+        auto* lay = new QVBoxLayout(PnlMagn);
+        lay->setContentsMargins(8, 6, 8, 8);
+        lay->setSpacing(3);
+        lay->addWidget(label(QStringLiteral("Opacity:"), PnlMagn));
+        MagnOpacity = gauge("MagnOpacity", 0, 255, 255, PnlMagn);
+        lay->addWidget(MagnOpacity);
+        lay->addWidget(label(QStringLiteral("Magnification:"), PnlMagn));
+        MagnMagnification = gauge("MagnMagnification", 0, 50, 10, PnlMagn);
+        lay->addWidget(MagnMagnification);
+        lay->addWidget(label(QStringLiteral("Rotation:"), PnlMagn));
+        MagnRotation = gauge("MagnRotation", -180, 180, 0, PnlMagn);
+        lay->addWidget(MagnRotation);
+        MagnInterpolate = new QCheckBox(QStringLiteral("Interpolated"), PnlMagn);
+        MagnInterpolate->setObjectName(QStringLiteral("MagnInterpolate"));
+        lay->addWidget(MagnInterpolate);
+        lay->addStretch(1);
+    }
+    PnlMagn->setFixedSize(134, 185);
+}
+
+void TMainForm::MakeToolbars() {
+    CalibrationFactor = 1.0f;
+    const QRect screen = ScreenRect();
+    auto makeWindow = [this](const QString& caption, const char* name, QWidget* panel) {
+        auto* w = new QWidget(this, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        w->setObjectName(QLatin1String(name));
+        w->setWindowTitle(caption);
+        panel->setParent(w);
+        panel->move(0, 0);
+        panel->show();
+        w->setFixedSize(panel->size());
+        w->hide();
+        return w;
+    };
+    MagnifierWindow = makeWindow(QStringLiteral(" Magnifier"), "MagnifierWindow", PnlMagn);
+    MagnifierWindow->move(screen.x() + screen.width() - 320, screen.y() + 350);
+    LayerWindow = makeWindow(QStringLiteral(" Bitmap Layer"), "LayerWindow", pnlBitmapLayer);
+    LayerWindow->move(screen.x() + screen.width() - 320, screen.y() + 550);
+}
+
+QMenu* TMainForm::createPopupMenu() {
+    // The bars' context menu offers the View toggles, so that the ticks stay true.
+    auto* m = new QMenu(this);
+    m->addActions(mnView->actions());
+    return m;
+}
+
+void TMainForm::RefreshMenusAndBars() {
+    for (QMenu* m : {mnFile, mnView, mnTools, mnWindow, mnHelp}) {
+        const auto acts = m->actions();
+        const bool any = std::any_of(acts.begin(), acts.end(),
+                                     [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
+        m->menuAction()->setVisible(any);
+    }
+    // An optional bar with nothing on it stays hidden, and so does its toggle.
+    const bool hasSpecials = !tbSpecials->actions().isEmpty();
+    ViewSpecialsItem->setVisible(hasSpecials);
+    tbSpecials->setVisible(hasSpecials && ViewSpecialsItem->isChecked());
+}
+
+// ---- Image windows ----------------------------------------------------------------
+
+TMDIChild* TMainForm::ActiveImageWindow() const {
+    return qobject_cast<TMDIChild*>(mdiArea_->currentSubWindow());
+}
+
+QList<TMDIChild*> TMainForm::ImageWindows() const {
+    QList<TMDIChild*> list;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder))
+        if (auto* c = qobject_cast<TMDIChild*>(w)) list << c;
+    return list;
+}
+
+TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
+    auto* w = new TMDIChild;
+    mdiArea_->addSubWindow(w);
+    w->setWindowTitle(caption);
+    w->show();
+    mdiArea_->setActiveSubWindow(w);
+    return w;
+}
+
+TMDIChild* TMainForm::CreateImageWindow(const QString& name) {
+    TMDIChild* w = NewImageWindow(name);
+    if (!name.isEmpty() && QFileInfo(name).isFile()) w->LoadImage(name);
+    return w;
+}
+
+void TMainForm::SubWindowActivated(QMdiSubWindow*) { MergeChildMenus(); }
+
+void TMainForm::MergeChildMenus() {
+    for (QAction* a : std::as_const(mergedMenuActions_))
+        if (a) menuBar()->removeAction(a);
+    mergedMenuActions_.clear();
+    if (TMDIChild* w = ActiveImageWindow()) {
+        for (QMenu* m : w->MergedMenus()) {
+            menuBar()->insertAction(mnWindow->menuAction(), m->menuAction());
+            mergedMenuActions_ << m->menuAction();
+        }
+    }
+}
+
+// ---- Window menu --------------------------------------------------------------------
+
+void TMainForm::UpdateWindowMenu() {
+    for (QAction* a : std::as_const(windowListActions_)) {
+        mnWindow->removeAction(a);
+        delete a;
+    }
+    windowListActions_.clear();
+    const QList<TMDIChild*> windows = ImageWindows();
+    if (windows.isEmpty()) return;
+    windowListActions_ << mnWindow->addSeparator();
+    QMdiSubWindow* current = mdiArea_->currentSubWindow();
+    int n = 1;
+    for (TMDIChild* w : windows) {
+        QString text = w->windowTitle();
+        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* a = mnWindow->addAction(n <= 9 ? QStringLiteral("&%1 %2").arg(n).arg(text) : text);
+        a->setCheckable(true);
+        a->setChecked(w == current);
+        QPointer<TMDIChild> target(w);
+        connect(a, &QAction::triggered, this, [this, target] {
+            if (!target) return;
+            if (target->isMinimized()) target->showNormal();
+            mdiArea_->setActiveSubWindow(target);
+        });
+        windowListActions_ << a;
+        ++n;
+    }
+}
+
+namespace {
+
+QList<QMdiSubWindow*> ArrangeableWindows(QMdiArea* area) {
+    QList<QMdiSubWindow*> list;
+    for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder))
+        if (w->isVisible() && !w->isMinimized()) list << w;
+    return list;
+}
+
+} // namespace
+
+void TMainForm::TileHorizontally() {
+    // One window above the other, each as wide as the area.
+    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea_);
+    if (list.isEmpty()) return;
+    const QSize area = mdiArea_->viewport()->size();
+    const int n = int(list.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = list[i];
+        if (w->isMaximized()) w->showNormal();
+        const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
+        w->setGeometry(0, top, area.width(), bottom - top);
+    }
+}
+
+void TMainForm::TileVertically() {
+    // Side by side, each as high as the area.
+    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea_);
+    if (list.isEmpty()) return;
+    const QSize area = mdiArea_->viewport()->size();
+    const int n = int(list.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = list[i];
+        if (w->isMaximized()) w->showNormal();
+        const int left = area.width() * i / n, right = area.width() * (i + 1) / n;
+        w->setGeometry(left, 0, right - left, area.height());
+    }
+}
+
+void TMainForm::MinimizeAll() {
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) w->showMinimized();
+    ArrangeAll();
+}
+
+void TMainForm::ArrangeAll() {
+    // Minimised windows in rows along the bottom of the area, left to right,
+    // further rows above the first.
+    const QSize area = mdiArea_->viewport()->size();
+    int x = 0, rowTop = -1;
+    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
+        if (!w->isMinimized()) continue;
+        const QSize s = w->size();
+        if (rowTop < 0) rowTop = area.height() - s.height();
+        if (x > 0 && x + s.width() > area.width()) {
+            x = 0;
+            rowTop -= s.height();
+        }
+        w->move(x, std::max(0, rowTop));
+        x += s.width();
+    }
+}
+
+// ---- Status bar, hints and messages -----------------------------------------------------
+
+void TMainForm::SetStatusText(int panel, const QString& text) {
+    if (panel >= 0 && panel < 3) statusPanels_[panel]->setText(text);
+}
+
+QString TMainForm::StatusText(int panel) const {
+    return (panel >= 0 && panel < 3) ? statusPanels_[panel]->text() : QString();
+}
+
+void TMainForm::ShowHint(const QString& hint) { statusPanels_[2]->setText(LongHint(hint)); }
+
+void TMainForm::AddMessage(const QString& line) { memo1->appendPlainText(line); }
+
+void TMainForm::closeEvent(QCloseEvent* e) {
+    // Not while a file is being read or written; nothing asks to save.
+    if (IsBusy()) {
+        e->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(e);
+}
+
+bool TMainForm::event(QEvent* e) {
+    // Hints go to status panel 2, never over the panels as a status message.
+    if (e->type() == QEvent::StatusTip) {
+        ShowHint(static_cast<QStatusTipEvent*>(e)->tip());
+        return true;
+    }
+    return QMainWindow::event(e);
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* e) {
+    switch (e->type()) {
+    case QEvent::StatusTip:
+        // The application's hints, also from the floating windows.
+        if (watched != this) ShowHint(static_cast<QStatusTipEvent*>(e)->tip());
+        break;
+    case QEvent::MouseButtonDblClick:
+        if (watched == imgChange) {
+            RunGuarded([this] { imgChangeDblClick(); });
+            return true;
+        }
+        break;
+    case QEvent::FocusOut:
+        if (watched == edWidth) RunGuarded([this] { edWidthExit(); });
+        break;
+    default:
+        break;
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TMainForm::InstallAppHandlers() {
+    if (appHandlersInstalled_) return;
+    appHandlersInstalled_ = true;
+    if (QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance())
+        connect(d, &QAbstractEventDispatcher::aboutToBlock, this, [this] { RunGuarded([this] { AppOnIdle(); }); });
+    qApp->installEventFilter(this);
+}
+
+// ---- Help -------------------------------------------------------------------------------
+
+THelpWindow& TMainForm::HelpWindow() {
+    if (!helpWindow_) helpWindow_ = new THelpWindow(HelpFolder, this);
+    return *helpWindow_;
+}
+
+void TMainForm::HelpContentsItemClick() { HelpWindow().ShowTopic(QStringLiteral("MAIN")); }
+
+void TMainForm::HelpLessonsItemClick() { HelpWindow().ShowTopic(QStringLiteral("IDH_Lesson1")); }
+
+TAboutBoxFrm& TMainForm::AboutDialog() {
+    if (!AboutBox) AboutBox = new TAboutBoxFrm(this);
+    return *AboutBox;
+}
+
+void TMainForm::HelpAboutItemClick() { AppPrompts().ExecDialog(AboutDialog()); }
+
+TNewImageForm& TMainForm::NewImageDialog() {
+    if (!NewImageForm) NewImageForm = new TNewImageForm(this);
+    return *NewImageForm;
+}
+
+void TMainForm::FileExitItemClick() { close(); }
+
+} // namespace ivra

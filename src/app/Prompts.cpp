@@ -1,0 +1,123 @@
+#include "app/Prompts.h"
+
+#include "app/AppInfo.h"
+
+#include <QColorDialog>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace ivra {
+
+namespace {
+
+TQtPrompts& RealPrompts() {
+    static TQtPrompts real;
+    return real;
+}
+
+Prompts* g_installed = nullptr;
+
+// A file dialog set up from a request: resizable, hiding read-only files.
+void SetUpFileDialog(QFileDialog& dlg, const TFileDialogRequest& r) {
+    dlg.setWindowTitle(r.Caption);
+    if (!r.Directory.isEmpty()) dlg.setDirectory(r.Directory);
+    if (!r.Filter.isEmpty()) dlg.setNameFilter(r.Filter);
+    if (!r.SelectedFilter.isEmpty()) dlg.selectNameFilter(r.SelectedFilter);
+    if (!r.DefaultSuffix.isEmpty()) dlg.setDefaultSuffix(r.DefaultSuffix);
+    if (!r.FileName.isEmpty()) dlg.selectFile(r.FileName);
+    dlg.setSizeGripEnabled(true);
+}
+
+} // namespace
+
+QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+Prompts& AppPrompts() { return g_installed ? *g_installed : RealPrompts(); }
+
+Prompts* SetAppPrompts(Prompts* p) {
+    Prompts* old = g_installed;
+    g_installed = p;
+    return old;
+}
+
+QString TQtPrompts::GetOpenFileName(QWidget* parent, const TFileDialogRequest& request) {
+    QFileDialog dlg(parent);
+    SetUpFileDialog(dlg, request);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    return dlg.selectedFiles().first();
+}
+
+QStringList TQtPrompts::GetOpenFileNames(QWidget* parent, const TFileDialogRequest& request) {
+    QFileDialog dlg(parent);
+    SetUpFileDialog(dlg, request);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFiles);
+    if (dlg.exec() != QDialog::Accepted) return {};
+    return dlg.selectedFiles();
+}
+
+QString TQtPrompts::GetSaveFileName(QWidget* parent, const TFileDialogRequest& request) {
+    QFileDialog dlg(parent);
+    SetUpFileDialog(dlg, request);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    // The program asks "OK to overwrite %s" itself.
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    return dlg.selectedFiles().first();
+}
+
+std::optional<QColor> TQtPrompts::GetColor(QWidget* parent, const QColor& initial, bool fullOpen) {
+    QColorDialog dlg(initial, parent);
+    // Qt's colour dialog always shows its custom part; fullOpen needs nothing more.
+    (void)fullOpen;
+    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    return dlg.selectedColor();
+}
+
+std::optional<QFont> TQtPrompts::GetFont(QWidget* parent, const QFont& initial) {
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok) return std::nullopt;
+    return f;
+}
+
+bool TQtPrompts::PrintDialog(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dlg(&printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool TQtPrompts::PageSetupDialog(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dlg(&printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+QMessageBox::StandardButton TQtPrompts::Confirm(QWidget* parent, const QString& text,
+                                                QMessageBox::StandardButtons buttons,
+                                                QMessageBox::StandardButton defaultButton) {
+    QMessageBox box(QMessageBox::Question, AppTitle, text, buttons, parent);
+    box.setDefaultButton(defaultButton);
+    const int r = box.exec();
+    return QMessageBox::StandardButton(r);
+}
+
+void TQtPrompts::Message(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Information, AppTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+void TQtPrompts::Error(QWidget* parent, const QString& text) {
+    QMessageBox box(QMessageBox::Critical, AppTitle, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+int TQtPrompts::ExecDialog(QDialog& dialog) { return dialog.exec(); }
+
+} // namespace ivra

@@ -1,0 +1,104 @@
+#include "imagewin/PictureLoader.h"
+
+#include "core/Error.h"
+#include "core/codecs/ImageFiles.h"
+#include "engine/Drawing.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QImageReader>
+#include <QList>
+
+namespace ivra {
+
+namespace {
+
+struct TPictureFormat {
+    const char* Description;
+    QStringList Suffixes;   // the first one names the Qt format
+    bool Core;              // decoded by the core
+};
+
+const QList<TPictureFormat>& PictureFormats() {
+    static const QList<TPictureFormat> formats = {
+        {"JPEG Image File", {"jpg", "jpeg"}, true},
+        {"Portable Graphics Network", {"png"}, true},
+        {"Bitmaps", {"bmp"}, true},
+        {"Icons", {"ico", "cur"}, false},
+        {"TIFF Images", {"tif", "tiff"}, false},
+        {"GIF Images", {"gif"}, false},
+        {"WebP Images", {"webp"}, false},
+    };
+    return formats;
+}
+
+bool QtReads(const QString& suffix) {
+    return QImageReader::supportedImageFormats().contains(suffix.toLower().toLatin1());
+}
+
+std::string Native(const QString& fileName) { return QFile::encodeName(fileName).toStdString(); }
+
+void LoadThroughQt(const QString& fileName, TBitmap32& bmp) {
+    QImageReader reader(fileName);
+    reader.setAutoTransform(true);
+    const std::string shown = QFileInfo(fileName).fileName().toStdString();
+    if (!reader.canRead())
+        throw Error("Cannot read " + shown + ": " + reader.errorString().toStdString() + ".");
+    const QSize size = reader.size();
+    if (size.isValid() &&
+        std::uint64_t(size.width()) * std::uint64_t(size.height()) > MaxBitmapPixels)
+        throw Error("Cannot read " + shown + ": the picture has more than " +
+                    std::to_string(MaxBitmapPixels) + " pixels.");
+    QImage img = reader.read();
+    if (img.isNull())
+        throw Error("Cannot read " + shown + ": " + reader.errorString().toStdString() + ".");
+    TBitmap32 tmp;
+    AssignFromImage(tmp, img);
+    bmp.SwapPixels(tmp);
+}
+
+} // namespace
+
+bool IsCorePictureSuffix(const QString& suffix) {
+    const QString s = suffix.toLower();
+    for (const TPictureFormat& f : PictureFormats())
+        if (f.Core && f.Suffixes.contains(s)) return true;
+    return false;
+}
+
+void LoadPicture(const QString& fileName, TBitmap32& bmp) {
+    const QString suffix = QFileInfo(fileName).suffix();
+    // JPEG, PNG and BMP, and anything of unknown extension: the core, which
+    // also recognises its formats by their signatures.
+    if (IsCorePictureSuffix(suffix) || !QtReads(suffix)) {
+        try {
+            LoadImageFile(Native(fileName), bmp);
+            return;
+        } catch (const Error&) {
+            // A picture of another format under an unknown extension may
+            // still be readable by the platform; otherwise the core's message
+            // stands.
+            if (IsCorePictureSuffix(suffix)) throw;
+            QImageReader probe(fileName);
+            if (!probe.canRead()) throw;
+        }
+    }
+    LoadThroughQt(fileName, bmp);
+}
+
+QString OpenPictureFilter() {
+    QStringList all, entries;
+    for (const TPictureFormat& f : PictureFormats()) {
+        if (!f.Core && !QtReads(f.Suffixes.first())) continue;
+        QStringList patterns;
+        for (const QString& s : f.Suffixes) patterns << QStringLiteral("*.") + s;
+        all << patterns;
+        entries << QString::fromLatin1(f.Description) + QStringLiteral(" (") + patterns.join(' ') +
+                       QStringLiteral(")");
+    }
+    return QStringLiteral("All pictures (") + all.join(' ') + QStringLiteral(");;") +
+           entries.join(QStringLiteral(";;")) + QStringLiteral(";;All files (*)");
+}
+
+} // namespace ivra

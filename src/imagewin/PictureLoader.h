@@ -1,0 +1,23 @@
+#pragma once
+// The picture loader of the image windows: JPEG, PNG and BMP through the
+// core's decoders; the other pictures the platform can read (icons, TIFF,
+// GIF, WebP ...) through QImageReader, converted to 32-bit ARGB.
+
+#include "core/raster/Bitmap32.h"
+
+#include <QString>
+
+namespace ivra {
+
+// Reads the file into bmp. Throws Error naming the file when it cannot be
+// read; bmp is then left as it was.
+void LoadPicture(const QString& fileName, TBitmap32& bmp);
+
+// True for the extensions (without the dot, any case) that the core decodes.
+bool IsCorePictureSuffix(const QString& suffix);
+
+// The open dialog's filter list: every picture format the program reads,
+// first all of them together, then one entry per format.
+QString OpenPictureFilter();
+
+} // namespace ivra

@@ -1,0 +1,17 @@
+// Ivra Image Analyser: the desktop program.
+//
+//   ivra [--no-splash]
+//
+// --no-splash skips the splash window's delay (for automation); nothing else
+// differs from a normal start.
+
+#include "app/MainForm.h"
+#include "app/Startup.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    ivra::TStartupResult started = ivra::RunStartup(ivra::TStartupOptions::FromArguments(app.arguments()));
+    return app.exec();
+}

@@ -1,0 +1,388 @@
+// Start-up, the main window's frame, its menus, bars, panels, hints, help
+// and the error guard.
+
+#include "app/AboutBox.h"
+#include "app/AppInfo.h"
+#include "app/CommandGuard.h"
+#include "app/DrawingState.h"
+#include "app/HelpWindow.h"
+#include "app/MainForm.h"
+#include "app/NewImageUnit.h"
+#include "app/Splash.h"
+#include "app/Startup.h"
+#include "core/Error.h"
+#include "engine/GaugeBar.h"
+#include "support/AppFixture.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <QToolButton>
+
+using namespace ivra;
+using namespace ivra::test;
+
+namespace {
+
+const QStringList StartupLines = {
+    "Ivra Image Analyser v2.0beta",
+    "Measuring and analysing images",
+    "Loading main module...",
+    "Loading toolbars...",
+    "Loading filters...",
+    "Loading spreadsheet module...",
+    "Loading notepad module...",
+    "Init successful. Switching to run phase.",
+};
+
+QString SourceHelpFolder() { return QStringLiteral(IVRA_TEST_DATA_DIR "/../../help"); }
+
+TfrmSplash* FindSplash() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* s = qobject_cast<TfrmSplash*>(w)) return s;
+    return nullptr;
+}
+
+QStringList VisibleMenuTitles(QMenuBar* bar) {
+    QStringList titles;
+    for (QAction* a : bar->actions())
+        if (a->isVisible()) titles << a->text();
+    return titles;
+}
+
+} // namespace
+
+class TestAppStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void startupWritesItsLinesInOrder();
+    void splashClickEndsTheWait();
+    void noSplashArgumentSkipsTheDelays();
+    void mainWindowFrame();
+    void commandsWithoutAnImageWindow();
+    void viewTogglesShowAndHideTheirBars_data();
+    void viewTogglesShowAndHideTheirBars();
+    void messagesPaneFloatsNearTheRightEdge();
+    void floatingPanelsStartHidden();
+    void hintHandlerShowsTheLongPart_data();
+    void hintHandlerShowsTheLongPart();
+    void toolbarHintsSplitIntoTooltipAndStatus();
+    void helpOpensTheTopics();
+    void missingHelpFileIsReported();
+    void aboutBoxShowsProductAndVersion();
+    void windowMenuListsAndTilesImageWindows();
+    void errorGuardShowsTheMessageAndKeepsEarlierChanges();
+};
+
+void TestAppStartup::startupWritesItsLinesInOrder() {
+    TStartupOptions o;
+    o.SleepMs = 0;
+    o.SplashMs = 0;
+    TStartupResult r = RunStartup(o);
+    QCOMPARE(r.SplashLines, StartupLines);
+    QVERIFY(r.Main);
+    QVERIFY(r.Main->isVisible());
+    QVERIFY(r.Main->windowState() & Qt::WindowMaximized);
+    QVERIFY(r.Main->NewImageForm != nullptr);
+    QVERIFY(!r.Main->NewImageForm->isVisible());
+    QVERIFY(r.Main->AboutBox != nullptr);
+    QVERIFY(!r.Main->AboutBox->isVisible());
+    QCOMPARE(QCoreApplication::applicationName(), AppTitle);
+    QVERIFY(FindSplash() == nullptr);
+}
+
+void TestAppStartup::splashClickEndsTheWait() {
+    // A minute's timer: only the click can end the wait.
+    TStartupOptions o;
+    o.SleepMs = 0;
+    o.SplashMs = 60000;
+    int passes = 0;
+    bool allowedBeforeClick = true;
+    o.OnWaitPass = [&] {
+        ++passes;
+        TfrmSplash* s = FindSplash();
+        QVERIFY(s);
+        QCOMPARE(s->size(), QSize(441, 418));
+        if (passes == 1) {
+            allowedBeforeClick = s->CloseAllowed();
+            QTest::mouseClick(s, Qt::LeftButton, {}, QPoint(40, 40));
+        }
+    };
+    TStartupResult r = RunStartup(o);
+    QCOMPARE(allowedBeforeClick, false);
+    QCOMPARE(passes, 1);
+    QCOMPARE(r.SplashLines.size(), StartupLines.size());
+}
+
+void TestAppStartup::noSplashArgumentSkipsTheDelays() {
+    const TStartupOptions normal = TStartupOptions::FromArguments({"ivra"});
+    QCOMPARE(normal.SleepMs, 2000);
+    QCOMPARE(normal.SplashMs, 5000);
+    const TStartupOptions quick = TStartupOptions::FromArguments({"ivra", "--no-splash"});
+    QCOMPARE(quick.SleepMs, 0);
+    QCOMPARE(quick.SplashMs, 0);
+}
+
+void TestAppStartup::mainWindowFrame() {
+    auto main = MakeMainForm();
+    QCOMPARE(main->windowTitle(), QStringLiteral("Ivra Image Analyser"));
+    // Tools has nothing to show yet, so it stays out of the bar.
+    QCOMPARE(VisibleMenuTitles(main->menuBar()),
+             (QStringList{"&File", "&View", "&Window", "&Help"}));
+    QCOMPARE(main->StatusPanel(0)->width(), 120);
+    QCOMPARE(main->StatusPanel(1)->width(), 240);
+    QVERIFY(main->StatusPanel(2)->width() > 240);
+    QCOMPARE(main->tbFile->windowTitle(), QStringLiteral("File/Edit"));
+    QCOMPARE(main->tbZoom->windowTitle(), QStringLiteral("Zoom"));
+    QCOMPARE(main->tbLayers->windowTitle(), QStringLiteral("Layers"));
+    QCOMPARE(main->tbPen->windowTitle(), QStringLiteral("Pen"));
+    QCOMPARE(main->tbTools->windowTitle(), QStringLiteral("Tools"));
+    for (QToolBar* tb : {main->tbFile, main->tbZoom, main->tbLayers, main->tbPen, main->tbTools}) {
+        QVERIFY(tb->isMovable());
+        QVERIFY(tb->isFloatable());
+    }
+    // Two rows: the Zoom bar lies below the File/Edit bar.
+    QVERIFY(main->toolBarBreak(main->tbSpecials) || main->toolBarBreak(main->tbZoom));
+    QVERIFY(main->tbZoom->geometry().top() >= main->tbFile->geometry().bottom());
+    QCOMPARE(main->ScaleCombo->currentText(), QStringLiteral("100%"));
+    QCOMPARE(main->ScaleCombo->count(), 11);
+    QCOMPARE(main->ScaleCombo->maxVisibleItems(), 9);
+    QCOMPARE(main->ImageInterpolate->text(), QStringLiteral("Interpol."));
+    QVERIFY(!main->ImageInterpolate->isChecked());
+    QVERIFY(!main->cbDraw->isChecked());
+    QCOMPARE(main->edWidth->text(), QStringLiteral("3"));
+    QCOMPARE(CalibrationFactor, 1.0f);
+    QCOMPARE(PenWidth, 3);
+    QCOMPARE(ForeColor, TColor(0x00FFFFFF));
+    QCOMPARE(BackColor, TColor(0));
+}
+
+void TestAppStartup::commandsWithoutAnImageWindow() {
+    auto main = MakeMainForm();
+    QVERIFY(!main->tbTools->isEnabled());
+    QVERIFY(!main->tbZoom->isEnabled());
+    QVERIFY(!main->FileSaveItem->isEnabled());
+    QVERIFY(!main->FileSaveAsItem->isEnabled());
+    QVERIFY(!main->btnClearDrawing->isEnabled());
+    QVERIFY(main->FileNewItem->isEnabled());
+    QVERIFY(main->FileOpenItem->isEnabled());
+    QVERIFY(main->FileExitItem->isEnabled());
+}
+
+void TestAppStartup::viewTogglesShowAndHideTheirBars_data() {
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("bar");
+    QTest::newRow("Toolbar") << "Toolbar" << "tbTools";
+    QTest::newRow("Scale bar") << "Scale bar" << "tbZoom";
+    QTest::newRow("Layers bar") << "Layers bar" << "tbLayers";
+    QTest::newRow("File bar") << "File bar" << "tbFile";
+    QTest::newRow("Color+Pen bar") << "Color+Pen bar" << "tbPen";
+    QTest::newRow("Messages") << "Messages" << "tbMessages";
+}
+
+void TestAppStartup::viewTogglesShowAndHideTheirBars() {
+    QFETCH(QString, item);
+    QFETCH(QString, bar);
+    auto main = MakeMainForm();
+    QAction* toggle = nullptr;
+    for (QAction* a : main->mnView->actions())
+        if (a->text() == item) toggle = a;
+    QVERIFY(toggle);
+    auto* target = main->findChild<QWidget*>(bar);
+    QVERIFY(target);
+    QVERIFY(toggle->isChecked());
+    QVERIFY(target->isVisible());
+    const QRect before = target->geometry();
+    toggle->trigger();
+    QVERIFY(!toggle->isChecked());
+    QVERIFY(!target->isVisible());
+    toggle->trigger();
+    QVERIFY(toggle->isChecked());
+    QVERIFY(target->isVisible());
+    QCOMPARE(target->geometry(), before);
+}
+
+void TestAppStartup::messagesPaneFloatsNearTheRightEdge() {
+    auto main = MakeMainForm();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(main->tbMessages->isFloating());
+    QCOMPARE(main->tbMessages->windowTitle(), QStringLiteral("Messages"));
+    QCOMPARE(main->tbMessages->geometry(), QRect(screen.width() - 150, 150, 125, 215));
+    main->AddMessage(QStringLiteral("Length: 12.5"));
+    main->AddMessage(QStringLiteral("Angle: 90"));
+    QCOMPARE(main->memo1->toPlainText(), QStringLiteral("Length: 12.5\nAngle: 90"));
+}
+
+void TestAppStartup::floatingPanelsStartHidden() {
+    auto main = MakeMainForm();
+    QVERIFY(!main->LayerWindow->isVisible());
+    QVERIFY(!main->MagnifierWindow->isVisible());
+    QCOMPARE(main->LayerWindow->windowTitle(), QStringLiteral(" Bitmap Layer"));
+    QCOMPARE(main->MagnifierWindow->windowTitle(), QStringLiteral(" Magnifier"));
+    QCOMPARE(main->LayerWindow->size(), QSize(137, 152));
+    QCOMPARE(main->MagnifierWindow->size(), QSize(134, 185));
+    QVERIFY(main->pnlBitmapLayer->parentWidget() == main->LayerWindow);
+    QVERIFY(main->PnlMagn->parentWidget() == main->MagnifierWindow);
+    QCOMPARE(main->LayerWindow->y(), 550);
+    QCOMPARE(main->MagnifierWindow->y(), 350);
+    struct TGauge {
+        TGaugeBar* g;
+        int lo, hi, pos;
+    };
+    for (const TGauge& t : {TGauge{main->LayerOpacity, 0, 255, 255}, TGauge{main->MagnOpacity, 0, 255, 255},
+                            TGauge{main->MagnMagnification, 0, 50, 10}, TGauge{main->MagnRotation, -180, 180, 0}}) {
+        QCOMPARE(t.g->Min(), t.lo);
+        QCOMPARE(t.g->Max(), t.hi);
+        QCOMPARE(t.g->Position(), t.pos);
+    }
+    QCOMPARE(main->LayerInterpolate->text(), QStringLiteral("Interpolated"));
+    QCOMPARE(main->Cropped->text(), QStringLiteral("Cropped"));
+    QCOMPARE(main->Button1->text(), QStringLiteral("Delete"));
+    QCOMPARE(main->MagnInterpolate->text(), QStringLiteral("Interpolated"));
+}
+
+void TestAppStartup::hintHandlerShowsTheLongPart_data() {
+    QTest::addColumn<QString>("hint");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("two parts") << "Open|Open a file" << "Open a file";
+    QTest::newRow("no bar") << "Zoom-factor" << "Zoom-factor";
+    QTest::newRow("empty long part") << "Draw switch|" << "";
+    QTest::newRow("second bar kept") << "A|B|C" << "B|C";
+    QTest::newRow("empty") << "" << "";
+}
+
+void TestAppStartup::hintHandlerShowsTheLongPart() {
+    QFETCH(QString, hint);
+    QFETCH(QString, shown);
+    auto main = MakeMainForm();
+    main->InstallAppHandlers();
+    main->StatusPanel(2)->setText(QStringLiteral("previous"));
+    main->ShowHint(hint);
+    QCOMPARE(main->StatusText(2), shown);
+    // The same through the application's status tips, from a floating window.
+    main->StatusPanel(2)->setText(QStringLiteral("previous"));
+    QStatusTipEvent tip(hint);
+    QCoreApplication::sendEvent(main->memo1, &tip);
+    QCOMPARE(main->StatusText(2), shown);
+}
+
+void TestAppStartup::toolbarHintsSplitIntoTooltipAndStatus() {
+    auto main = MakeMainForm();
+    QCOMPARE(main->FileOpenItem->toolTip(), QStringLiteral("Open"));
+    QCOMPARE(main->FileOpenItem->statusTip(), QStringLiteral("Open|Open a file"));
+    QCOMPARE(main->btnClearDrawing->statusTip(), QStringLiteral("Clear Drawing|Clears user drawing layer."));
+    QCOMPARE(main->memo1->statusTip(),
+             QStringLiteral("Messages window|Select View->Messages if you want to hide it."));
+    QCOMPARE(main->cbDraw->statusTip(),
+             QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; \"Draw-off\": "
+                            "measure lines disappear after measurement."));
+    // A hovered menu item's hint reaches panel 2.
+    main->FileSaveAsItem->showStatusText(main.get());
+    QCOMPARE(main->StatusText(2), QStringLiteral("Save current file with different name"));
+}
+
+void TestAppStartup::helpOpensTheTopics() {
+    auto main = MakeMainForm();
+    main->HelpFolder = SourceHelpFolder();
+    TScriptedPrompts prompts;
+    main->HelpContentsItem->trigger();
+    THelpWindow& help = main->HelpWindow();
+    QVERIFY(help.isVisible());
+    QVERIFY(help.Browser()->source().toLocalFile().endsWith(QStringLiteral("index.html")));
+    QVERIFY(help.Browser()->toPlainText().contains(QStringLiteral("Ivra Image Analyser")));
+    main->HelpLessonsItem->trigger();
+    QVERIFY(help.Browser()->source().toLocalFile().endsWith(QStringLiteral("lesson1.html")));
+    QVERIFY(!help.Browser()->toPlainText().isEmpty());
+    VERIFY_PROMPTS(prompts);
+}
+
+void TestAppStartup::missingHelpFileIsReported() {
+    auto main = MakeMainForm();
+    main->HelpFolder = QStringLiteral("/nonexistent/help");
+    TScriptedPrompts prompts;
+    prompts.ExpectErrorContaining(QStringLiteral("index.html"));
+    main->HelpContentsItem->trigger();
+    VERIFY_PROMPTS(prompts);
+}
+
+void TestAppStartup::aboutBoxShowsProductAndVersion() {
+    auto main = MakeMainForm();
+    TScriptedPrompts prompts;
+    QStringList texts;
+    prompts.ExpectDialog(QStringLiteral("AboutBoxFrm"), [&](QDialog& d) {
+        for (QLabel* l : d.findChildren<QLabel*>()) texts << l->text();
+        return int(QDialog::Accepted);
+    });
+    main->HelpAboutItem->trigger();
+    VERIFY_PROMPTS(prompts);
+    QVERIFY(texts.contains(QStringLiteral("Ivra Image Analyser")));
+    QVERIFY(texts.contains(QStringLiteral("Version 2.00 beta")));
+}
+
+void TestAppStartup::windowMenuListsAndTilesImageWindows() {
+    auto main = MakeMainForm();
+    TMDIChild* a = main->CreateImageWindow(QStringLiteral("first"));
+    a->NewImage(40, 30, clWhite32);
+    TMDIChild* b = main->CreateImageWindow(QStringLiteral("second"));
+    b->NewImage(50, 20, clBlack32);
+    Settle();
+    main->UpdateWindowMenu();
+    QStringList listed;
+    for (QAction* act : main->mnWindow->actions())
+        if (act->isCheckable()) listed << act->text();
+    QCOMPARE(listed, (QStringList{"&1 Untitled  [40x30 pixels]", "&2 Untitled  [50x20 pixels]"}));
+
+    const QSize area = main->MdiArea()->viewport()->size();
+    main->WindowTileHorzItem->trigger();
+    QCOMPARE(a->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+    QCOMPARE(b->geometry().top(), area.height() / 2);
+    main->WindowTileVertItem->trigger();
+    QCOMPARE(a->geometry(), QRect(0, 0, area.width() / 2, area.height()));
+    QCOMPARE(b->geometry().left(), area.width() / 2);
+    main->WindowMinimizeItem->trigger();
+    QVERIFY(a->isMinimized() && b->isMinimized());
+    QCOMPARE(a->geometry().bottom(), area.height() - 1);
+    // Choosing a window from the list makes it the active one.
+    main->UpdateWindowMenu();
+    for (QAction* act : main->mnWindow->actions())
+        if (act->text().startsWith(QStringLiteral("&1"))) act->trigger();
+    QCOMPARE(main->ActiveImageWindow(), a);
+}
+
+void TestAppStartup::errorGuardShowsTheMessageAndKeepsEarlierChanges() {
+    TScriptedPrompts prompts;
+    prompts.ExpectError(QStringLiteral("Destination is nil"));
+    int done = 0;
+    const bool ok = RunGuarded([&] {
+        done = 1;
+        throw Error("Destination is nil");
+    });
+    QVERIFY(!ok);
+    QCOMPARE(done, 1);
+    VERIFY_PROMPTS(prompts);
+    // A failing command run from a menu item does not reach the event loop.
+    auto main = MakeMainForm();
+    QAction* failing = main->mnHelp->addAction(QStringLiteral("fails"));
+    ConnectGuarded(failing, &QAction::triggered, main.get(), [](bool) { throw std::runtime_error("boom"); });
+    prompts.ExpectError(QStringLiteral("boom"));
+    failing->trigger();
+    VERIFY_PROMPTS(prompts);
+}
+
+QTEST_MAIN(TestAppStartup)
+#include "tst_app_startup.moc"
