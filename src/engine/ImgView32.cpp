@@ -206,13 +206,25 @@ void TImgView32::ScrollToCenter(int x, int y) {
 // ---- Layout ------------------------------------------------------------------
 
 void TImgView32::UpdateScrollRanges() {
-    const QSize vp = viewport()->size();
+    // Decide which bars are needed from the whole client area, not from the
+    // viewport left over by bars shown earlier: otherwise a view grown to
+    // exactly the image's size would keep its bars and hide the last row
+    // and column behind them.
     QScrollBar* h = horizontalScrollBar();
     QScrollBar* v = verticalScrollBar();
-    h->setPageStep(std::max(1, vp.width()));
-    v->setPageStep(std::max(1, vp.height()));
-    h->setRange(0, std::max(0, ScaledWidth() - vp.width()));
-    v->setRange(0, std::max(0, ScaledHeight() - vp.height()));
+    const QSize full = maximumViewportSize();
+    const int sw = ScaledWidth(), sh = ScaledHeight();
+    const int hBar = h->sizeHint().height(), vBar = v->sizeHint().width();
+    bool needH = sw > full.width();
+    bool needV = sh > full.height();
+    if (needH && !needV) needV = sh > full.height() - hBar;
+    if (needV && !needH) needH = sw > full.width() - vBar;
+    const int vpW = std::max(0, full.width() - (needV ? vBar : 0));
+    const int vpH = std::max(0, full.height() - (needH ? hBar : 0));
+    h->setPageStep(std::max(1, vpW));
+    v->setPageStep(std::max(1, vpH));
+    h->setRange(0, std::max(0, sw - vpW));
+    v->setRange(0, std::max(0, sh - vpH));
     // Show or hide the bars now rather than on the next pass of the event
     // loop, so that the viewport size is right as soon as this returns (the
     // resize it causes comes back through RecomputeLayout).

@@ -82,6 +82,7 @@ private slots:
     void layerIndexClamping();
     void scrollBarThickness();
     void resizeHandlerRuns();
+    void growingToTheImageSizeDropsTheBars();
     void mouseEventsReportLayer();
     void rubberBandMovesAndResizesChild();
     void rubberBandMinimumSizeAndHandler();
@@ -518,6 +519,25 @@ void TestEngineView::resizeHandlerRuns() {
     QCOMPARE(v->GetViewportRect(), (TRect{0, 0, 308, 208}));
     v->SetScale(1.0f);
     QCOMPARE(v->ScrollBarSize(), 1);
+}
+
+void TestEngineView::growingToTheImageSizeDropsTheBars() {
+    // Shown bars must not keep themselves: once the view is as large as the
+    // image, the whole image is visible and no bar is left.
+    auto v = MakeView(150, 100, 200, 120);
+    v->SetScrollBarSize(12);
+    QCoreApplication::processEvents();
+    QVERIFY(v->GetViewportRect().Width() < 150);
+    v->resize(200, 120);
+    QCoreApplication::processEvents();
+    QCOMPARE(v->GetViewportRect(), (TRect{0, 0, 200, 120}));
+    QCOMPARE(v->horizontalScrollBar()->maximum(), 0);
+    QCOMPARE(v->verticalScrollBar()->maximum(), 0);
+    // One pixel too narrow: the horizontal bar comes, and with it the
+    // vertical one, since the bar takes height the image needs.
+    v->resize(199, 120);
+    QCoreApplication::processEvents();
+    QCOMPARE(v->GetViewportRect(), (TRect{0, 0, 199 - 12, 120 - 12}));
 }
 
 void TestEngineView::mouseEventsReportLayer() {
