@@ -8,14 +8,13 @@
 // them agree on the rounding.
 
 #include "core/raster/FixedPoint.h"
+#include "core/raster/MouseButton.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
 namespace ivra {
-
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // Modifier keys and held mouse buttons, one bit each (an 8-bit set).
 using TShiftState = std::uint8_t;

@@ -13,6 +13,7 @@
 // always ends with ToolState = 0; the middle button does nothing.
 
 #include "core/raster/FixedPoint.h"
+#include "core/raster/MouseButton.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,8 +21,6 @@
 #include <vector>
 
 namespace ivra {
-
-enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 
 // A finished figure in image pixels, for the Draw switch.
 struct TToolFigure {
