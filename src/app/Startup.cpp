@@ -5,6 +5,9 @@
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "app/Splash.h"
+#include "measure/MeasureSetup.h"
+#include "measure/SheetForm.h"
+#include "measure/SpatialCalib.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -26,9 +29,12 @@ struct TLoadStep {
 std::vector<TLoadStep> LoadSteps() {
     return {
         {"Loading toolbars...", [](TMainForm&) {}},
-        {"Loading filters...", [](TMainForm&) {}},
+        {"Loading filters...", [](TMainForm& main) { CreateSpatialCalibForm(&main); }},
         {"Loading spreadsheet module...",
-         [](TMainForm& main) { main.AboutBox = new TAboutBoxFrm(&main); }},
+         [](TMainForm& main) {
+             CreateSheetForm(&main);
+             main.AboutBox = new TAboutBoxFrm(&main);
+         }},
         {"Loading notepad module...", [](TMainForm&) {}},
     };
 }
@@ -73,6 +79,9 @@ TStartupResult RunStartup(const TStartupOptions& options) {
         splash->AddLine(QLatin1String(step.Line));
         step.Create(main);
     }
+
+    // The measuring tools take the mouse routing and add their commands.
+    InstallMeasuring(main);
 
     // 10. and 11.
     main.InstallAppHandlers();

@@ -1,0 +1,62 @@
+#pragma once
+// The measuring tools at work on an image window: each press and move of the
+// tool in force goes to the tool's handler in the core (TMeasuringState),
+// and what it produced goes to its places: the rubber figure on the view's
+// MeasureLayer, the read-out in status panel 1, the lines of the messages
+// pane, the spreadsheet (AddValue, AddTag), the calibration dialog's pixel
+// label and, with the Draw switch on, the finished figure on AnimLayer.
+//
+// The measuring state is one for the whole program, shared by all image
+// windows. The vertices of a poly measurement live in the shared ToolPolygon
+// (SharedPolygons.h), which a new image window empties.
+
+#include "core/raster/FixedPoint.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace ivra {
+
+class TMeasureHost;
+class TMeasuringState;
+struct TToolOutput;
+
+enum class TMeasureButton { Left, Right, Middle };
+
+class TMeasureController {
+public:
+    TMeasureController();
+    ~TMeasureController();
+
+    // The program's one controller.
+    static TMeasureController& Instance();
+
+    // The press handler of `tool` at image pixel p (CurrentTool and ToolState
+    // of the drawing state). ctrl: the Ctrl key (ellipse tool: circle).
+    // Errors of a tool (an undefined angle) are thrown after ToolState went
+    // back to 0.
+    void ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasureButton button, TPoint p, bool ctrl);
+    // The move handler of `tool`; leftHeld: the left button is held (free-hand
+    // vertices of the poly tools).
+    void ToolMove(TMeasureHost& host, std::uint32_t tool, TPoint p, bool ctrl, bool leftHeld);
+
+    TMeasuringState& State() { return *state_; }
+
+    // The colour picker's read-out of a pixel: "R:r G:g B:b".
+    static std::string PickerReadout(std::uint32_t color);
+    // The decimal separator of the user's locale ('.' when it is not one
+    // 8-bit character).
+    static char LocaleDecimalSeparator();
+
+private:
+    void Report(TMeasureHost& host, const TToolOutput& out);
+    void DrawFigure(TMeasureHost& host, const TToolOutput& out);
+    void LoadToolPolygon();
+    void StoreToolPolygon();
+    void DrawPolyRubber(TMeasureHost& host, TPoint p);
+
+    std::unique_ptr<TMeasuringState> state_;
+};
+
+} // namespace ivra

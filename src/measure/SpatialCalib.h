@@ -1,0 +1,66 @@
+#pragma once
+// TfrmSpatialCalib: the spatial calibration window. The user measures a line
+// of known length with the line tool (its length in image pixels appears in
+// the pixel label), types the real length, and the window sets the
+// program's CalibrationFactor. The factor can be saved to and loaded from a
+// calibration file. The window stays on top and does not block the others.
+
+#include <QDialog>
+
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QToolButton;
+
+namespace ivra {
+
+// True while the calibration window is shown: finished line measurements
+// then report their pixel length to it.
+extern bool CalibrationMode;
+
+class TfrmSpatialCalib : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmSpatialCalib(QWidget* parent = nullptr);
+    ~TfrmSpatialCalib() override;
+
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* labPixLength = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* edLineLength = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label7 = nullptr;
+    QLabel* LbConvFact = nullptr;
+    QLabel* Label5 = nullptr;
+    QToolButton* SpeedButton1 = nullptr;
+    QLabel* Label6 = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QPushButton* OKBtn = nullptr;
+    QPushButton* CancelBtn = nullptr;
+
+    // The line tool's report: the measured length as the label shows it.
+    void SetPixelLength(const std::string& text);
+    // A change of the length text: a new factor when a line was measured.
+    void edLineLengthChange();
+    // Save and Load buttons.
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    bool placed_ = false;
+};
+
+// The program's calibration window (none before it is made).
+TfrmSpatialCalib* SpatialCalibForm();
+// Makes it (hidden), owned by parent.
+TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent);
+
+} // namespace ivra
