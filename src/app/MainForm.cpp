@@ -597,35 +597,30 @@ QList<QMdiSubWindow*> ArrangeableWindows(QMdiArea* area) {
     return list;
 }
 
+// Tiles the visible windows in bands: one above the other (horizontal) or
+// side by side (vertical), the bands sharing the area evenly.
+void TileInBands(QMdiArea* mdiArea, bool horizontal) {
+    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea);
+    if (list.isEmpty()) return;
+    const QSize area = mdiArea->viewport()->size();
+    const int n = int(list.size());
+    const int length = horizontal ? area.height() : area.width();
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* w = list[i];
+        if (w->isMaximized()) w->showNormal();
+        const int from = length * i / n, to = length * (i + 1) / n;
+        if (horizontal)
+            w->setGeometry(0, from, area.width(), to - from);
+        else
+            w->setGeometry(from, 0, to - from, area.height());
+    }
+}
+
 } // namespace
 
-void TMainForm::TileHorizontally() {
-    // One window above the other, each as wide as the area.
-    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea_);
-    if (list.isEmpty()) return;
-    const QSize area = mdiArea_->viewport()->size();
-    const int n = int(list.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* w = list[i];
-        if (w->isMaximized()) w->showNormal();
-        const int top = area.height() * i / n, bottom = area.height() * (i + 1) / n;
-        w->setGeometry(0, top, area.width(), bottom - top);
-    }
-}
+void TMainForm::TileHorizontally() { TileInBands(mdiArea_, true); }
 
-void TMainForm::TileVertically() {
-    // Side by side, each as high as the area.
-    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea_);
-    if (list.isEmpty()) return;
-    const QSize area = mdiArea_->viewport()->size();
-    const int n = int(list.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* w = list[i];
-        if (w->isMaximized()) w->showNormal();
-        const int left = area.width() * i / n, right = area.width() * (i + 1) / n;
-        w->setGeometry(left, 0, right - left, area.height());
-    }
-}
+void TMainForm::TileVertically() { TileInBands(mdiArea_, false); }
 
 void TMainForm::MinimizeAll() {
     for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) w->showMinimized();
