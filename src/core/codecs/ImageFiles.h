@@ -3,15 +3,26 @@
 
 #include "core/raster/Bitmap32.h"
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace ivra {
 
 enum class TImageFormat { Unknown, Jpeg, Png, Bmp };
 
-// "JPEG", "PNG", "BMP".
+// "JPEG", "PNG", "BMP" ("unknown" for Unknown).
 const char* ImageFormatName(TImageFormat f);
+
+// The format an extension stands for (".jpg", ".jpeg", ".jpe", ".png", ".bmp",
+// ".dib", any case, dot included); Unknown for anything else.
+TImageFormat FormatFromExtension(const std::string& extension);
+
+// The format the first bytes of a file announce (PNG signature, JPEG SOI
+// marker, "BM"); Unknown when none matches.
+TImageFormat FormatFromSignature(const std::uint8_t* data, std::size_t size);
 
 // Reads a JPEG, PNG or BMP file into a 32-bit ARGB bitmap. The decoder is
 // picked by the file's extension (case-insensitive) and, when the extension
@@ -22,7 +33,8 @@ const char* ImageFormatName(TImageFormat f);
 TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp);
 
 // Decodes an image held in memory (the same decoders; name is used in
-// messages). Used by the fuzz harnesses and by LoadImageFile.
+// messages, hint is the format the name's extension suggests). Used by the
+// fuzz harnesses and by LoadImageFile. On error bmp is left as it was.
 TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::string& name,
                          TBitmap32& bmp, TImageFormat hint = TImageFormat::Unknown);
 
@@ -30,19 +42,85 @@ TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::
 constexpr std::uint8_t PngFilterNone = 1, PngFilterSub = 2, PngFilterUp = 4, PngFilterAverage = 8,
                        PngFilterPaeth = 16;
 
-// The writers. Each writes through a temporary file renamed over the target.
+// The filter set of trial index i (0 None, 1 Sub, 2 Up, 3 Average, 4 Paeth;
+// anything else None).
+std::uint8_t PngFilterOfIndex(int index);
+// The name of a single-filter set: "None", "Sub", "Up", "Average", "Paeth"
+// (the highest filter bit other than None wins; "None" for the empty set).
+const char* PngFilterName(std::uint8_t filterSet);
+
+// zlib settings of the PNG writer. level 0-9; memLevel 1-9; windowBits 9-15;
+// the strategies are zlib's (Z_DEFAULT_STRATEGY = 0, Z_FILTERED = 1,
+// Z_HUFFMAN_ONLY = 2, Z_RLE = 3) or -1 for the usual choice: noneStrategy
+// (default Z_DEFAULT_STRATEGY) until the first row that is written with a
+// filter, strategy (default Z_FILTERED) from there on.
+struct TPngCompression {
+    int level = 6;
+    int memLevel = 8;
+    int strategy = -1;
+    int noneStrategy = -1;
+    int windowBits = 15;
+};
+// The settings every PNG save of the program uses, chosen by measurement
+// (bench/png_levels.md).
+TPngCompression DefaultPngCompression();
+
+// Encodes the bitmap as PNG, 8-bit RGB when every alpha is 255, else 8-bit
+// RGBA, no interlace. Each row gets the filter of the set (None is always
+// in it) whose output has the smallest sum of absolute byte values, ties
+// going to the earlier filter; a row of one colour stays unfiltered, so
+// that every set gives the same bytes for an image of one flat colour.
+// Throws Error for an empty bitmap.
+std::vector<std::uint8_t> EncodePng(const TBitmap32& bmp, std::uint8_t filterSet,
+                                    const TPngCompression& compression = DefaultPngCompression());
+
+// The writers. Each writes through a temporary file renamed over the target,
+// so a failed write leaves the old file as it was. Errors name the file and
+// carry the reason.
 void SaveToJPG(const TBitmap32& bmp, const std::string& path);  // quality 80, alpha dropped
 void SaveToBmp(const TBitmap32& bmp, const std::string& path);  // 24-bit, alpha dropped
+
+// Called on the thread that runs the filter trials each time one of them has
+// finished: the trial's index (0 None ... 4 Paeth) and its size in bytes. The
+// program keeps its window responsive from here.
+using TPngTrialCallback = std::function<void(int index, std::size_t size)>;
+
+// The name SaveToPng writes: the extension replaced by ".png" (a name whose
+// extension already is ".png" in any case is kept; a name without one gets
+// ".png" appended).
+std::string PngFileName(const std::string& path);
+
 // Chooses the filter set with ComputePNGSize, stores it in pngFilter and
-// writes the file with its extension replaced by ".png". Returns the name
-// written.
-std::string SaveToPng(const TBitmap32& bmp, const std::string& path, std::uint8_t& pngFilter);
+// writes the file with its extension replaced by ".png" (PngFileName). The
+// bytes written are those of the winning trial. Returns the name written.
+// trialSizes, when given, receives the five trial sizes (None, Sub, Up,
+// Average, Paeth).
+std::string SaveToPng(const TBitmap32& bmp, const std::string& path, std::uint8_t& pngFilter,
+                      const TPngTrialCallback& onTrial = {},
+                      std::array<std::size_t, 5>* trialSizes = nullptr);
 
 // The size in bytes of the PNG encoding with one filter: index 1 Sub, 2 Up,
 // 3 Average, 4 Paeth, anything else None (None is always in the set).
 std::size_t PNGFilterSize(int index, const TBitmap32& bmp);
+
+// The outcome of the five filter trials.
+struct TPngChoice {
+    std::uint8_t filterSet = PngFilterNone;  // the set of the smallest trial
+    int index = 0;                           // its trial index
+    std::array<std::size_t, 5> sizes{};      // trial sizes: None, Sub, Up, Average, Paeth
+    std::vector<std::uint8_t> bytes;         // the winning trial's encoding
+};
+
+// Runs the five trials (None alone, then None with Sub, Up, Average and
+// Paeth) on parallel threads and picks the smallest; ties keep the earlier
+// filter, so None wins on equal sizes. onTrial runs on the calling thread
+// after each trial. When onTrial is given the trials work on a private copy
+// of the bitmap, so the caller may process events meanwhile.
+TPngChoice ChoosePngFilter(const TBitmap32& bmp, const TPngTrialCallback& onTrial = {},
+                           const TPngCompression& compression = DefaultPngCompression());
+
 // Tries the five single-filter encodings and returns the set of the
 // smallest (ties keep the earlier filter, so None wins on equal sizes).
-std::uint8_t ComputePNGSize(const TBitmap32& bmp);
+std::uint8_t ComputePNGSize(const TBitmap32& bmp, const TPngTrialCallback& onTrial = {});
 
 } // namespace ivra

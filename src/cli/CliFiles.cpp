@@ -1,0 +1,78 @@
+// ivra-cli commands on image files: info and convert.
+
+#include "cli/CliCommand.h"
+#include "core/Error.h"
+#include "core/codecs/ImageFiles.h"
+#include "core/io/FileIO.h"
+
+#include <array>
+#include <iostream>
+
+namespace ivra::cli {
+
+namespace {
+
+// The format Save writes for an output name, by its extension in any case.
+TImageFormat OutputFormat(const std::string& path) {
+    std::string ext = FileExtension(path);
+    for (char& c : ext)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    if (ext == ".jpg" || ext == ".jpeg") return TImageFormat::Jpeg;
+    if (ext == ".bmp") return TImageFormat::Bmp;
+    if (ext == ".png") return TImageFormat::Png;
+    throw Error("Cannot write \"" + path + "\": unsupported output format" +
+                (ext.empty() ? std::string(" (no extension)") : " \"" + ext + "\"") +
+                "; use .jpg, .jpeg, .bmp or .png");
+}
+
+int Info(TCliContext& ctx) {
+    ExpectArgs(ctx.args, 1);
+    TCliTiming timing(ctx.timing);
+    TBitmap32 bmp;
+    const TImageFormat format = timing.Read([&] { return LoadImageFile(ctx.args[0], bmp); });
+    std::cout << bmp.Width() << "x" << bmp.Height() << " " << ImageFormatName(format) << "\n";
+    return 0;
+}
+
+int Convert(TCliContext& ctx) {
+    const bool showTrials = TakeFlag(ctx.args, "--png-trials");
+    ExpectArgs(ctx.args, 2);
+    const std::string& input = ctx.args[0];
+    const std::string& output = ctx.args[1];
+    const TImageFormat format = OutputFormat(output);
+    if (showTrials && format != TImageFormat::Png) throw TCliUsageError("--png-trials needs a .png output");
+    TCliTiming timing(ctx.timing);
+    TBitmap32 bmp;
+    timing.Read([&] { return LoadImageFile(input, bmp); });
+    switch (format) {
+    case TImageFormat::Jpeg:
+        timing.Write([&] { SaveToJPG(bmp, output); });
+        break;
+    case TImageFormat::Bmp:
+        timing.Write([&] { SaveToBmp(bmp, output); });
+        break;
+    default: {
+        std::uint8_t filter = PngFilterNone;
+        std::array<std::size_t, 5> sizes{};
+        timing.Write([&] { return SaveToPng(bmp, output, filter, {}, &sizes); });
+        if (showTrials)
+            for (int i = 0; i < 5; ++i) std::cout << PngFilterName(PngFilterOfIndex(i)) << " " << sizes[std::size_t(i)] << "\n";
+        std::cout << PngFilterName(filter) << "\n";
+        break;
+    }
+    }
+    return 0;
+}
+
+const TCliRegistrar infoCommand("info", "info IMAGE",
+                                "prints the size and the format a JPEG, PNG or BMP image was read as, e.g. 640x480 PNG",
+                                Info, 10);
+const TCliRegistrar convertCommand(
+    "convert", "convert [--png-trials] IN OUT",
+    "writes IN as OUT the way Save does: .jpg/.jpeg JPEG quality 80, .bmp 24-bit, .png with the smallest "
+    "single filter (prints its name; --png-trials first prints the five trial sizes)",
+    Convert, 20);
+
+} // namespace
+
+} // namespace ivra::cli

@@ -1,0 +1,167 @@
+// Reading PNG through libpng: any colour type and bit depth into 32-bit ARGB.
+//
+// libpng reports errors through an error function that must not return. Ours
+// longjmps back into small functions that hold only plain C data, so that no
+// C++ destructor is ever skipped; the C++ side turns the stored message into
+// an ivra::Error.
+
+#include "core/codecs/CodecsInternal.h"
+
+#include "core/Error.h"
+
+#include <bit>
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <png.h>
+
+namespace ivra::codecs {
+
+namespace {
+
+const char* const BadSignature = "Invalid Portable Graphics Network image, it has an invalid file header.";
+const char* const OutOfMemory = "out of memory";
+
+// The largest ancillary chunk libpng may keep in memory (ICC profiles,
+// compressed text), and how many of them.
+constexpr png_alloc_size_t MaxPngChunkBytes = 16u << 20;
+constexpr png_uint_32 MaxPngCachedChunks = 1000;
+
+// No deflate stream can expand one input byte to more than 1032 output
+// bytes (two one-bit codes for a 258-byte match), so a file whose image data
+// chunks are far smaller than the pixels they must hold is cut short.
+constexpr std::uint64_t MaxDeflateRatio = 1032;
+
+struct TPngErrorState {
+    std::jmp_buf jump;
+    char message[256];
+};
+
+void OnPngError(png_structp png, png_const_charp text) {
+    auto* st = static_cast<TPngErrorState*>(png_get_error_ptr(png));
+    std::snprintf(st->message, sizeof st->message, "%s", text ? text : "unknown PNG error");
+    std::longjmp(st->jump, 1);
+}
+
+void OnPngWarning(png_structp, png_const_charp) {}
+
+struct TPngSource {
+    const std::uint8_t* data;
+    std::size_t size;
+    std::size_t pos;
+};
+
+void ReadPngBytes(png_structp png, png_bytep out, std::size_t length) {
+    auto* src = static_cast<TPngSource*>(png_get_io_ptr(png));
+    if (length > src->size - src->pos) png_error(png, TruncatedReason);
+    std::memcpy(out, src->data + src->pos, length);
+    src->pos += length;
+}
+
+std::uint32_t BigEndian32(const std::uint8_t* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) | p[3];
+}
+
+// The bytes of all image data chunks present in the file.
+std::uint64_t ImageDataBytes(const std::uint8_t* data, std::size_t size) {
+    std::uint64_t pos = 8, total = 0;
+    while (pos + 8 <= size) {
+        const std::uint64_t length = BigEndian32(data + pos);
+        const std::uint8_t* type = data + pos + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0) total += std::min<std::uint64_t>(length, size - pos - 8);
+        if (std::memcmp(type, "IEND", 4) == 0) break;
+        pos += 12 + length;
+    }
+    return total;
+}
+
+struct TPngReader {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    TPngErrorState err{};
+    TPngSource src{};
+    // IHDR
+    png_uint_32 width = 0, height = 0;
+    int bitDepth = 0, colorType = 0, interlace = 0, channels = 0;
+    bool hasTrns = false;
+    TPngReader() = default;
+    TPngReader(const TPngReader&) = delete;
+    TPngReader& operator=(const TPngReader&) = delete;
+    ~TPngReader() {
+        if (png) png_destroy_read_struct(&png, info ? &info : nullptr, nullptr);
+    }
+};
+
+bool ReadPngHeader(TPngReader& r) {
+    if (setjmp(r.err.jump)) return false;
+    png_set_user_limits(r.png, 0x7FFFFFFF, 0x7FFFFFFF);  // the pixel count is checked separately
+    png_set_chunk_malloc_max(r.png, MaxPngChunkBytes);
+    png_set_chunk_cache_max(r.png, MaxPngCachedChunks);
+    png_set_read_fn(r.png, &r.src, ReadPngBytes);
+    png_set_sig_bytes(r.png, 0);
+    png_read_info(r.png, r.info);
+    r.width = png_get_image_width(r.png, r.info);
+    r.height = png_get_image_height(r.png, r.info);
+    r.bitDepth = png_get_bit_depth(r.png, r.info);
+    r.colorType = png_get_color_type(r.png, r.info);
+    r.interlace = png_get_interlace_type(r.png, r.info);
+    r.channels = png_get_channels(r.png, r.info);
+    r.hasTrns = png_get_valid(r.png, r.info, PNG_INFO_tRNS) != 0;
+    return true;
+}
+
+bool ReadPngPixels(TPngReader& r, TBitmap32& out) {
+    if (setjmp(r.err.jump)) return false;
+    // Everything becomes 8-bit RGBA: palette and tRNS expanded, low bit
+    // depths widened, 16 bits cut to their high byte, gray spread to RGB,
+    // opaque alpha added where the file has none. Bytes are then ordered as
+    // a native ARGB word.
+    png_set_expand(r.png);
+    png_set_strip_16(r.png);
+    png_set_gray_to_rgb(r.png);
+    if (!(r.colorType & PNG_COLOR_MASK_ALPHA) && !r.hasTrns) png_set_add_alpha(r.png, 0xFF, PNG_FILLER_AFTER);
+    if constexpr (std::endian::native == std::endian::little)
+        png_set_bgr(r.png);
+    else
+        png_set_swap_alpha(r.png);
+    const int passes = png_set_interlace_handling(r.png);
+    png_read_update_info(r.png, r.info);
+    if (png_get_rowbytes(r.png, r.info) != std::size_t(r.width) * 4 || png_get_bit_depth(r.png, r.info) != 8 ||
+        png_get_channels(r.png, r.info) != 4)
+        png_error(r.png, "unsupported PNG pixel layout");
+    // Interlaced images: each pass fills its own pixels of the rows it
+    // touches, exactly as png_read_image does, without a row pointer table.
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < r.height; ++y)
+            png_read_row(r.png, reinterpret_cast<png_bytep>(out.ScanLine(int(y))), nullptr);
+    return true;
+}
+
+} // namespace
+
+void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out) {
+    if (size < 8 || png_sig_cmp(data, 0, 8) != 0) throw Error(BadSignature);
+    TPngReader r;
+    r.src = {data, size, 0};
+    r.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &r.err, OnPngError, OnPngWarning);
+    if (!r.png) throw Error(OutOfMemory);
+    r.info = png_create_info_struct(r.png);
+    if (!r.info) throw Error(OutOfMemory);
+    auto fail = [&r]() {
+        if (std::strcmp(r.err.message, TruncatedReason) == 0 || std::strcmp(r.err.message, OutOfMemory) == 0 ||
+            std::strcmp(r.err.message, BadSignature) == 0)
+            throw Error(r.err.message);
+        throw Error(std::string("invalid PNG data: ") + r.err.message);
+    };
+    if (!ReadPngHeader(r)) fail();
+    CheckImageSize(r.width, r.height);
+    const std::uint64_t rawBytes =
+        (std::uint64_t(r.width) * r.height * std::uint64_t(r.channels) * std::uint64_t(r.bitDepth) + 7) / 8;
+    if (rawBytes / MaxDeflateRatio > ImageDataBytes(data, size) + 16) throw Error(TruncatedReason);
+    out.SetSize(int(r.width), int(r.height));
+    if (!ReadPngPixels(r, out)) fail();
+}
+
+} // namespace ivra::codecs
