@@ -2,6 +2,8 @@
 
 #include "core/io/FileIO.h"
 
+#include "CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,37 +15,11 @@
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out, err;
-};
+using ivra::testing::RunCli;
+using ivra::testing::RunResult;
+using ivra::testing::ReadText;
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("ivra_climeasure_" + std::to_string(::getpid()) + "_" + name))
-        .string();
-}
-
-std::string ReadText(const std::string& path) {
-    auto b = ivra::ReadWholeFile(path);
-    return std::string(b.begin(), b.end());
-}
-
-// Runs ivra-cli with the arguments (no shell quoting needed for ours).
-RunResult RunCli(const std::string& args) {
-    const std::string errPath = TempPath("stderr");
-    const std::string cmd = std::string(IVRA_CLI_PATH) + " " + args + " 2>" + errPath;
-    RunResult r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    r.err = ReadText(errPath);
-    std::filesystem::remove(errPath);
-    return r;
-}
+std::string TempPath(const std::string& name) { return ivra::testing::CliTempPath("climeasure", name); }
 
 struct MeasureCase {
     const char* args;

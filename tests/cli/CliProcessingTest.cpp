@@ -10,6 +10,8 @@
 #include "core/processing/GeometricOps.h"
 #include "core/processing/Levels.h"
 
+#include "CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -24,32 +26,11 @@ using namespace ivra;
 
 namespace {
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out, err;
-};
+using ivra::testing::RunCli;
+using ivra::testing::RunResult;
+using ivra::testing::ReadText;
 
-std::string TempPath(const std::string& name) {
-    return (std::filesystem::temp_directory_path() / ("ivra_cliproc_" + std::to_string(::getpid()) + "_" + name))
-        .string();
-}
-
-RunResult RunCli(const std::string& args) {
-    const std::string errPath = TempPath("stderr");
-    const std::string cmd = std::string(IVRA_CLI_PATH) + " " + args + " 2>" + errPath;
-    RunResult r;
-    FILE* p = ::popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-    const int status = ::pclose(p);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    auto b = ReadWholeFile(errPath);
-    r.err.assign(b.begin(), b.end());
-    std::filesystem::remove(errPath);
-    return r;
-}
+std::string TempPath(const std::string& name) { return ivra::testing::CliTempPath("cliproc", name); }
 
 // A 37 x 23 picture with gradients, an opaque and a half-transparent area.
 void MakePicture(TBitmap32& bmp) {
