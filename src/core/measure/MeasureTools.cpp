@@ -55,6 +55,18 @@ void TMeasuringState::AddPolyVertex(TPoint p) {
     }
 }
 
+bool TMeasuringState::PolyLeftPress(TToolContext& ctx, TPoint p) {
+    if (ctx.ToolState == 0) {
+        ctx.ToolState = 1;
+        FirstPoint = p;
+        ToolPolygon.push_back(ToFixed(p));
+        return false;
+    }
+    if (ctx.ToolState != 1) return false;
+    AddPolyVertex(p);
+    return true;
+}
+
 TToolOutput TMeasuringState::LineToolDown(TToolContext& ctx, TMouseButton button, TPoint p) {
     TToolOutput out;
     if (button == TMouseButton::mbLeft) {
@@ -91,12 +103,7 @@ TToolOutput TMeasuringState::LineToolMove(TToolContext& ctx, TPoint p) {
 TToolOutput TMeasuringState::PolylineToolDown(TToolContext& ctx, TMouseButton button, TPoint p) {
     TToolOutput out;
     if (button == TMouseButton::mbLeft) {
-        if (ctx.ToolState == 0) {
-            ctx.ToolState = 1;
-            FirstPoint = p;
-            ToolPolygon.push_back(ToFixed(p));
-        } else if (ctx.ToolState == 1) {
-            AddPolyVertex(p);
+        if (PolyLeftPress(ctx, p)) {
             LastLength = PolylineLength(ToolPolygon);
             out.Status = "Polyline Length: " +
                          FloatToText(Scaled(LastLength, ctx.Factor), 2, ctx.DecimalSeparator);
@@ -118,13 +125,7 @@ TToolOutput TMeasuringState::PolylineToolDown(TToolContext& ctx, TMouseButton bu
 TToolOutput TMeasuringState::PolygonToolDown(TToolContext& ctx, TMouseButton button, TPoint p) {
     TToolOutput out;
     if (button == TMouseButton::mbLeft) {
-        if (ctx.ToolState == 0) {
-            ctx.ToolState = 1;
-            FirstPoint = p;
-            ToolPolygon.push_back(ToFixed(p));
-        } else if (ctx.ToolState == 1) {
-            AddPolyVertex(p);
-        }
+        PolyLeftPress(ctx, p);
     } else if (button == TMouseButton::mbRight) {
         ctx.ToolState = 0;
         ToolPolygonClosed = true;

@@ -94,6 +94,9 @@ public:
 
 private:
     void AddPolyVertex(TPoint p);
+    // Left press of the poly tools: the first starts the outline, later ones
+    // add a vertex (then it returns true).
+    bool PolyLeftPress(TToolContext& ctx, TPoint p);
 };
 
 // The calibration dialog's pixel label for a measured length: the length
