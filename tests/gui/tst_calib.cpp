@@ -5,6 +5,7 @@
 #include "app/DrawingState.h"
 #include "measure/SpatialCalib.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QFile>
@@ -19,22 +20,8 @@
 
 using namespace ivra;
 using ivra::test::TScriptedPrompts;
-
-namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using ivra::test::ReadAll;
+using ivra::test::WriteAll;
 
 class TestCalib : public QObject {
     Q_OBJECT

@@ -7,6 +7,7 @@
 #include "app/UpDown.h"
 #include "measure/SheetForm.h"
 #include "support/ScriptedPrompts.h"
+#include "support/TestFiles.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -31,20 +32,10 @@
 
 using namespace ivra;
 using ivra::test::TScriptedPrompts;
+using ivra::test::ReadAll;
+using ivra::test::WriteAll;
 
 namespace {
-
-QByteArray ReadAll(const QString& path) {
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    return f.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // Selects a block in the grid the way the user does: a click on one corner,
 // a shift-click on the other (grid columns from 1, rows from 2).
