@@ -68,8 +68,9 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
 
 TAtomicFileWriter::TAtomicFileWriter(std::string path) : path_(std::move(path)) {
     auto slash = path_.find_last_of('/');
-    std::string dir = slash == std::string::npos ? std::string(".") : path_.substr(0, slash);
-    if (dir.empty()) dir = "/";
+    const std::string dir = slash == std::string::npos ? std::string(".")
+                            : slash == 0                 ? std::string("/")
+                                                         : path_.substr(0, slash);
     std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
     std::string pattern = dir + "/." + name + ".XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
