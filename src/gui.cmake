@@ -41,6 +41,7 @@ set_target_properties(ivra_ui PROPERTIES AUTOMOC ON AUTORCC ON)
 # The program: main.cpp alone in its folder.
 add_executable(ivra ${CMAKE_CURRENT_SOURCE_DIR}/ivra/main.cpp)
 target_link_libraries(ivra PRIVATE ivra_ui)
+set_target_properties(ivra PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 
 # The sample pictures and the help pages stand beside the program.
 add_custom_command(TARGET ivra POST_BUILD

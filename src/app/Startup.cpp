@@ -9,6 +9,7 @@
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
 
+#include <QScreen>
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -97,6 +98,9 @@ TStartupResult RunStartup(const TStartupOptions& options) {
     result.SplashLines = splash->Lines();
     splash->hide();
     splash.reset();
+    // Cover the screen's work area first, so that the window is full-size
+    // also where no window manager carries out the maximise request.
+    if (const QScreen* screen = main.screen()) main.setGeometry(screen->availableGeometry());
     main.showMaximized();
     return result;
 }
