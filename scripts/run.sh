@@ -3,8 +3,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DIVRA_TESTS=OFF -DIVRA_BENCH=OFF >/dev/null
-cmake --build build -j"$(nproc)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DIVRA_GUI=ON >/dev/null
+cmake --build build -j"$(nproc)" --target ivra ivra-cli
 if [ -x build/ivra ]; then
   exec build/ivra "$@"
 else

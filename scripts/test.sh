@@ -34,7 +34,7 @@ run_ctest() { # dir
 }
 
 echo "== Release build"
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DIVRA_GUI=ON -DIVRA_TESTS=ON -DIVRA_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
 run_ctest build
 
