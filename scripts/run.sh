@@ -5,8 +5,4 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DIVRA_GUI=ON >/dev/null
 cmake --build build -j"$(nproc)" --target ivra ivra-cli
-if [ -x build/ivra ]; then
-  exec build/ivra "$@"
-else
-  exec build/ivra-cli --help
-fi
+exec build/ivra "$@"
