@@ -20,20 +20,8 @@ namespace ivra {
 
 namespace {
 
-enum class TSaveFormat { None, Jpeg, Bmp, Png };
-
-// The format a name is saved in, by its extension (the text from the last
-// "." of the file-name part): .jpg and .jpeg, .bmp, .png, in any case.
-TSaveFormat SaveFormatOf(const QString& name) {
-    const QString file = TMDIChild::FileNamePart(name);
-    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-    if (dot < 0) return TSaveFormat::None;
-    const QString ext = file.mid(dot).toLower();
-    if (ext == QLatin1String(".jpg") || ext == QLatin1String(".jpeg")) return TSaveFormat::Jpeg;
-    if (ext == QLatin1String(".bmp")) return TSaveFormat::Bmp;
-    if (ext == QLatin1String(".png")) return TSaveFormat::Png;
-    return TSaveFormat::None;
-}
+// The format Save writes for a window's name (the core decides by extension).
+TImageFormat SaveFormatOf(const QString& name) { return SaveFormatFromName(QFile::encodeName(name).toStdString()); }
 
 const QString SaveFilter = QStringLiteral(
     "JPEG Image File (*.jpg);;Bitmaps (*.bmp);;Portable Network Graphics (*.png)");
@@ -71,23 +59,23 @@ void TMainForm::FileSaveAsItemClick() {
 
 void TMainForm::SaveImage(TMDIChild& w) {
     const QString name = w.ImageName();
-    const TSaveFormat format = name == QLatin1String("Untitled") ? TSaveFormat::None : SaveFormatOf(name);
+    const TImageFormat format = name == QLatin1String("Untitled") ? TImageFormat::Unknown : SaveFormatOf(name);
     // A new image, or one whose name gives no format the program writes
     // (an icon, a TIFF ...): ask for a name.
-    if (format == TSaveFormat::None) {
+    if (format == TImageFormat::Unknown) {
         SaveImageAs(w);
         return;
     }
     const std::string path = QFile::encodeName(name).toStdString();
     const TBitmap32& bmp = w.ImgView->Bitmap();
     switch (format) {
-    case TSaveFormat::Jpeg:
+    case TImageFormat::Jpeg:
         RunBusy([&] { SaveToJPG(bmp, path); });
         break;
-    case TSaveFormat::Bmp:
+    case TImageFormat::Bmp:
         RunBusy([&] { SaveToBmp(bmp, path); });
         break;
-    case TSaveFormat::Png: {
+    case TImageFormat::Png: {
         std::uint8_t filter = w.PngFilter;
         std::string written;
         RunBusy([&] { written = SaveToPng(bmp, path, filter); });
@@ -97,7 +85,7 @@ void TMainForm::SaveImage(TMDIChild& w) {
         if (written != path) w.SetImageName(QFile::decodeName(written.c_str()));
         break;
     }
-    case TSaveFormat::None:
+    case TImageFormat::Unknown:
         break;
     }
     w.Modified = false;
@@ -121,7 +109,7 @@ void TMainForm::SaveImageAs(TMDIChild& w) {
         name += QStringLiteral(".jpg");
     else if (file.endsWith(QLatin1Char('.')))
         name += QStringLiteral("jpg");
-    if (SaveFormatOf(name) == TSaveFormat::None)
+    if (SaveFormatOf(name) == TImageFormat::Unknown)
         throw Error("Cannot save the image as " + TMDIChild::FileNamePart(name).toStdString() +
                     ": the name must end in .jpg, .bmp or .png.");
     if (QFileInfo::exists(name)) {

@@ -12,19 +12,6 @@ namespace ivra::cli {
 
 namespace {
 
-// The format Save writes for an output name, by its extension in any case.
-TImageFormat OutputFormat(const std::string& path) {
-    std::string ext = FileExtension(path);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-    if (ext == ".jpg" || ext == ".jpeg") return TImageFormat::Jpeg;
-    if (ext == ".bmp") return TImageFormat::Bmp;
-    if (ext == ".png") return TImageFormat::Png;
-    throw Error("Cannot write \"" + path + "\": unsupported output format" +
-                (ext.empty() ? std::string(" (no extension)") : " \"" + ext + "\"") +
-                "; use .jpg, .jpeg, .bmp or .png");
-}
-
 int Info(TCliContext& ctx) {
     ExpectArgs(ctx.args, 1);
     TCliTiming timing(ctx.timing);
@@ -39,7 +26,7 @@ int Convert(TCliContext& ctx) {
     ExpectArgs(ctx.args, 2);
     const std::string& input = ctx.args[0];
     const std::string& output = ctx.args[1];
-    const TImageFormat format = OutputFormat(output);
+    const TImageFormat format = RequireSaveFormat(output);
     if (showTrials && format != TImageFormat::Png) throw TCliUsageError("--png-trials needs a .png output");
     TCliTiming timing(ctx.timing);
     TBitmap32 bmp;

@@ -21,34 +21,16 @@ namespace ivra::cli {
 
 namespace {
 
-// The output format by the extension of the name, as Save chooses it.
-TImageFormat OutputFormatOf(const std::string& path) {
-    const TImageFormat f = FormatFromExtension(FileExtension(path));
-    if (f == TImageFormat::Unknown)
-        throw Error("Cannot write \"" + path + "\": unsupported output format" +
-                    (FileExtension(path).empty() ? std::string(" (no extension)")
-                                                 : " \"" + FileExtension(path) + "\"") +
-                    "; use .jpg, .jpeg, .bmp or .png");
-    return f;
-}
-
 void SaveImage(const TBitmap32& bmp, const std::string& path) {
-    switch (OutputFormatOf(path)) {
-    case TImageFormat::Jpeg: SaveToJPG(bmp, path); break;
-    case TImageFormat::Bmp: SaveToBmp(bmp, path); break;
-    default: {
-        std::uint8_t filter = PngFilterNone;
-        SaveToPng(bmp, path, filter);
-        break;
-    }
-    }
+    std::uint8_t filter = PngFilterNone;
+    SaveImageFile(bmp, path, filter);
 }
 
 // Runs an operation on an image file: read IN, process, write OUT. Errors
 // of the operation itself are reported with the input's name.
 int ProcessFile(const TCliContext& ctx, const std::string& input, const std::string& output,
                 const std::function<void(TBitmap32&)>& op) {
-    OutputFormatOf(output); // refuse a bad output name before any work
+    RequireSaveFormat(output); // refuse a bad output name before any work
     TCliTiming timing(ctx.timing);
     TBitmap32 bmp;
     timing.Read([&] { return LoadImageFile(input, bmp); });

@@ -58,6 +58,23 @@ TImageFormat FormatFromExtension(const std::string& extension) {
     return TImageFormat::Unknown;
 }
 
+TImageFormat SaveFormatFromName(const std::string& path) {
+    const std::string e = Lower(FileExtension(path));
+    if (e == ".jpg" || e == ".jpeg") return TImageFormat::Jpeg;
+    if (e == ".bmp") return TImageFormat::Bmp;
+    if (e == ".png") return TImageFormat::Png;
+    return TImageFormat::Unknown;
+}
+
+TImageFormat RequireSaveFormat(const std::string& path) {
+    const TImageFormat f = SaveFormatFromName(path);
+    if (f != TImageFormat::Unknown) return f;
+    const std::string ext = FileExtension(path);
+    throw Error("Cannot write \"" + path + "\": unsupported output format" +
+                (ext.empty() ? std::string(" (no extension)") : " \"" + ext + "\"") +
+                "; use .jpg, .jpeg, .bmp or .png");
+}
+
 TImageFormat FormatFromSignature(const std::uint8_t* data, std::size_t size) {
     static const std::uint8_t png[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (size >= 8 && std::memcmp(data, png, 8) == 0) return TImageFormat::Png;
@@ -254,6 +271,19 @@ std::string SaveToPng(const TBitmap32& bmp, const std::string& path, std::uint8_
     if (trialSizes) *trialSizes = choice.sizes;
     WriteFileAtomically(target, choice.bytes.data(), choice.bytes.size());
     return target;
+}
+
+std::string SaveImageFile(const TBitmap32& bmp, const std::string& path, std::uint8_t& pngFilter) {
+    switch (RequireSaveFormat(path)) {
+    case TImageFormat::Jpeg:
+        SaveToJPG(bmp, path);
+        return path;
+    case TImageFormat::Bmp:
+        SaveToBmp(bmp, path);
+        return path;
+    default:
+        return SaveToPng(bmp, path, pngFilter);
+    }
 }
 
 } // namespace ivra

@@ -20,6 +20,18 @@ const char* ImageFormatName(TImageFormat f);
 // ".dib", any case, dot included); Unknown for anything else.
 TImageFormat FormatFromExtension(const std::string& extension);
 
+// The format the program's Save writes for a file name: ".jpg" or ".jpeg"
+// JPEG, ".bmp" BMP, ".png" PNG (any case); Unknown for any other name.
+TImageFormat SaveFormatFromName(const std::string& path);
+
+// The same, throwing Error ("Cannot write "path": unsupported output
+// format ...") for a name no writer serves.
+TImageFormat RequireSaveFormat(const std::string& path);
+
+// Writes the bitmap in the format of the name's extension as Save does;
+// returns the name written (SaveToPng may change the extension's case).
+std::string SaveImageFile(const TBitmap32& bmp, const std::string& path, std::uint8_t& pngFilter);
+
 // The format the first bytes of a file announce (PNG signature, JPEG SOI
 // marker, "BM"); Unknown when none matches.
 TImageFormat FormatFromSignature(const std::uint8_t* data, std::size_t size);

@@ -35,6 +35,37 @@ TEST(ImageFiles, FormatByExtensionAndSignature) {
     EXPECT_STREQ(ImageFormatName(TImageFormat::Bmp), "BMP");
 }
 
+TEST(ImageFiles, SaveFormatFollowsTheNameAndRefusesOthers) {
+    const std::pair<const char*, TImageFormat> names[] = {
+        {"/a/b.jpg", TImageFormat::Jpeg}, {"b.JPEG", TImageFormat::Jpeg}, {"b.Bmp", TImageFormat::Bmp},
+        {"b.PNG", TImageFormat::Png},     {"b.jpe", TImageFormat::Unknown}, {"b.tif", TImageFormat::Unknown},
+        {"/a.png/b", TImageFormat::Unknown},
+    };
+    for (auto [n, f] : names) EXPECT_EQ(SaveFormatFromName(n), f) << n;
+    try {
+        RequireSaveFormat("/x/out.gif");
+        FAIL() << "no error";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("/x/out.gif"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find(".gif"), std::string::npos);
+    }
+
+    // SaveImageFile writes the format of the name, read back by content.
+    TempDir dir;
+    TBitmap32 img(3, 2);
+    img.Clear(0xFF336699u);
+    std::uint8_t filter = 0;
+    for (const char* name : {"s.bmp", "s.png", "s.jpg"}) {
+        const std::string path = (dir.path / name).string();
+        EXPECT_EQ(SaveImageFile(img, path, filter), path);
+        TBitmap32 back;
+        EXPECT_EQ(LoadImageFile(path, back), SaveFormatFromName(path)) << name;
+        EXPECT_EQ(back.Width(), 3);
+    }
+    EXPECT_THROW(SaveImageFile(img, (dir.path / "s.tif").string(), filter), Error);
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "s.tif"));
+}
+
 TEST(ImageFiles, ContentDecidesWhenTheExtensionLies) {
     TempDir dir;
     TBitmap32 img;
