@@ -72,7 +72,9 @@ TAtomicFileWriter::TAtomicFileWriter(std::string path) : path_(std::move(path)) 
                             : slash == 0                 ? std::string("/")
                                                          : path_.substr(0, slash);
     std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);
-    std::string pattern = dir + "/." + name + ".XXXXXX";
+    // The temporary name must stay within the file-name limit also for a
+    // target whose own name is near it.
+    std::string pattern = dir + "/." + name.substr(0, 200) + ".XXXXXX";
     std::vector<char> buf(pattern.begin(), pattern.end());
     buf.push_back('\0');
     fd_ = ::mkstemp(buf.data());

@@ -75,6 +75,13 @@ TEST(FileIO, ErrorsNameTheFileAndTheReason) {
     EXPECT_THROW(ReadWholeFile(big, 10), Error);
 }
 
+TEST(FileIO, WritesAFileWhoseNameIsNearTheLimit) {
+    TempDir dir;
+    const std::string target = (dir.path / (std::string(250, 'n') + ".png")).string();
+    WriteFileAtomically(target, "long");
+    EXPECT_EQ(Slurp(target), "long");
+}
+
 TEST(FileIO, KeepsPermissionsOfAReplacedFile) {
     TempDir dir;
     const std::string target = (dir.path / "p.txt").string();
