@@ -21,6 +21,14 @@ if(IVRA_CHART_SOURCES)
   set_target_properties(ivra_chart PROPERTIES AUTOMOC ON)
 endif()
 
+# Window services shared by every window: the one door for questions, the
+# error guard, busy handling, icons, hints, small controls, the drawing state,
+# the command and tool registries and the shell's narrow interface.
+ivra_glob_sources(IVRA_SERVICES_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/services)
+add_library(ivra_services STATIC ${IVRA_SERVICES_SOURCES})
+target_link_libraries(ivra_services PUBLIC ivra_engine Qt6::Widgets Qt6::Svg Qt6::PrintSupport)
+set_target_properties(ivra_services PROPERTIES AUTOMOC ON AUTORCC ON)
+
 # The windows and commands of every subsystem, built as one library so that
 # the GUI tests link the same windows the user runs.
 set(IVRA_UI_SOURCES)
@@ -32,7 +40,7 @@ if(NOT IVRA_UI_SOURCES)
   return()
 endif()
 add_library(ivra_ui STATIC ${IVRA_UI_SOURCES})
-target_link_libraries(ivra_ui PUBLIC ivra_engine Qt6::Widgets Qt6::Svg Qt6::PrintSupport)
+target_link_libraries(ivra_ui PUBLIC ivra_services)
 if(TARGET ivra_chart)
   target_link_libraries(ivra_ui PUBLIC ivra_chart)
 endif()

@@ -1,6 +1,6 @@
 #include "app/AboutBox.h"
 
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 #include "app/Splash.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "app/HelpWindow.h"
 
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 #include "core/Error.h"
 
 #include <QDir>

@@ -2,9 +2,9 @@
 
 #include "app/MainForm.h"
 
-#include "app/Busy.h"
+#include "services/Busy.h"
 #include "app/NewImageUnit.h"
-#include "app/Prompts.h"
+#include "services/Prompts.h"
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
 #include "imagewin/ChildWin.h"
@@ -59,36 +59,22 @@ void TMainForm::FileSaveAsItemClick() {
 
 void TMainForm::SaveImage(TMDIChild& w) {
     const QString name = w.ImageName();
-    const TImageFormat format = name == QLatin1String("Untitled") ? TImageFormat::Unknown : SaveFormatOf(name);
     // A new image, or one whose name gives no format the program writes
     // (an icon, a TIFF ...): ask for a name.
-    if (format == TImageFormat::Unknown) {
+    if (name == QLatin1String("Untitled") || SaveFormatOf(name) == TImageFormat::Unknown) {
         SaveImageAs(w);
         return;
     }
     const std::string path = QFile::encodeName(name).toStdString();
     const TBitmap32& bmp = w.ImgView->Bitmap();
-    switch (format) {
-    case TImageFormat::Jpeg:
-        RunBusy([&] { SaveToJPG(bmp, path); });
-        break;
-    case TImageFormat::Bmp:
-        RunBusy([&] { SaveToBmp(bmp, path); });
-        break;
-    case TImageFormat::Png: {
-        std::uint8_t filter = w.PngFilter;
-        std::string written;
-        RunBusy([&] { written = SaveToPng(bmp, path, filter); });
-        w.PngFilter = filter;
-        // The PNG writer names the file with ".png"; the window follows the
-        // name actually written (x.PNG is saved as x.png).
-        if (written != path) w.SetImageName(QFile::decodeName(written.c_str()));
-        break;
-    }
-    case TImageFormat::Unknown:
-        break;
-    }
-    w.Modified = false;
+    std::uint8_t filter = w.PngFilter;
+    std::string written;
+    RunBusy([&] { written = SaveImageFile(bmp, path, filter); });
+    w.PngFilter = filter;
+    // The PNG writer names the file with ".png"; the window follows the name
+    // actually written (x.PNG is saved as x.png).
+    if (written != path) w.SetImageName(QFile::decodeName(written.c_str()));
+    w.Document().Modified = false;
 }
 
 void TMainForm::SaveImageAs(TMDIChild& w) {
@@ -104,13 +90,13 @@ void TMainForm::SaveImageAs(TMDIChild& w) {
     QString name = AppPrompts().GetSaveFileName(this, r);
     if (name.isEmpty()) return;
     // A name typed without an extension gets the default one.
-    const QString file = TMDIChild::FileNamePart(name);
+    const QString file = FileNamePart(name);
     if (!file.contains(QLatin1Char('.')))
         name += QStringLiteral(".jpg");
     else if (file.endsWith(QLatin1Char('.')))
         name += QStringLiteral("jpg");
     if (SaveFormatOf(name) == TImageFormat::Unknown)
-        throw Error("Cannot save the image as " + TMDIChild::FileNamePart(name).toStdString() +
+        throw Error("Cannot save the image as " + FileNamePart(name).toStdString() +
                     ": the name must end in .jpg, .bmp or .png.");
     if (QFileInfo::exists(name)) {
         const auto answer = AppPrompts().Confirm(this, QStringLiteral("OK to overwrite %1").arg(name),

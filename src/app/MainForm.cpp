@@ -4,17 +4,17 @@
 #include "app/MainForm.h"
 
 #include "app/AboutBox.h"
-#include "app/AppInfo.h"
-#include "app/Busy.h"
-#include "app/ColorPanel.h"
-#include "app/CommandGuard.h"
-#include "app/DrawingState.h"
+#include "imagewin/ImageCommands.h"
+#include "services/AppInfo.h"
+#include "services/Busy.h"
+#include "services/ColorPanel.h"
+#include "services/CommandGuard.h"
 #include "app/HelpWindow.h"
-#include "app/Hints.h"
-#include "app/Icons.h"
+#include "services/Hints.h"
+#include "services/Icons.h"
 #include "app/NewImageUnit.h"
-#include "app/Prompts.h"
-#include "app/UpDown.h"
+#include "services/Prompts.h"
+#include "services/UpDown.h"
 #include "engine/GaugeBar.h"
 #include "imagewin/ChildWin.h"
 
@@ -50,8 +50,6 @@ namespace ivra {
 
 namespace {
 
-TMainForm* g_mainForm = nullptr;
-
 // Tool numbers of the "Tools" toolbar, first row then second row, with their
 // icons and hints.
 struct TToolButtonInfo {
@@ -83,13 +81,6 @@ const TToolButtonInfo ToolButtonInfos[] = {
     {toolZoom, "zoom", "Zoom-in/Zoom-out|Left-click to zoom-in; right-click to zoom-out.", false},
 };
 
-QAction* MakeAction(QObject* parent, const QString& text, const QString& hint, const char* name) {
-    auto* a = new QAction(text, parent);
-    a->setObjectName(QLatin1String(name));
-    SetHint(a, hint);
-    return a;
-}
-
 QRect ScreenRect() {
     if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry();
     return QRect(0, 0, 1920, 1080);
@@ -97,24 +88,13 @@ QRect ScreenRect() {
 
 } // namespace
 
-TMainForm* MainForm() { return g_mainForm; }
-
-QColor ToQColor(TColor c) {
-    const TColor rgb = ResolveSystemColor(c);
-    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
-}
-
-TColor FromQColor(const QColor& c) { return TColor((c.blue() << 16) | (c.green() << 8) | c.red()); }
-
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), toolRouter_(std::make_unique<TToolRouter>()) {
-    g_mainForm = this;
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TCommandRegistry(this)) {
+    SetAppShell(this);
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(AppTitle);
     setWindowIcon(AppIcon(QStringLiteral("app")));
     resize(991, 693);
     setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks);
-    CurrentTool = toolNone;
-    ToolState = 0;
 
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setObjectName(QStringLiteral("MdiArea"));
@@ -129,25 +109,28 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), toolRouter_(std::ma
     OpenDir = ProgramFolder() + QStringLiteral("/images");
     setWindowState(windowState() | Qt::WindowMaximized);
 
-    CreateActions();
-    CreateMenus();
     CreateToolBars();
     CreateStatusBar();
     CreateMessagesPane();
     CreatePanels();
     MakeToolbars();
+    RegisterCommands();
+    InstallImageWindowCommands(*this);
+    // Commands registered from now on (by the subsystems at start-up) show
+    // at once.
+    connect(commands_, &TCommandRegistry::Changed, this, &TMainForm::RebuildMenusAndBars);
+    RebuildMenusAndBars();
 
     // The drawing state follows the pen panel.
-    PenWidth = StrToIntDef(edWidth->text(), 1);
-    ForeColor = FromQColor(pnlForeColor->Color());
-    BackColor = FromQColor(pnlBackColor->Color());
+    drawing_.PenWidth = StrToIntDef(edWidth->text(), 1);
+    drawing_.ForeColor = FromQColor(pnlForeColor->Color());
+    drawing_.BackColor = FromQColor(pnlBackColor->Color());
 
     // The messages pane floats near the right edge of the screen.
     const QRect screen = ScreenRect();
     tbMessages->setFloating(true);
     tbMessages->setGeometry(QRect(screen.x() + screen.width() - 150, screen.y() + 150, 125, 215));
 
-    RefreshMenusAndBars();
     AppOnIdle();
     SetErrorBoxParent(this);
 }
@@ -159,90 +142,103 @@ TMainForm::~TMainForm() {
         for (QMdiSubWindow* w : mdiArea_->subWindowList()) delete w;
     }
     if (appHandlersInstalled_) qApp->removeEventFilter(this);
-    if (g_mainForm == this) g_mainForm = nullptr;
+    disconnect(commands_, nullptr, this, nullptr);
+    if (AppShell() == this) SetAppShell(nullptr);
 }
 
 // ---- Building the window --------------------------------------------------------
 
-void TMainForm::CreateActions() {
-    FileNewItem = MakeAction(this, QStringLiteral("&New"), QStringLiteral("New|Create a new file"), "FileNewItem");
-    FileNewItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    FileNewItem->setIcon(AppIcon(QStringLiteral("new")));
-    FileOpenItem = MakeAction(this, QStringLiteral("&Open"), QStringLiteral("Open|Open a file"), "FileOpenItem");
-    FileOpenItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    FileOpenItem->setIcon(AppIcon(QStringLiteral("open")));
-    FileCloseItem =
-        MakeAction(this, QStringLiteral("&Close"), QStringLiteral("Close|Close current file"), "FileCloseItem");
-    FileSaveItem = MakeAction(this, QStringLiteral("&Save"), QStringLiteral("Save|Save current file"), "FileSaveItem");
-    FileSaveItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    FileSaveItem->setIcon(AppIcon(QStringLiteral("save")));
-    FileSaveAsItem = MakeAction(this, QStringLiteral("Save &As..."),
-                                QStringLiteral("Save As|Save current file with different name"), "FileSaveAsItem");
-    FileExitItem = MakeAction(this, QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"), "FileExitItem");
-    btnClearDrawing = MakeAction(this, QStringLiteral("Clear Drawing"),
-                                 QStringLiteral("Clear Drawing|Clears user drawing layer."), "btnClearDrawing");
-    btnClearDrawing->setIcon(AppIcon(QStringLiteral("cleardrawing")));
+void TMainForm::RegisterCommands() {
+    TCommandRegistry& c = *commands_;
+    c.AddMenu({QStringLiteral("File"), QStringLiteral("&File"), QString(), 10});
+    c.AddMenu({QStringLiteral("View"), QStringLiteral("&View"), QString(), 20});
+    c.AddMenu({QStringLiteral("Tools"), QStringLiteral("&Tools"), QString(), 30});
+    c.AddMenu({QStringLiteral("Window"), QStringLiteral("&Window"), QString(), 70});
+    c.AddMenu({QStringLiteral("Help"), QStringLiteral("&Help"), QString(), 90});
 
-    ConnectGuarded(FileNewItem, &QAction::triggered, this, [this](bool) { FileNewItemClick(); });
-    ConnectGuarded(FileOpenItem, &QAction::triggered, this, [this](bool) { FileOpenItemClick(); });
-    ConnectGuarded(FileCloseItem, &QAction::triggered, this, [this](bool) { FileCloseItemClick(); });
-    ConnectGuarded(FileSaveItem, &QAction::triggered, this, [this](bool) { FileSaveItemClick(); });
-    ConnectGuarded(FileSaveAsItem, &QAction::triggered, this, [this](bool) { FileSaveAsItemClick(); });
-    ConnectGuarded(FileExitItem, &QAction::triggered, this, [this](bool) { FileExitItemClick(); });
-    ConnectGuarded(btnClearDrawing, &QAction::triggered, this, [this](bool) { btnClearDrawingClick(); });
+    auto active = [this] { return ActiveImageWindow() != nullptr; };
+    struct TItem {
+        const char* Id;
+        const char* Caption;
+        const char* Hint;
+        const char* Icon;
+        QKeySequence Shortcut;
+        const char* Menu;
+        int Order;
+        bool Separator;
+        const char* Toolbar;
+        int ToolbarOrder;
+        std::function<bool()> Enabled;
+        std::function<void()> Run;
+    };
+    const TItem items[] = {
+        {"FileNewItem", "&New", "New|Create a new file", "new", QKeySequence(Qt::CTRL | Qt::Key_N), "File", 10,
+         false, "tbFile", 10, nullptr, [this] { FileNewItemClick(); }},
+        {"FileOpenItem", "&Open", "Open|Open a file", "open", QKeySequence(Qt::CTRL | Qt::Key_O), "File", 20, false,
+         "tbFile", 20, nullptr, [this] { FileOpenItemClick(); }},
+        {"FileCloseItem", "&Close", "Close|Close current file", "", {}, "File", 30, false, "", 0, nullptr,
+         [this] { FileCloseItemClick(); }},
+        {"FileSaveItem", "&Save", "Save|Save current file", "save", QKeySequence(Qt::CTRL | Qt::Key_S), "File", 40,
+         false, "tbFile", 30, active, [this] { FileSaveItemClick(); }},
+        {"FileSaveAsItem", "Save &As...", "Save As|Save current file with different name", "", {}, "File", 50,
+         false, "", 0, active, [this] { FileSaveAsItemClick(); }},
+        {"FileExitItem", "E&xit", "Exit|Exit application", "", {}, "File", 90, true, "", 0, nullptr,
+         [this] { FileExitItemClick(); }},
+        {"btnClearDrawing", "Clear Drawing", "Clear Drawing|Clears user drawing layer.", "cleardrawing", {}, "", 0,
+         false, "tbLayers", 30, active, [this] { btnClearDrawingClick(); }},
+        {"WindowCascadeItem", "&Cascade", "", "", {}, "Window", 10, false, "", 0, nullptr,
+         [this] { mdiArea_->cascadeSubWindows(); }},
+        {"WindowTileHorzItem", "Tile &Horizontally", "", "", {}, "Window", 20, false, "", 0, nullptr,
+         [this] { TileHorizontally(); }},
+        {"WindowTileVertItem", "Tile &Vertically", "", "", {}, "Window", 30, false, "", 0, nullptr,
+         [this] { TileVertically(); }},
+        {"WindowMinimizeItem", "&Minimize All", "", "", {}, "Window", 40, false, "", 0, nullptr,
+         [this] { MinimizeAll(); }},
+        {"WindowArrangeItem", "&Arrange All", "", "", {}, "Window", 50, false, "", 0, nullptr,
+         [this] { ArrangeAll(); }},
+        {"HelpContentsItem", "&Contents", "", "", {}, "Help", 10, false, "", 0, nullptr,
+         [this] { HelpContentsItemClick(); }},
+        {"HelpLessonsItem", "&Lessons", "", "", {}, "Help", 20, false, "", 0, nullptr,
+         [this] { HelpLessonsItemClick(); }},
+        {"HelpAboutItem", "&About...", "", "", {}, "Help", 30, true, "", 0, nullptr, [this] { HelpAboutItemClick(); }},
+    };
+    for (const TItem& i : items) {
+        TCommandSpec spec;
+        spec.Id = QLatin1String(i.Id);
+        spec.Caption = QLatin1String(i.Caption);
+        spec.Hint = QLatin1String(i.Hint);
+        spec.Icon = QLatin1String(i.Icon);
+        spec.Shortcut = i.Shortcut;
+        spec.Menu = QLatin1String(i.Menu);
+        spec.MenuOrder = i.Order;
+        spec.SeparatorBefore = i.Separator;
+        spec.Toolbar = QLatin1String(i.Toolbar);
+        spec.ToolbarOrder = i.ToolbarOrder;
+        spec.Enabled = i.Enabled;
+        spec.Run = i.Run;
+        c.Add(std::move(spec));
+    }
+
+    // The View toggles: each item flips its own tick, then its bar follows it.
+    AddViewToggle("ViewToolbarItem", QStringLiteral("Toolbar"), tbTools, 10);
+    AddViewToggle("ViewScaleBarItem", QStringLiteral("Scale bar"), tbZoom, 20);
+    AddViewToggle("ViewSpecialsItem", QStringLiteral("Specials"), tbSpecials, 30);
+    AddViewToggle("ViewLayersBarItem", QStringLiteral("Layers bar"), tbLayers, 40);
+    AddViewToggle("ViewFileBarItem", QStringLiteral("File bar"), tbFile, 50);
+    AddViewToggle("ViewPenBarItem", QStringLiteral("Color+Pen bar"), tbPen, 60);
+    AddViewToggle("ViewMessagesItem", QStringLiteral("Messages"), tbMessages, 70);
 }
 
-QAction* TMainForm::AddViewToggle(const QString& text, QWidget* bar) {
-    QAction* a = mnView->addAction(text);
-    a->setCheckable(true);
-    a->setChecked(true);
-    // The item's tick flips first; the bar follows it.
-    ConnectGuarded(a, &QAction::triggered, this, [bar](bool on) { bar->setVisible(on); });
-    return a;
-}
-
-void TMainForm::CreateMenus() {
-    QMenuBar* bar = menuBar();
-    mnFile = bar->addMenu(QStringLiteral("&File"));
-    mnFile->setObjectName(QStringLiteral("mnFile"));
-    mnFile->addAction(FileNewItem);
-    mnFile->addAction(FileOpenItem);
-    mnFile->addAction(FileCloseItem);
-    mnFile->addAction(FileSaveItem);
-    mnFile->addAction(FileSaveAsItem);
-    mnFile->addSeparator();
-    mnFile->addAction(FileExitItem);
-
-    mnView = bar->addMenu(QStringLiteral("&View"));
-    mnView->setObjectName(QStringLiteral("mnView"));
-    // The toggles are made in CreateToolBars, once the bars exist.
-
-    mnTools = bar->addMenu(QStringLiteral("&Tools"));
-    mnTools->setObjectName(QStringLiteral("mnTools"));
-
-    mnWindow = bar->addMenu(QStringLiteral("&Window"));
-    mnWindow->setObjectName(QStringLiteral("mnWindow"));
-    WindowCascadeItem = mnWindow->addAction(QStringLiteral("&Cascade"));
-    WindowTileHorzItem = mnWindow->addAction(QStringLiteral("Tile &Horizontally"));
-    WindowTileVertItem = mnWindow->addAction(QStringLiteral("Tile &Vertically"));
-    WindowMinimizeItem = mnWindow->addAction(QStringLiteral("&Minimize All"));
-    WindowArrangeItem = mnWindow->addAction(QStringLiteral("&Arrange All"));
-    connect(WindowCascadeItem, &QAction::triggered, mdiArea_, &QMdiArea::cascadeSubWindows);
-    ConnectGuarded(WindowTileHorzItem, &QAction::triggered, this, [this](bool) { TileHorizontally(); });
-    ConnectGuarded(WindowTileVertItem, &QAction::triggered, this, [this](bool) { TileVertically(); });
-    ConnectGuarded(WindowMinimizeItem, &QAction::triggered, this, [this](bool) { MinimizeAll(); });
-    ConnectGuarded(WindowArrangeItem, &QAction::triggered, this, [this](bool) { ArrangeAll(); });
-    connect(mnWindow, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
-
-    mnHelp = bar->addMenu(QStringLiteral("&Help"));
-    mnHelp->setObjectName(QStringLiteral("mnHelp"));
-    HelpContentsItem = mnHelp->addAction(QStringLiteral("&Contents"));
-    HelpLessonsItem = mnHelp->addAction(QStringLiteral("&Lessons"));
-    mnHelp->addSeparator();
-    HelpAboutItem = mnHelp->addAction(QStringLiteral("&About..."));
-    ConnectGuarded(HelpContentsItem, &QAction::triggered, this, [this](bool) { HelpContentsItemClick(); });
-    ConnectGuarded(HelpLessonsItem, &QAction::triggered, this, [this](bool) { HelpLessonsItemClick(); });
-    ConnectGuarded(HelpAboutItem, &QAction::triggered, this, [this](bool) { HelpAboutItemClick(); });
+void TMainForm::AddViewToggle(const char* id, const QString& text, QWidget* bar, int order) {
+    TCommandSpec spec;
+    spec.Id = QLatin1String(id);
+    spec.Caption = text;
+    spec.Menu = QStringLiteral("View");
+    spec.MenuOrder = order;
+    spec.Checkable = true;
+    spec.Checked = true;
+    spec.Run = [this, id = spec.Id, bar] { bar->setVisible(Command(id)->isChecked()); };
+    commands_->Add(std::move(spec));
 }
 
 void TMainForm::CreateToolBars() {
@@ -255,9 +251,6 @@ void TMainForm::CreateToolBars() {
         return tb;
     };
     tbFile = makeBar(QStringLiteral("File/Edit"), "tbFile");
-    tbFile->addAction(FileNewItem);
-    tbFile->addAction(FileOpenItem);
-    tbFile->addAction(FileSaveItem);
 
     tbSpecials = makeBar(QStringLiteral("Specials"), "tbSpecials");
 
@@ -284,7 +277,6 @@ void TMainForm::CreateToolBars() {
     ConnectGuarded(ScaleCombo, &QComboBox::textActivated, this, [this](const QString& t) { ScaleComboChange(t); });
 
     tbLayers = makeBar(QStringLiteral("Layers"), "tbLayers");
-    tbLayers->addAction(btnClearDrawing);
 
     tbPen = makeBar(QStringLiteral("Pen"), "tbPen");
     tbPen->addWidget(CreatePenPanel());
@@ -305,12 +297,6 @@ void TMainForm::CreateToolBars() {
     tbTools->setEnabled(false);
     tbZoom->setEnabled(false);
 
-    ViewToolbarItem = AddViewToggle(QStringLiteral("Toolbar"), tbTools);
-    ViewScaleBarItem = AddViewToggle(QStringLiteral("Scale bar"), tbZoom);
-    ViewSpecialsItem = AddViewToggle(QStringLiteral("Specials"), tbSpecials);
-    ViewLayersBarItem = AddViewToggle(QStringLiteral("Layers bar"), tbLayers);
-    ViewFileBarItem = AddViewToggle(QStringLiteral("File bar"), tbFile);
-    ViewPenBarItem = AddViewToggle(QStringLiteral("Color+Pen bar"), tbPen);
 }
 
 QWidget* TMainForm::CreatePenPanel() {
@@ -419,7 +405,6 @@ void TMainForm::CreateMessagesPane() {
     SetHint(memo1, QStringLiteral("Messages window|Select View->Messages if you want to hide it."));
     tbMessages->setWidget(memo1);
     addDockWidget(Qt::RightDockWidgetArea, tbMessages);
-    ViewMessagesItem = AddViewToggle(QStringLiteral("Messages"), tbMessages);
 }
 
 void TMainForm::CreatePanels() {
@@ -477,7 +462,7 @@ void TMainForm::CreatePanels() {
 }
 
 void TMainForm::MakeToolbars() {
-    CalibrationFactor = 1.0f;
+    drawing_.CalibrationFactor = 1.0f;
     const QRect screen = ScreenRect();
     auto makeWindow = [this](const QString& caption, const char* name, QWidget* panel) {
         auto* w = new QWidget(this, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -499,21 +484,65 @@ void TMainForm::MakeToolbars() {
 QMenu* TMainForm::createPopupMenu() {
     // The bars' context menu offers the View toggles, so that the ticks stay true.
     auto* m = new QMenu(this);
-    m->addActions(mnView->actions());
+    m->addActions(Menu(QStringLiteral("View"))->actions());
     return m;
 }
 
+void TMainForm::RebuildMenusAndBars() {
+    QMenuBar* bar = menuBar();
+    bar->clear();
+    const std::vector<TMenuSpec> specs = commands_->Menus();
+    for (const TMenuSpec& m : specs) {
+        QMenu*& menu = menus_[m.Id];
+        if (!menu) {
+            menu = new QMenu(m.Caption, this);
+            menu->setObjectName(QStringLiteral("mn") + m.Id);
+            if (m.Id == QLatin1String("Window"))
+                connect(menu, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+        }
+        menu->clear();
+    }
+    windowListActions_.clear();
+    // Each menu's items and submenus, by order.
+    for (const TMenuSpec& m : specs) {
+        QMenu* menu = menus_[m.Id];
+        std::vector<std::pair<int, QAction*>> entries;
+        for (QAction* a : commands_->MenuActions(m.Id)) entries.emplace_back(commands_->Spec(a->objectName())->MenuOrder, a);
+        for (const TMenuSpec& child : specs)
+            if (child.Parent == m.Id) entries.emplace_back(child.Order, menus_[child.Id]->menuAction());
+        std::stable_sort(entries.begin(), entries.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (const auto& [order, a] : entries) {
+            if (commands_->SeparatorBefore(a, false) && !menu->actions().isEmpty()) menu->addSeparator();
+            menu->addAction(a);
+        }
+        if (m.Parent.isEmpty()) bar->addAction(menu->menuAction());
+    }
+    for (QToolBar* tb : {tbFile, tbSpecials, tbLayers}) {
+        tb->clear();
+        for (QAction* a : commands_->ToolbarActions(tb->objectName())) {
+            if (commands_->SeparatorBefore(a, true) && !tb->actions().isEmpty()) tb->addSeparator();
+            tb->addAction(a);
+        }
+    }
+    RefreshMenusAndBars();
+}
+
 void TMainForm::RefreshMenusAndBars() {
-    for (QMenu* m : {mnFile, mnView, mnTools, mnWindow, mnHelp}) {
-        const auto acts = m->actions();
+    const bool imageActive = ActiveImageWindow() != nullptr;
+    for (const TMenuSpec& m : commands_->Menus()) {
+        QMenu* menu = menus_.value(m.Id);
+        if (!menu) continue;
+        const auto acts = menu->actions();
         const bool any = std::any_of(acts.begin(), acts.end(),
                                      [](QAction* a) { return a->isVisible() && !a->isSeparator(); });
-        m->menuAction()->setVisible(any);
+        menu->menuAction()->setVisible(any && (!m.ImageWindowMenu || imageActive));
     }
     // An optional bar with nothing on it stays hidden, and so does its toggle.
+    QAction* specials = Command(QStringLiteral("ViewSpecialsItem"));
     const bool hasSpecials = !tbSpecials->actions().isEmpty();
-    ViewSpecialsItem->setVisible(hasSpecials);
-    tbSpecials->setVisible(hasSpecials && ViewSpecialsItem->isChecked());
+    specials->setVisible(hasSpecials);
+    tbSpecials->setVisible(hasSpecials && specials->isChecked());
 }
 
 // ---- Image windows ----------------------------------------------------------------
@@ -544,23 +573,12 @@ TMDIChild* TMainForm::CreateImageWindow(const QString& name) {
     return w;
 }
 
-void TMainForm::SubWindowActivated(QMdiSubWindow*) { MergeChildMenus(); }
-
-void TMainForm::MergeChildMenus() {
-    for (QAction* a : std::as_const(mergedMenuActions_))
-        if (a) menuBar()->removeAction(a);
-    mergedMenuActions_.clear();
-    if (TMDIChild* w = ActiveImageWindow()) {
-        for (QMenu* m : w->MergedMenus()) {
-            menuBar()->insertAction(mnWindow->menuAction(), m->menuAction());
-            mergedMenuActions_ << m->menuAction();
-        }
-    }
-}
+void TMainForm::SubWindowActivated(QMdiSubWindow*) { RefreshMenusAndBars(); }
 
 // ---- Window menu --------------------------------------------------------------------
 
 void TMainForm::UpdateWindowMenu() {
+    QMenu* mnWindow = Menu(QStringLiteral("Window"));
     for (QAction* a : std::as_const(windowListActions_)) {
         mnWindow->removeAction(a);
         delete a;
@@ -658,6 +676,8 @@ QString TMainForm::StatusText(int panel) const {
 void TMainForm::ShowHint(const QString& hint) { statusPanels_[2]->setText(LongHint(hint)); }
 
 void TMainForm::AddMessage(const QString& line) { memo1->appendPlainText(line); }
+
+bool TMainForm::DrawSwitchOn() const { return cbDraw && cbDraw->isChecked(); }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
     // Not while a file is being read or written; nothing asks to save.

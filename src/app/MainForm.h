@@ -1,22 +1,19 @@
 #pragma once
-// TMainForm: the main window, an MDI frame. It holds the menus, the six
-// toolbars, the status bar, the messages pane and the two floating panel
-// windows, owns the program-wide drawing state (DrawingState.h), and runs the
-// idle handler that enables the commands.
-//
-// Hooks for the windows and commands built on top of it:
-// - menus and bars: mnTools, tbSpecials, tbFile, tbLayers, the image
-//   window's merged menus; after adding actions call RefreshMenusAndBars(),
-//   which shows a menu or optional bar only while it has something in it;
-// - AddIdleHandler: code run by AppOnIdle for the active image window (or
-//   none), before the Save items follow the Save button;
-// - SetToolRouter: the routing of presses and moves in the image windows.
+// TMainForm: the main window, an MDI frame and the program's shell. It holds
+// the menu bar and the command toolbars, which it builds from the command
+// registry, the pen and tool bars, the zoom bar, the status bar, the
+// messages pane and the two floating panel windows; it owns the drawing
+// state, the command and tool registries, and runs the idle handler that
+// enables the commands. The windows below it reach it only through TShell.
 
-#include "app/ToolRouter.h"
-#include "core/raster/Color32.h"
+#include "services/Commands.h"
+#include "services/DrawingState.h"
+#include "services/Shell.h"
+#include "services/Tools.h"
 
 #include <QList>
 #include <QMainWindow>
+#include <QMap>
 #include <QPointer>
 #include <QString>
 
@@ -51,7 +48,7 @@ class TMDIChild;
 class TNewImageForm;
 class TUpDown;
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public TShell {
     Q_OBJECT
 public:
     explicit TMainForm(QWidget* parent = nullptr);
@@ -60,20 +57,20 @@ public:
     // ---- Image windows -----------------------------------------------------
     QMdiArea* MdiArea() const { return mdiArea_; }
     // The active (current) MDI child if it is an image window, else none.
-    TMDIChild* ActiveImageWindow() const;
+    TMDIChild* ActiveImageWindow() const override;
     // Every image window, in creation order.
-    QList<TMDIChild*> ImageWindows() const;
+    QList<TMDIChild*> ImageWindows() const override;
     // A new image window captioned name; when a file of that name exists it
     // is loaded (a load error reaches the caller, the window stays).
     TMDIChild* CreateImageWindow(const QString& name);
     // A new, visible and active image window with that caption, no image
     // loaded.
-    TMDIChild* NewImageWindow(const QString& caption);
+    TMDIChild* NewImageWindow(const QString& caption) override;
 
     // ---- Tool modes and drawing settings -------------------------------------
-    // Releases every tool button; unless n is the current tool, ToolState := 0
-    // and CurrentTool := n.
-    void SetMode(std::uint32_t n);
+    // Releases every tool button; unless n is the current tool, the handler
+    // of the tool in force is cancelled, ToolState := 0 and CurrentTool := n.
+    void SetMode(std::uint32_t n) override;
     // The tool button of a tool number (none for an unused number).
     QToolButton* ToolButton(std::uint32_t n) const;
     // A tool button's click: SetMode, then the button shows pressed.
@@ -91,7 +88,7 @@ public:
     // A user's edit or list choice in the zoom combo.
     void ScaleComboChange(const QString& text);
     // Shows a scale as its percentage ("250%") in the zoom combo.
-    void ShowZoom(float scale);
+    void ShowZoom(float scale) override;
     // round(scale * 100) followed by "%".
     static QString ZoomText(float scale);
     // The number in a zoom text: "%" and blanks removed; nothing left gives
@@ -101,23 +98,32 @@ public:
     // ---- Idle handler ---------------------------------------------------------
     // Enables the commands by the active image window.
     void AppOnIdle();
-    void AddIdleHandler(std::function<void(TMDIChild* active)> handler);
+    void AddIdleHandler(std::function<void()> handler) override;
     // Makes AppOnIdle run whenever the event queue becomes empty, and routes
     // every hint of the application to status panel 2.
     void InstallAppHandlers();
 
-    // ---- Tool routing ---------------------------------------------------------
-    TToolRouter& ToolRouter() { return *toolRouter_; }
-    void SetToolRouter(std::unique_ptr<TToolRouter> router);
+    // ---- Shell -----------------------------------------------------------------
+    QWidget* Window() override { return this; }
+    TDrawingState& Drawing() override { return drawing_; }
+    bool DrawSwitchOn() const override;
+    void SetForeColor(const QColor& c) override;
+    TCommandRegistry& Commands() override { return *commands_; }
+    TToolRegistry& Tools() override { return tools_; }
+    void ShowAbout() override { HelpAboutItemClick(); }
+    // A registered command's action, none for an unknown id.
+    QAction* Command(const QString& id) const { return commands_->Action(id); }
+    // A registered menu, none for an unknown id ("File", "Tools", "Edit" ...).
+    QMenu* Menu(const QString& id) const { return menus_.value(id); }
 
     // ---- Status bar and messages ----------------------------------------------
     QLabel* StatusPanel(int index) const { return statusPanels_[index]; }
-    void SetStatusText(int panel, const QString& text);
-    QString StatusText(int panel) const;
+    void SetStatusText(int panel, const QString& text) override;
+    QString StatusText(int panel) const override;
     // The hint handler: status panel 2 shows the long part of a hint.
     void ShowHint(const QString& hint);
     // Appends a line to the messages pane.
-    void AddMessage(const QString& line);
+    void AddMessage(const QString& line) override;
 
     // ---- Commands ---------------------------------------------------------------
     void FileNewItemClick();
@@ -139,11 +145,12 @@ public:
     // Saves W's image to W's ImageName in the format of its extension.
     void SaveImage(TMDIChild& w);
 
-    // Shows a menu only while it has a visible item, an optional bar (and its
-    // View item) only while it holds something.
+    // Builds the menu bar and the command toolbars from the command registry
+    // (again whenever it changes), then shows each menu only while it has a
+    // visible item (the image window's menus only while one is active) and
+    // an optional bar (and its View item) only while it holds something.
+    void RebuildMenusAndBars();
     void RefreshMenusAndBars();
-    // Puts the active image window's menus between Tools and Window.
-    void MergeChildMenus();
 
     // Single-instance dialogs, made at start-up (or on first use).
     TNewImageForm* NewImageForm = nullptr;
@@ -155,35 +162,6 @@ public:
     // Folders: the open dialog starts in OpenDir; help pages are in HelpFolder.
     QString OpenDir;
     QString HelpFolder;
-
-    // ---- Menus and actions --------------------------------------------------
-    QMenu* mnFile = nullptr;
-    QMenu* mnView = nullptr;
-    QMenu* mnTools = nullptr;
-    QMenu* mnWindow = nullptr;
-    QMenu* mnHelp = nullptr;
-    QAction* FileNewItem = nullptr;
-    QAction* FileOpenItem = nullptr;
-    QAction* FileCloseItem = nullptr;
-    QAction* FileSaveItem = nullptr;
-    QAction* FileSaveAsItem = nullptr;
-    QAction* FileExitItem = nullptr;
-    QAction* btnClearDrawing = nullptr;
-    QAction* ViewToolbarItem = nullptr;
-    QAction* ViewScaleBarItem = nullptr;
-    QAction* ViewSpecialsItem = nullptr;
-    QAction* ViewLayersBarItem = nullptr;
-    QAction* ViewFileBarItem = nullptr;
-    QAction* ViewPenBarItem = nullptr;
-    QAction* ViewMessagesItem = nullptr;
-    QAction* WindowCascadeItem = nullptr;
-    QAction* WindowTileHorzItem = nullptr;
-    QAction* WindowTileVertItem = nullptr;
-    QAction* WindowMinimizeItem = nullptr;
-    QAction* WindowArrangeItem = nullptr;
-    QAction* HelpContentsItem = nullptr;
-    QAction* HelpLessonsItem = nullptr;
-    QAction* HelpAboutItem = nullptr;
 
     // ---- Toolbars and their controls ---------------------------------------------
     QToolBar* tbFile = nullptr;
@@ -224,8 +202,7 @@ protected:
     QMenu* createPopupMenu() override;
 
 private:
-    void CreateActions();
-    void CreateMenus();
+    void RegisterCommands();
     void CreateToolBars();
     QWidget* CreatePenPanel();
     QWidget* CreateToolButtons();
@@ -233,29 +210,25 @@ private:
     void CreateMessagesPane();
     void CreatePanels();
     void MakeToolbars();
-    QAction* AddViewToggle(const QString& text, QWidget* bar);
+    void AddViewToggle(const char* id, const QString& text, QWidget* bar, int order);
     void SubWindowActivated(QMdiSubWindow* w);
-    void SetForeColor(const QColor& c);
     void SetBackColor(const QColor& c);
     void SaveImageAs(TMDIChild& w);
 
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
     std::vector<std::pair<std::uint32_t, QToolButton*>> toolButtons_;
-    std::vector<std::function<void(TMDIChild*)>> idleHandlers_;
-    std::unique_ptr<TToolRouter> toolRouter_;
+    std::vector<std::function<void()>> idleHandlers_;
+    TDrawingState drawing_;
+    TCommandRegistry* commands_ = nullptr;
+    TToolRegistry tools_;
+    QMap<QString, QMenu*> menus_;
     QList<QAction*> windowListActions_;
-    QList<QAction*> mergedMenuActions_;
+    bool rebuildPending_ = false;
     QPointer<THelpWindow> helpWindow_;
     bool inIdle_ = false;
     bool appHandlersInstalled_ = false;
 };
 
-// The main window while it exists (none before and after).
-TMainForm* MainForm();
-
-// Platform colour (00BBGGRR) and QColor.
-QColor ToQColor(TColor c);
-TColor FromQColor(const QColor& c);
 
 } // namespace ivra

@@ -1,12 +1,11 @@
 // The main window's tool modes, drawing settings, zoom combo and idle handler.
 
-#include "app/DrawingState.h"
 #include "app/MainForm.h"
 
-#include "app/ColorPanel.h"
-#include "app/CommandGuard.h"
-#include "app/Prompts.h"
-#include "app/UpDown.h"
+#include "services/ColorPanel.h"
+#include "services/CommandGuard.h"
+#include "services/Prompts.h"
+#include "services/UpDown.h"
 #include "imagewin/ChildWin.h"
 
 #include <QCheckBox>
@@ -29,28 +28,16 @@ QToolButton* TMainForm::ToolButton(std::uint32_t n) const {
 
 void TMainForm::SetMode(std::uint32_t n) {
     for (const auto& entry : toolButtons_) entry.second->setChecked(false);
-    if (n == CurrentTool) return;
-    ToolState = 0;
-    CurrentTool = n;
+    if (n == drawing_.CurrentTool) return;
+    if (TToolHandler* old = tools_.Handler(drawing_.CurrentTool)) old->Cancel();
+    drawing_.ToolState = 0;
+    drawing_.CurrentTool = n;
 }
 
 void TMainForm::ToolButtonClick(std::uint32_t n) {
     SetMode(n);
     if (QToolButton* b = ToolButton(n)) b->setChecked(true);
 }
-
-void TMainForm::SetToolRouter(std::unique_ptr<TToolRouter> router) {
-    toolRouter_ = router ? std::move(router) : std::make_unique<TToolRouter>();
-}
-
-void TToolRouter::MouseDown(TMDIChild& window, TMouseButton button, TShiftState, TPoint, TPoint bitmapPos,
-                            TCustomLayer*) {
-    TMainForm* main = MainForm();
-    if (!main || main->ActiveImageWindow() == nullptr) return;
-    if (CurrentTool == toolZoom) window.ZoomToolDown(button, bitmapPos);
-}
-
-void TToolRouter::MouseMove(TMDIChild&, TShiftState, TPoint) {}
 
 void TMainForm::btnClearDrawingClick() {
     if (TMDIChild* w = ActiveImageWindow()) w->ClearAnimLayer();
@@ -60,12 +47,12 @@ void TMainForm::btnClearDrawingClick() {
 
 void TMainForm::SetForeColor(const QColor& c) {
     pnlForeColor->SetColor(c);
-    ForeColor = FromQColor(c);
+    drawing_.ForeColor = FromQColor(c);
 }
 
 void TMainForm::SetBackColor(const QColor& c) {
     pnlBackColor->SetColor(c);
-    BackColor = FromQColor(c);
+    drawing_.BackColor = FromQColor(c);
 }
 
 void TMainForm::pnlForeColorDblClick() {
@@ -82,11 +69,11 @@ void TMainForm::imgChangeDblClick() {
     SetBackColor(fore);
 }
 
-void TMainForm::UpDownClick() { PenWidth = StrToIntDef(edWidth->text(), 1); }
+void TMainForm::UpDownClick() { drawing_.PenWidth = StrToIntDef(edWidth->text(), 1); }
 
 void TMainForm::edWidthExit() {
-    PenWidth = StrToIntDef(edWidth->text(), 1);
-    edWidth->setText(QString::number(PenWidth));
+    drawing_.PenWidth = StrToIntDef(edWidth->text(), 1);
+    edWidth->setText(QString::number(drawing_.PenWidth));
 }
 
 void TMainForm::ImageInterpolateClick() {
@@ -131,9 +118,7 @@ void TMainForm::ScaleComboChange(const QString& text) {
 
 // ---- Idle handler ---------------------------------------------------------------------
 
-void TMainForm::AddIdleHandler(std::function<void(TMDIChild*)> handler) {
-    idleHandlers_.push_back(std::move(handler));
-}
+void TMainForm::AddIdleHandler(std::function<void()> handler) { idleHandlers_.push_back(std::move(handler)); }
 
 void TMainForm::AppOnIdle() {
     if (inIdle_) return;
@@ -143,15 +128,11 @@ void TMainForm::AppOnIdle() {
         ~TLeave() { flag = false; }
     } leave{inIdle_};
 
-    TMDIChild* w = ActiveImageWindow();
-    const bool active = w != nullptr;
-    btnClearDrawing->setEnabled(active);
-    FileSaveItem->setEnabled(active);
+    const bool active = ActiveImageWindow() != nullptr;
     tbTools->setEnabled(active);
     tbZoom->setEnabled(active);
-    for (const auto& handler : idleHandlers_) handler(w);
-    // Last: the Save items follow the Save button.
-    FileSaveAsItem->setEnabled(FileSaveItem->isEnabled());
+    commands_->UpdateEnabled();
+    for (const auto& handler : idleHandlers_) handler();
 }
 
 } // namespace ivra

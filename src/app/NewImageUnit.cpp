@@ -1,8 +1,8 @@
 #include "app/NewImageUnit.h"
 
-#include "app/ColorPanel.h"
-#include "app/CommandGuard.h"
-#include "app/Prompts.h"
+#include "services/ColorPanel.h"
+#include "services/CommandGuard.h"
+#include "services/Prompts.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>

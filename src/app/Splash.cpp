@@ -1,6 +1,6 @@
 #include "app/Splash.h"
 
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 
 #include <QGuiApplication>
 #include <QLinearGradient>

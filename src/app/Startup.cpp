@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
 #include "app/AboutBox.h"
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "app/Splash.h"
@@ -30,10 +30,10 @@ struct TLoadStep {
 std::vector<TLoadStep> LoadSteps() {
     return {
         {"Loading toolbars...", [](TMainForm&) {}},
-        {"Loading filters...", [](TMainForm& main) { CreateSpatialCalibForm(&main); }},
+        {"Loading filters...", [](TMainForm& main) { CreateSpatialCalibForm(&main, main.Drawing()); }},
         {"Loading spreadsheet module...",
          [](TMainForm& main) {
-             CreateSheetForm(&main);
+             CreateSheetForm(&main, main.Drawing());
              main.AboutBox = new TAboutBoxFrm(&main);
          }},
         {"Loading notepad module...", [](TMainForm&) {}},

@@ -1,4 +1,5 @@
 #include "engine/Drawing.h"
+#include "core/raster/UpdateScope.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -29,16 +30,12 @@ void AssignFromImage(TBitmap32& bmp, const QImage& img) {
         return;
     }
     const QImage src = img.format() == QImage::Format_ARGB32 ? img : img.convertToFormat(QImage::Format_ARGB32);
-    bmp.BeginUpdate();
-    try {
+    {
+        TUpdateScope update(bmp);
         bmp.SetSize(src.width(), src.height());
         for (int y = 0; y < src.height(); ++y)
             std::memcpy(bmp.ScanLine(y), src.constScanLine(y), std::size_t(src.width()) * 4);
-    } catch (...) {
-        bmp.EndUpdate();
-        throw;
     }
-    bmp.EndUpdate();
     bmp.Changed();
 }
 

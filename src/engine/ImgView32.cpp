@@ -1,4 +1,5 @@
 #include "engine/ImgView32.h"
+#include "core/raster/UpdateScope.h"
 
 #include "engine/Drawing.h"
 
@@ -67,7 +68,17 @@ TMouseButton ButtonOf(Qt::MouseButton b) {
 
 } // namespace
 
-TImgView32::TImgView32(QWidget* parent) : QAbstractScrollArea(parent) {
+TImgView32::TImgView32(QWidget* parent) : TImgView32(parent, nullptr, nullptr) {}
+
+TImgView32::TImgView32(QWidget* parent, TBitmap32& bitmap, TLayerCollection& layers)
+    : TImgView32(parent, &bitmap, &layers) {}
+
+TImgView32::TImgView32(QWidget* parent, TBitmap32* bitmap, TLayerCollection* layers)
+    : QAbstractScrollArea(parent),
+      ownBitmap_(bitmap ? nullptr : std::make_unique<TBitmap32>()),
+      ownLayers_(layers ? nullptr : std::make_unique<TLayerCollection>()),
+      bitmap_(bitmap ? *bitmap : *ownBitmap_),
+      layers_(layers ? *layers : *ownLayers_) {
     setHorizontalScrollBar(new TViewScrollBar(Qt::Horizontal, this));
     setVerticalScrollBar(new TViewScrollBar(Qt::Vertical, this));
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -85,7 +96,12 @@ TImgView32::TImgView32(QWidget* parent) : QAbstractScrollArea(parent) {
 
     layers_.SetView(this);
     layers_.OnChange = [this] { Invalidate(); };
-    layers_.OnLayerDeleting = [this](TCustomLayer* l) { LayerDeleting(l); };
+    // The owner of a stack shared with this view keeps hearing of its layers.
+    outerLayerDeleting_ = ownLayers_ ? nullptr : layers_.OnLayerDeleting;
+    layers_.OnLayerDeleting = [this](TCustomLayer* l) {
+        LayerDeleting(l);
+        if (outerLayerDeleting_) outerLayerDeleting_(l);
+    };
     bitmap_.OnChange = [this] { Invalidate(); };
     bitmap_.OnResize = [this] { RecomputeLayout(); };
 }
@@ -93,13 +109,19 @@ TImgView32::TImgView32(QWidget* parent) : QAbstractScrollArea(parent) {
 TImgView32::~TImgView32() {
     // Layers go before the view's own state, without calling back into it.
     layers_.OnChange = nullptr;
+    bitmap_.OnChange = nullptr;
+    bitmap_.OnResize = nullptr;
+    if (!ownLayers_) {
+        // The stack belongs to somebody else: leave it, detached from this view.
+        layers_.OnLayerDeleting = outerLayerDeleting_;
+        layers_.SetView(nullptr);
+        return;
+    }
     layers_.OnLayerDeleting = [this](TCustomLayer* l) {
         if (l == measureLayer_) measureLayer_ = nullptr;
         if (l == animLayer_) animLayer_ = nullptr;
     };
     layers_.Clear();
-    bitmap_.OnChange = nullptr;
-    bitmap_.OnResize = nullptr;
 }
 
 // ---- Properties -----------------------------------------------------------
@@ -170,15 +192,11 @@ TRect TImgView32::GetBitmapRect() const {
 
 void TImgView32::SetupBitmap(bool doClear, TColor32 clearColor) {
     const QSize s = viewport()->size();
-    bitmap_.BeginUpdate();
-    try {
+    {
+        TUpdateScope update(bitmap_);
         bitmap_.SetSize(s.width(), s.height());
         if (doClear) bitmap_.Clear(clearColor);
-    } catch (...) {
-        bitmap_.EndUpdate();
-        throw;
     }
-    bitmap_.EndUpdate();
     bitmap_.Changed();
 }
 
@@ -385,42 +403,34 @@ QSize TImgView32::ScreenSize() {
 TBitmapLayer* TImgView32::GetMeasureLayer() {
     if (measureLayer_) return measureLayer_;
     const QSize s = ScreenSize();
-    layers_.BeginUpdate();
-    TBitmapLayer* l = layers_.Insert<TBitmapLayer>(0);
-    try {
-        l->Bitmap().SetSize(s.width(), s.height());
-    } catch (...) {
-        delete l;
-        layers_.EndUpdate();
-        throw;
-    }
+    TUpdateScope update(layers_);
+    // Built apart and inserted whole, so that a failed allocation leaves the
+    // stack as it was.
+    auto made = std::make_unique<TBitmapLayer>();
+    made->Bitmap().SetSize(s.width(), s.height());
+    TBitmapLayer* l = static_cast<TBitmapLayer*>(layers_.Insert(0, std::move(made)));
     l->Bitmap().Clear(0);
     l->Bitmap().SetDrawMode(TDrawMode::dmBlend);
     l->SetLocation({0, 0, float(s.width()), float(s.height())});
     l->SetScaled(false);
     measureLayer_ = l;
-    layers_.EndUpdate();
     return l;
 }
 
 TBitmapLayer* TImgView32::GetAnimLayer() {
     if (animLayer_) return animLayer_;
     const int w = bitmap_.Empty() ? 0 : bitmap_.Width(), h = bitmap_.Empty() ? 0 : bitmap_.Height();
-    layers_.BeginUpdate();
-    TBitmapLayer* l = layers_.Insert<TBitmapLayer>(0);
-    try {
-        l->Bitmap().SetSize(w, h);
-    } catch (...) {
-        delete l;
-        layers_.EndUpdate();
-        throw;
-    }
+    TUpdateScope update(layers_);
+    // Built apart and inserted whole, so that a failed allocation leaves the
+    // stack as it was.
+    auto made = std::make_unique<TBitmapLayer>();
+    made->Bitmap().SetSize(w, h);
+    TBitmapLayer* l = static_cast<TBitmapLayer*>(layers_.Insert(0, std::move(made)));
     l->Bitmap().Clear(0);
     l->Bitmap().SetDrawMode(TDrawMode::dmBlend);
     l->SetLocation({0, 0, float(w), float(h)});
     l->SetScaled(true);
     animLayer_ = l;
-    layers_.EndUpdate();
     return l;
 }
 

@@ -20,6 +20,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace ivra {
@@ -53,7 +54,11 @@ public:
         std::function<void(TImgView32* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
     using TNotifyEvent = std::function<void(TImgView32* sender)>;
 
+    // A view with an image and a layer stack of its own.
     explicit TImgView32(QWidget* parent = nullptr);
+    // A view of an image and layer stack that another object owns (an image
+    // document); they must outlive the view, which leaves them in place.
+    TImgView32(QWidget* parent, TBitmap32& bitmap, TLayerCollection& layers);
     ~TImgView32() override;
 
     // The image. Its changes repaint the view; its resizes recompute the
@@ -185,9 +190,15 @@ private:
     int ScaledWidth() const;
     int ScaledHeight() const;
 
-    TBitmap32 bitmap_;
+    TImgView32(QWidget* parent, TBitmap32* bitmap, TLayerCollection* layers);
+
+    // Storage for a view that owns its image and stack; empty otherwise.
+    std::unique_ptr<TBitmap32> ownBitmap_;
+    std::unique_ptr<TLayerCollection> ownLayers_;
+    TBitmap32& bitmap_;
+    TLayerCollection& layers_;
     TBitmap32 buffer_;
-    TLayerCollection layers_;
+    std::function<void(TCustomLayer*)> outerLayerDeleting_;
     std::vector<TPaintStage> stages_;
     float scale_ = 1.0f;
     bool centered_ = true;

@@ -372,6 +372,12 @@ void TLayerCollection::Extract(TCustomLayer* layer) {
     Changed();
 }
 
+std::unique_ptr<TCustomLayer> TLayerCollection::Take(TCustomLayer* layer) {
+    if (IndexOf(layer) < 0) return nullptr;
+    Extract(layer);
+    return std::unique_ptr<TCustomLayer>(layer);
+}
+
 void TLayerCollection::Delete(int index) {
     if (index < 0 || index >= Count()) return;
     TCustomLayer* l = items_[std::size_t(index)];

@@ -268,6 +268,10 @@ public:
     TCustomLayer* Insert(int index, std::unique_ptr<TCustomLayer> layer);
     // Frees the layer at the index (nothing when the index is out of range).
     void Delete(int index);
+    // Takes the layer out of the stack and hands it to the caller, who may
+    // insert it again later (none when it is not in this stack). Everybody is
+    // told as for a deletion, so no reference to it stays behind.
+    std::unique_ptr<TCustomLayer> Take(TCustomLayer* layer);
     // Frees every layer, the last first.
     void Clear();
 

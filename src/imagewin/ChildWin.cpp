@@ -1,16 +1,14 @@
 #include "imagewin/ChildWin.h"
 
-#include "app/Busy.h"
-#include "app/CommandGuard.h"
-#include "app/MainForm.h"
+#include "services/Busy.h"
+#include "services/CommandGuard.h"
+#include "services/Shell.h"
 #include "core/Error.h"
 #include "imagewin/PictureLoader.h"
-#include "imagewin/SharedPolygons.h"
 
 #include <QCloseEvent>
 #include <QLayout>
 #include <QMdiArea>
-#include <QMenu>
 
 #include <algorithm>
 #include <cmath>
@@ -29,20 +27,15 @@ constexpr int DesignClientHeight = 638;
 constexpr TColor32 CheckerA = 0xFFFFFFFFu;
 constexpr TColor32 CheckerB = 0xFFB0B0B0u;
 
-QMenu* MakeMenu(const QString& title, const char* name, QWidget* parent) {
-    auto* m = new QMenu(title, parent);
-    m->setObjectName(QLatin1String(name));
-    return m;
-}
-
 } // namespace
 
-TMDIChild::TMDIChild(QWidget* parent) : QMdiSubWindow(parent) {
+TMDIChild::TMDIChild(QWidget* parent)
+    : QMdiSubWindow(parent), document_(std::make_unique<TImageDocument>()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MDIChild"));
     setWindowTitle(QStringLiteral("Image"));
 
-    ImgView = new TImgView32(this);
+    ImgView = new TImgView32(this, document_->Bitmap(), document_->Layers());
     ImgView->setObjectName(QStringLiteral("ImgView"));
     ImgView->setFrameShape(QFrame::NoFrame);
     ImgView->setFocusPolicy(Qt::StrongFocus);
@@ -51,23 +44,19 @@ TMDIChild::TMDIChild(QWidget* parent) : QMdiSubWindow(parent) {
     ImgView->SetScale(1.0f);
     setWidget(ImgView);
 
-    mnImage = MakeMenu(QStringLiteral("&Image"), "mnImage", this);
-    mnEdit = MakeMenu(QStringLiteral("&Edit"), "mnEdit", this);
-    mnFilters = MakeMenu(QStringLiteral("Filters"), "mnFilters", this);
-    mnLayers = MakeMenu(QStringLiteral("Layers"), "mnLayers", this);
-    mnSelection = MakeMenu(QStringLiteral("Selection"), "mnSelection", this);
-
     // 1. The background stage becomes the checkerboard.
     auto& stages = ImgView->PaintStages();
     if (!stages.empty() && stages.front().Stage == PST_CLEAR_BACKGND) stages.front().Stage = PST_CUSTOM;
     ImgView->OnPaintStage = [](TImgView32*, TBitmap32& buffer, int) { PaintCheckerboard(buffer); };
     ImgView->OnResize = [this](TImgView32*) { ImgViewResize(); };
-    ImgView->OnLayerDeleting = [this](TCustomLayer* layer) { LayerDeleting(layer); };
     ImgView->OnMouseDown = [this](TImgView32*, TMouseButton b, TShiftState s, int x, int y, TCustomLayer* l) {
         RunGuarded([&] { ImgViewMouseDown(b, s, x, y, l); });
     };
     ImgView->OnMouseMove = [this](TImgView32*, TShiftState s, int x, int y, TCustomLayer*) {
         RunGuarded([&] { ImgViewMouseMove(s, x, y); });
+    };
+    ImgView->OnMouseUp = [this](TImgView32*, TMouseButton b, TShiftState s, int x, int y, TCustomLayer*) {
+        RunGuarded([&] { ImgViewMouseUp(b, s, x, y); });
     };
     ImgView->OnMouseWheelUp = [this](TImgView32*, TShiftState, TPoint, bool& handled) {
         handled = true;
@@ -78,29 +67,21 @@ TMDIChild::TMDIChild(QWidget* parent) : QMdiSubWindow(parent) {
         RunGuarded([this] { ImgViewMouseWheelDown(); });
     };
 
-    // 2. The measuring tools start afresh.
-    ResetSharedPolygons();
+    // 2. The tools start afresh (the measuring tools forget a poly
+    // measurement in progress).
+    if (TShell* shell = AppShell()) shell->Tools().NewWindow();
     // 3. A blank image of the window's design size until an image arrives.
     resize(DesignClientWidth + 9, DesignClientHeight + 28);
     ImgView->Bitmap().SetSize(DesignClientWidth, DesignClientHeight);
-    // 4. and 5.
-    WorkBitmap = std::make_unique<TBitmap32>();
-    UndoBitmap = std::make_unique<TBitmap32>();
     GridSpacing = 50;
 }
 
 TMDIChild::~TMDIChild() {
     ClearSelection();
-    RBLayer = nullptr;
     emit Destroying(this);
-    // The view outlives this object's body: it must not call back.
-    ImgView->OnLayerDeleting = nullptr;
-    ImgView->OnResize = nullptr;
-    ImgView->OnMouseDown = nullptr;
-    ImgView->OnMouseMove = nullptr;
-    ImgView->OnMouseWheelUp = nullptr;
-    ImgView->OnMouseWheelDown = nullptr;
-    ImgView->OnPaintStage = nullptr;
+    // The view goes before the document it shows.
+    delete ImgView;
+    ImgView = nullptr;
 }
 
 void TMDIChild::closeEvent(QCloseEvent* e) {
@@ -110,8 +91,9 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
         return;
     }
     // Nothing asks to save the image.
-    WorkBitmap.reset();
-    UndoBitmap.reset();
+    document_->DropUndo();
+    TBitmap32 none;
+    document_->WorkBitmap.SwapPixels(none);
     RemoveGridLayer();
     RemoveSelectionLayer();
     e->accept();
@@ -124,8 +106,7 @@ void TMDIChild::NewImage(int width, int height, TColor32 color) {
     std::exception_ptr failure;
     try {
         ClearSelection();
-        RBLayer = nullptr;
-        ImgView->Layers().Clear();
+        document_->ClearLayers();
         ImgView->SetScale(1.0f);
         TBitmap32& bmp = ImgView->Bitmap();
         bmp.SetSize(width, height);
@@ -144,8 +125,7 @@ void TMDIChild::LoadImage(const QString& fileName) {
     std::exception_ptr failure;
     try {
         ClearSelection();
-        RBLayer = nullptr;
-        ImgView->Layers().Clear();
+        document_->ClearLayers();
         ImgView->SetScale(1.0f);
         // Decoded apart, so that a failed load leaves the image as it was.
         TBitmap32 loaded;
@@ -165,10 +145,6 @@ void TMDIChild::SetImageName(const QString& name) {
     if (name.size() >= 255) throw Error("Too long file name. Should be less than 255 charactes long.");
     imageName_ = name;
     UpdateCaption();
-}
-
-QString TMDIChild::FileNamePart(const QString& path) {
-    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
 void TMDIChild::UpdateCaption() {
@@ -218,23 +194,17 @@ void TMDIChild::FitToImage(int width, int height) {
 
 // ---- Layers --------------------------------------------------------------------------
 
-void TMDIChild::LayerDeleting(TCustomLayer* layer) {
-    if (layer == SelectionLayer) SelectionLayer = nullptr;
-    if (layer == RBLayer) RBLayer = nullptr;
-    if (layer == GridLayer) GridLayer = nullptr;
-    if (layer == TextLayer) TextLayer = nullptr;
-    if (layer == Selection) Selection = nullptr;
-}
-
 void TMDIChild::ClearSelection() {
-    Selection = nullptr;
-    if (RBLayer) {
-        RBLayer->SetChildLayer(nullptr);
-        RBLayer->SetVisible(false);
+    TImageDocument& d = *document_;
+    d.Selection = nullptr;
+    if (d.RBLayer) {
+        d.RBLayer->SetChildLayer(nullptr);
+        d.RBLayer->SetVisible(false);
     }
 }
 
 TBitmapLayer* TMDIChild::GetSelectionLayer() {
+    TBitmapLayer*& SelectionLayer = document_->SelectionLayer;
     if (!SelectionLayer) {
         const QSize screen = TImgView32::ScreenSize();
         auto* layer = ImgView->Layers().Insert<TBitmapLayer>(0);
@@ -248,29 +218,19 @@ TBitmapLayer* TMDIChild::GetSelectionLayer() {
     return SelectionLayer;
 }
 
-void TMDIChild::RemoveSelectionLayer() {
-    if (SelectionLayer) delete SelectionLayer;  // leaves the stack; LayerDeleting clears the field
-    SelectionLayer = nullptr;
-}
+void TMDIChild::RemoveSelectionLayer() { document_->DeleteLayer(document_->SelectionLayer); }
 
-void TMDIChild::RemoveGridLayer() {
-    if (GridLayer) delete GridLayer;
-    GridLayer = nullptr;
+void TMDIChild::RemoveGridLayer() { document_->DeleteLayer(document_->GridLayer); }
+
+void TMDIChild::Undo1Click() {
+    if (!document_->CanUndo()) return;
+    document_->Undo();
+    ImgView->Invalidate();
 }
 
 void TMDIChild::ClearMeasureLayer() { ImgView->RemoveMeasureLayer(); }
 
 void TMDIChild::ClearAnimLayer() { ImgView->RemoveAnimLayer(); }
-
-QList<QMenu*> TMDIChild::MergedMenus() const {
-    QList<QMenu*> list;
-    for (QMenu* m : {mnImage, mnEdit, mnFilters, mnLayers, mnSelection}) {
-        const auto acts = m->actions();
-        if (std::any_of(acts.begin(), acts.end(), [](QAction* a) { return a->isVisible() && !a->isSeparator(); }))
-            list << m;
-    }
-    return list;
-}
 
 // ---- Zoom ----------------------------------------------------------------------------
 
@@ -286,7 +246,7 @@ void TMDIChild::WheelZoom(bool zoomIn) {
     if (zoomIn && s > 32.0f) s = 32.0f;
     if (!zoomIn && s < 0.1f) s = 0.1f;
     ImgView->SetScale(s);
-    if (TMainForm* main = MainForm()) main->ShowZoom(ImgView->Scale());
+    ShowZoom();
     UpdateWindow();
     ImgView->RecomputeLayout();
 }
@@ -301,7 +261,11 @@ void TMDIChild::ZoomToolDown(TMouseButton button, TPoint bitmapPos) {
         ImgView->SetScale(std::max(scale / 2.0f, 0.03125f));
         ImgView->ScrollToCenter(bitmapPos.X, bitmapPos.Y);
     }
-    if (TMainForm* main = MainForm()) main->ShowZoom(ImgView->Scale());
+    ShowZoom();
+}
+
+void TMDIChild::ShowZoom() {
+    if (TShell* shell = AppShell()) shell->ShowZoom(ImgView->Scale());
 }
 
 void TMDIChild::UpdateWindow() { ImgViewMouseMove(LastShift, LastMousePos.X, LastMousePos.Y); }
@@ -309,20 +273,35 @@ void TMDIChild::UpdateWindow() { ImgViewMouseMove(LastShift, LastMousePos.X, Las
 // ---- View events ---------------------------------------------------------------------
 
 void TMDIChild::ImgViewMouseDown(TMouseButton button, TShiftState shift, int x, int y, TCustomLayer* layer) {
-    TMainForm* main = MainForm();
-    if (!main) return;
+    TShell* shell = AppShell();
+    if (!shell || shell->ActiveImageWindow() == nullptr) return;
+    // Presses on the selection frame's handles never reach a tool.
+    if (layer == nullptr || layer->Tag == RubberBandLayerTag) return;
     const TPoint viewPos{x, y};
-    main->ToolRouter().MouseDown(*this, button, shift, viewPos, ControlToBitmap(viewPos), layer);
+    if (TToolHandler* tool = shell->Tools().Handler(shell->Drawing().CurrentTool))
+        tool->Press(TToolEvent{*this, button, shift, viewPos, ControlToBitmap(viewPos), layer});
+    ImgView->GetMeasureLayer()->SetVisible(true);
 }
 
 void TMDIChild::ImgViewMouseMove(TShiftState shift, int x, int y) {
     LastMousePos = {x, y};
     LastShift = shift;
     LastBitmapPos = ControlToBitmap(LastMousePos);
-    TMainForm* main = MainForm();
-    if (!main) return;
-    main->ToolRouter().MouseMove(*this, shift, LastBitmapPos);
-    main->SetStatusText(0, QStringLiteral("%1:%2").arg(LastBitmapPos.X).arg(LastBitmapPos.Y));
+    TShell* shell = AppShell();
+    if (!shell) return;
+    if (TToolHandler* tool = shell->Tools().Handler(shell->Drawing().CurrentTool))
+        tool->Move(TToolEvent{*this, TMouseButton::mbLeft, shift, LastMousePos, LastBitmapPos, nullptr});
+    // The drawing overlay stays directly above the image, below every other layer.
+    ImgView->GetAnimLayer()->SetIndex(0);
+    shell->SetStatusText(0, QStringLiteral("%1:%2").arg(LastBitmapPos.X).arg(LastBitmapPos.Y));
+}
+
+void TMDIChild::ImgViewMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    TShell* shell = AppShell();
+    if (!shell) return;
+    const TPoint viewPos{x, y};
+    if (TToolHandler* tool = shell->Tools().Handler(shell->Drawing().CurrentTool))
+        tool->Release(TToolEvent{*this, button, shift, viewPos, ControlToBitmap(viewPos), nullptr});
 }
 
 void TMDIChild::PaintCheckerboard(TBitmap32& buffer) {

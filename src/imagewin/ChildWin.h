@@ -1,22 +1,22 @@
 #pragma once
 // TMDIChild: the image window. One per open image, an MDI child of the main
-// window. It owns the image (the view's bitmap), the layered zoomable view
-// that shows it, the layers above it and the state that ties them to the
-// tools and commands, and its own menus, which the main window shows in its
-// menu bar while this window is active.
+// window. It shows its image document (TImageDocument: the image, the layers
+// above it, the undo snapshot and the modified flag) in a layered zoomable
+// view and routes the mouse over the view to the tool in force through the
+// shell's tool registry. It reaches the main window only through the shell's
+// narrow interface (services/Shell.h).
 
 #include "core/raster/Bitmap32.h"
 #include "engine/ImgView32.h"
 #include "engine/Layers.h"
+#include "imagewin/ImageDocument.h"
+#include "services/FileNames.h"
 
-#include <QList>
 #include <QMdiSubWindow>
 #include <QString>
 
 #include <cstdint>
 #include <memory>
-
-class QMenu;
 
 namespace ivra {
 
@@ -27,36 +27,21 @@ public:
     ~TMDIChild() override;
 
     // ---- State ----------------------------------------------------------
-    // The view; ImgView->Bitmap() is the image.
+    // What the window shows and edits.
+    TImageDocument& Document() { return *document_; }
+    const TImageDocument& Document() const { return *document_; }
+    // The view; ImgView->Bitmap() is the document's image.
     TImgView32* ImgView = nullptr;
-    // The window's menus, merged into the main menu bar while it is active.
-    QMenu* mnImage = nullptr;
-    QMenu* mnEdit = nullptr;
-    QMenu* mnFilters = nullptr;
-    QMenu* mnLayers = nullptr;
-    QMenu* mnSelection = nullptr;
     // PNG filter set chosen by the last PNG save.
     std::uint8_t PngFilter = 1;
     // The last mouse move over the view: shift state, view and image pixels.
     TShiftState LastShift = 0;
     TPoint LastBitmapPos;
     TPoint LastMousePos;
-    // Scratch bitmap of the filters and the one-level undo snapshot.
-    std::unique_ptr<TBitmap32> WorkBitmap;
-    std::unique_ptr<TBitmap32> UndoBitmap;
-    // Layers the window keeps track of; each is cleared when its layer goes.
-    TBitmapLayer* SelectionLayer = nullptr;
-    TRubberbandLayer* RBLayer = nullptr;
-    TCustomLayer* GridLayer = nullptr;
-    TBitmapLayer* TextLayer = nullptr;
-    // Cleared by Save; no command reads it.
-    bool Modified = false;
     // The bitmap's width and height as recorded at the last caption update
     // (the height as a top-down bitmap header gives it: negative).
     std::int32_t ImageSizeWidth = 0;
     std::int32_t ImageSizeHeight = 0;
-    // The layer the user selected.
-    TCustomLayer* Selection = nullptr;
     // Grid separation in image pixels.
     std::uint32_t GridSpacing = 50;
 
@@ -75,8 +60,12 @@ public:
     void SetImageName(const QString& name);
     // Caption: file-name part of ImageName, two blanks, [WxH pixels].
     void UpdateCaption();
-    // The file-name part of a path (after the last '/', '\' or ':').
-    static QString FileNamePart(const QString& path);
+
+    // ---- Undo --------------------------------------------------------------
+    // Takes the snapshot of the image (the Undo command becomes available).
+    void AddUndoAction() { document_->AddUndoAction(); }
+    // Restores the snapshot.
+    void Undo1Click();
 
     // ---- Layers ------------------------------------------------------------
     // The screen-sized selection layer at the bottom of the stack (made when
@@ -105,18 +94,21 @@ public:
     void UpdateWindow();
 
     // ---- View events ----------------------------------------------------------
-    // Press and move in view pixels: converted to image pixels and routed to
-    // the tool in force through the main window's tool router.
+    // Press, move and release in view pixels: converted to image pixels and
+    // handed to the tool in force (the shell's tool registry). Presses are
+    // withheld when this is not the active image window, when no layer lies
+    // under the pointer or when it is the selection frame (tag 100); after
+    // every press the measuring overlay is made visible, after every move the
+    // drawing overlay goes to the bottom of the stack and status panel 0
+    // shows the image position.
     void ImgViewMouseDown(TMouseButton button, TShiftState shift, int x, int y, TCustomLayer* layer);
     void ImgViewMouseMove(TShiftState shift, int x, int y);
+    void ImgViewMouseUp(TMouseButton button, TShiftState shift, int x, int y);
     // The checkerboard background stage: 8 x 8 squares of light grey
     // (FFB0B0B0, at the top-left) and white (FFFFFFFF) in view pixels.
     static void PaintCheckerboard(TBitmap32& buffer);
     // Scroll-bar thickness 1 when the scaled image fits, else 12.
     void ImgViewResize();
-
-    // The window's menus that have something to show, in menu-bar order.
-    QList<QMenu*> MergedMenus() const;
 
     // The frame around the view (outer size minus view size).
     QSize FrameSize() const;
@@ -132,11 +124,16 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void LayerDeleting(TCustomLayer* layer);
     void WheelZoom(bool zoomIn);
+    void ShowZoom();
 
+    std::unique_ptr<TImageDocument> document_;
     QString imageName_;
     bool fitting_ = false;
 };
+
+// The tag of the selection frame's rubber-band layer.
+constexpr int RubberBandLayerTag = 100;
+
 
 } // namespace ivra

@@ -1,9 +1,8 @@
 #include "measure/MeasureController.h"
 
-#include "app/DrawingState.h"
 #include "core/measure/MeasureTools.h"
 #include "core/raster/Color32.h"
-#include "imagewin/SharedPolygons.h"
+#include "engine/Polygon32.h"
 #include "measure/MeasureHost.h"
 #include "measure/Overlays.h"
 #include "measure/SheetForm.h"
@@ -47,20 +46,17 @@ std::string TMeasureController::PickerReadout(std::uint32_t c) {
            " B:" + std::to_string(BlueComponent(c));
 }
 
-// The shared polygon is the program-wide store of the poly vertices (a new
-// image window empties it); the core handlers work on a copy of it.
-void TMeasureController::LoadToolPolygon() {
-    state_->ToolPolygon = ToolPolygon().AllPoints();
-    state_->ToolPolygonClosed = ToolPolygon().Closed;
+namespace {
+
+// Image or view pixels as 16.16 fixed point for the engine's polygons, held
+// within the range fixed point can carry (drawing only; measurements use the
+// integers).
+TFixedPoint DrawingPoint(TPoint p) {
+    constexpr std::int32_t limit = 32767;
+    return FixedPoint(std::clamp(p.X, -limit, limit), std::clamp(p.Y, -limit, limit));
 }
 
-void TMeasureController::StoreToolPolygon() {
-    TPolygon32& shared = ToolPolygon();
-    shared.Closed = state_->ToolPolygonClosed;
-    if (shared.AllPoints() == state_->ToolPolygon) return;
-    shared.Clear();
-    for (const TFixedPoint& v : state_->ToolPolygon) shared.Add(v);
-}
+} // namespace
 
 void TMeasureController::Report(TMeasureHost& host, const TToolOutput& out) {
     if (out.Status) host.SetReadout(*out.Status);
@@ -76,8 +72,8 @@ void TMeasureController::DrawFigure(TMeasureHost& host, const TToolOutput& out) 
     const TToolFigure& f = out.Figure;
     if (f.Kind == TToolFigure::TKind::None || !host.DrawSwitchOn()) return;
     TBitmap32& bmp = host.AnimBitmap();
-    const TColor32 color = Color32FromPlatform(ForeColor);
-    const int width = PenWidth;
+    const TColor32 color = Color32FromPlatform(host.Drawing().ForeColor);
+    const int width = host.Drawing().PenWidth;
     switch (f.Kind) {
     case TToolFigure::TKind::Line:
         DrawShapeLine(bmp, f.Points[0], f.Points[1], color, width);
@@ -95,7 +91,7 @@ void TMeasureController::DrawFigure(TMeasureHost& host, const TToolOutput& out) 
     case TToolFigure::TKind::Polygon: {
         TPolygon32 p;
         p.Closed = f.Closed;
-        for (const TFixedPoint& v : f.Polygon) p.Add(v);
+        for (const TPoint& v : f.Polygon) p.Add(DrawingPoint(v));
         StrokePolygon(bmp, p, color, width);
         break;
     }
@@ -106,7 +102,8 @@ void TMeasureController::DrawFigure(TMeasureHost& host, const TToolOutput& out) 
 
 void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasureButton button, TPoint p,
                                   bool ctrl) {
-    TToolContext ctx{ToolState, CalibrationFactor, LocaleDecimalSeparator()};
+    TDrawingState& d = host.Drawing();
+    TToolContext ctx{d.ToolState, d.CalibrationFactor, LocaleDecimalSeparator()};
     const TMouseButton b = CoreButton(button);
     TToolOutput out;
     switch (tool) {
@@ -115,9 +112,7 @@ void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasu
         break;
     case toolPolyline:
     case toolPolygon:
-        LoadToolPolygon();
         out = tool == toolPolyline ? state_->PolylineToolDown(ctx, b, p) : state_->PolygonToolDown(ctx, b, p);
-        StoreToolPolygon();
         break;
     case toolAngle:
         out = state_->AngleToolDown(ctx, b, p);
@@ -131,12 +126,12 @@ void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasu
     case toolTag:
         // A mark on the drawing layer whatever the Draw switch, then x and y
         // (or one count) into the spreadsheet. The tool never leaves step 0.
-        if (button == TMeasureButton::Left && ToolState == 0) {
-            DrawShapeEllipse(host.AnimBitmap(), p, Color32FromPlatform(ForeColor), 1.0f, 1.0f, PenWidth);
+        if (button == TMeasureButton::Left && d.ToolState == 0) {
+            DrawShapeEllipse(host.AnimBitmap(), p, Color32FromPlatform(d.ForeColor), 1.0f, 1.0f, d.PenWidth);
             if (TfrmSheet* sheet = SheetForm()) sheet->AddTag(p.X, p.Y);
             host.Image().Changed();
         }
-        if (button == TMeasureButton::Right) ToolState = 0;
+        if (button == TMeasureButton::Right) d.ToolState = 0;
         return;
     case toolPicker: {
         // Only a pixel of the image is taken; a press beside the image keeps
@@ -153,9 +148,10 @@ void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasu
 }
 
 void TMeasureController::DrawPolyRubber(TMeasureHost& host, TPoint p) {
-    TPolygon32& shape = ShapePolygon();
-    shape.Clear();
-    for (const TFixedPoint& v : state_->ToolPolygon) shape.Add(host.BitmapToControlFP(v));
+    // The outline in view pixels, made afresh for this move.
+    TPolygon32 shape;
+    shape.Closed = false;
+    for (const TPoint& v : state_->ToolPolygon) shape.Add(DrawingPoint(host.BitmapToControl(v)));
     TBitmap32& bmp = host.MeasureBitmap();
     DrawRubberLine(bmp, host.BitmapToControl(state_->FirstPoint), host.BitmapToControl(p));
     DrawPoly(bmp, shape);
@@ -163,7 +159,9 @@ void TMeasureController::DrawPolyRubber(TMeasureHost& host, TPoint p) {
 }
 
 void TMeasureController::ToolMove(TMeasureHost& host, std::uint32_t tool, TPoint p, bool ctrl, bool leftHeld) {
-    TToolContext ctx{ToolState, CalibrationFactor, LocaleDecimalSeparator()};
+    TDrawingState& d = host.Drawing();
+    const std::int32_t& ToolState = d.ToolState;
+    TToolContext ctx{d.ToolState, d.CalibrationFactor, LocaleDecimalSeparator()};
     TToolOutput out;
     switch (tool) {
     case toolLine:
@@ -176,12 +174,10 @@ void TMeasureController::ToolMove(TMeasureHost& host, std::uint32_t tool, TPoint
     case toolPolyline: {
         host.ClearMeasureLayer();
         host.MeasureBitmap();
-        LoadToolPolygon();
         // The rubber outline shows the vertices before this move's free-hand
         // vertex is laid.
         if (ToolState == 1) DrawPolyRubber(host, p);
         out = state_->PolyToolMove(ctx, p, leftHeld);
-        StoreToolPolygon();
         break;
     }
     case toolAngle: {

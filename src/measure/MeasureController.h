@@ -7,8 +7,8 @@
 // label and, with the Draw switch on, the finished figure on AnimLayer.
 //
 // The measuring state is one for the whole program, shared by all image
-// windows. The vertices of a poly measurement live in the shared ToolPolygon
-// (SharedPolygons.h), which a new image window empties.
+// windows; it is the one owner of the vertices of a poly measurement, which
+// a new image window empties.
 
 #include "core/raster/FixedPoint.h"
 
@@ -32,8 +32,8 @@ public:
     // The program's one controller.
     static TMeasureController& Instance();
 
-    // The press handler of `tool` at image pixel p (CurrentTool and ToolState
-    // of the drawing state). ctrl: the Ctrl key (ellipse tool: circle).
+    // The press handler of `tool` at image pixel p (ToolState of the host's
+    // drawing state). ctrl: the Ctrl key (ellipse tool: circle).
     // Errors of a tool (an undefined angle) are thrown after ToolState went
     // back to 0.
     void ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasureButton button, TPoint p, bool ctrl);
@@ -52,8 +52,6 @@ public:
 private:
     void Report(TMeasureHost& host, const TToolOutput& out);
     void DrawFigure(TMeasureHost& host, const TToolOutput& out);
-    void LoadToolPolygon();
-    void StoreToolPolygon();
     void DrawPolyRubber(TMeasureHost& host, TPoint p);
 
     std::unique_ptr<TMeasuringState> state_;

@@ -7,6 +7,7 @@
 
 #include "core/raster/Bitmap32.h"
 #include "core/raster/FixedPoint.h"
+#include "services/DrawingState.h"
 
 #include <string>
 
@@ -36,6 +37,8 @@ public:
     virtual void AddMessage(const std::string& line) = 0;
     virtual bool DrawSwitchOn() const = 0;
     virtual void SetForeColor(TColor32 color) = 0;
+    // The program-wide drawing state (tool step, pen, colours, factor).
+    virtual TDrawingState& Drawing() = 0;
 };
 
 } // namespace ivra

@@ -1,23 +1,22 @@
 #include "measure/MeasureRouter.h"
 
-#include "app/ColorPanel.h"
-#include "app/DrawingState.h"
-#include "app/MainForm.h"
+#include "core/measure/MeasureTools.h"
 #include "imagewin/ChildWin.h"
-#include "imagewin/SharedPolygons.h"
 #include "measure/MeasureController.h"
 #include "measure/MeasureHost.h"
+#include "services/ColorPanel.h"
+#include "services/Shell.h"
 
-#include <QCheckBox>
+#include <memory>
 
 namespace ivra {
 
 namespace {
 
-// The measuring tools' view of one image window and the main window.
+// The measuring tools' view of one image window and the shell.
 class TWindowHost : public TMeasureHost {
 public:
-    TWindowHost(TMDIChild& w, TMainForm& main) : w_(w), main_(main) {}
+    TWindowHost(TMDIChild& w, TShell& shell) : w_(w), shell_(shell) {}
 
     TBitmap32& MeasureBitmap() override { return w_.ImgView->GetMeasureLayer()->Bitmap(); }
     void ClearMeasureLayer() override { w_.ClearMeasureLayer(); }
@@ -26,17 +25,15 @@ public:
     TPoint BitmapToControl(TPoint q) const override { return w_.BitmapToControl(q); }
     TFixedPoint BitmapToControlFP(TFixedPoint q) const override { return w_.BitmapToControlFP(q); }
     void RepaintView() override { w_.ImgView->Repaint(); }
-    void SetReadout(const std::string& text) override { main_.SetStatusText(1, QString::fromStdString(text)); }
-    void AddMessage(const std::string& line) override { main_.AddMessage(QString::fromStdString(line)); }
-    bool DrawSwitchOn() const override { return main_.cbDraw && main_.cbDraw->isChecked(); }
-    void SetForeColor(TColor32 color) override {
-        ForeColor = PlatformColor(color);
-        if (main_.pnlForeColor) main_.pnlForeColor->SetColor(ToQColor(ForeColor));
-    }
+    void SetReadout(const std::string& text) override { shell_.SetStatusText(1, QString::fromStdString(text)); }
+    void AddMessage(const std::string& line) override { shell_.AddMessage(QString::fromStdString(line)); }
+    bool DrawSwitchOn() const override { return shell_.DrawSwitchOn(); }
+    void SetForeColor(TColor32 color) override { shell_.SetForeColor(ToQColor(PlatformColor(color))); }
+    TDrawingState& Drawing() override { return shell_.Drawing(); }
 
 private:
     TMDIChild& w_;
-    TMainForm& main_;
+    TShell& shell_;
 };
 
 TMeasureButton ButtonOf(TMouseButton b) {
@@ -46,6 +43,30 @@ TMeasureButton ButtonOf(TMouseButton b) {
     default: return TMeasureButton::Middle;
     }
 }
+
+class TMeasuringTool : public TToolHandler {
+public:
+    TMeasuringTool(TShell& shell, std::uint32_t tool, bool pressToo) : shell_(shell), tool_(tool), press_(pressToo) {}
+
+    void Press(const TToolEvent& e) override {
+        if (!press_) return;
+        TWindowHost host(e.Window, shell_);
+        TMeasureController::Instance().ToolDown(host, tool_, ButtonOf(e.Button), e.BitmapPos,
+                                                (e.Shift & ssCtrl) != 0);
+    }
+    void Move(const TToolEvent& e) override {
+        TWindowHost host(e.Window, shell_);
+        TMeasureController::Instance().ToolMove(host, tool_, e.BitmapPos, (e.Shift & ssCtrl) != 0,
+                                                (e.Shift & ssLeft) != 0);
+    }
+    // A new image window starts with no poly measurement in progress.
+    void NewWindow() override { TMeasureController::Instance().State().ClearToolPolygon(); }
+
+private:
+    TShell& shell_;
+    std::uint32_t tool_;
+    bool press_;
+};
 
 } // namespace
 
@@ -65,35 +86,12 @@ bool IsMeasuringTool(std::uint32_t tool) {
     }
 }
 
-void TMeasureRouter::MouseDown(TMDIChild& window, TMouseButton button, TShiftState shift, TPoint viewPos, TPoint bitmapPos,
-                               TCustomLayer* layer) {
-    TMainForm* main = MainForm();
-    if (!main || main->ActiveImageWindow() == nullptr) return;
-    if (layer == nullptr || layer->Tag == RubberBandLayerTag) return;
-    if (IsMeasuringTool(CurrentTool)) {
-        TWindowHost host(window, *main);
-        TMeasureController::Instance().ToolDown(host, CurrentTool, ButtonOf(button), bitmapPos,
-                                                (shift & ssCtrl) != 0);
-    } else {
-        // The zoom tool and the tools of other subsystems.
-        TToolRouter::MouseDown(window, button, shift, viewPos, bitmapPos, layer);
-    }
-    ToolPolygon().Antialiased = false;
-    window.ImgView->GetMeasureLayer()->SetVisible(true);
-}
-
-void TMeasureRouter::MouseMove(TMDIChild& window, TShiftState shift, TPoint bitmapPos) {
-    TMainForm* main = MainForm();
-    if (!main) return;
-    if (IsMeasuringTool(CurrentTool) || CurrentTool == toolSelection) {
-        // The selection tool shares the rectangle's rubber frame.
-        TWindowHost host(window, *main);
-        TMeasureController::Instance().ToolMove(host, CurrentTool, bitmapPos, (shift & ssCtrl) != 0,
-                                                (shift & ssLeft) != 0);
-    } else {
-        TToolRouter::MouseMove(window, shift, bitmapPos);
-    }
-    window.ImgView->GetAnimLayer()->SetIndex(0);
+void RegisterMeasuringTools(TShell& shell) {
+    for (std::uint32_t tool : {toolLine, toolPolygon, toolAngle, toolEllipse, toolPolyline, toolRectangle, toolTag,
+                               toolPicker})
+        shell.Tools().Register(tool, std::make_shared<TMeasuringTool>(shell, tool, true));
+    // The selection tool's rubber frame is the rectangle's.
+    shell.Tools().Register(toolSelection, std::make_shared<TMeasuringTool>(shell, toolSelection, false));
 }
 
 } // namespace ivra

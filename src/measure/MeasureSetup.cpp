@@ -1,35 +1,18 @@
 #include "measure/MeasureSetup.h"
 
-#include "app/CommandGuard.h"
-#include "app/DrawingState.h"
-#include "app/Hints.h"
-#include "app/Icons.h"
-#include "app/MainForm.h"
-#include "imagewin/ChildWin.h"
 #include "measure/MeasureRouter.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
+#include "services/Shell.h"
 
 #include <QAction>
-#include <QMenu>
-#include <QToolBar>
 
 namespace ivra {
 
-namespace {
-
-QAction* FindAction(const QList<QAction*>& actions, const QString& text) {
-    for (QAction* a : actions)
-        if (a->text() == text) return a;
-    return nullptr;
-}
-
-} // namespace
-
-void SpatialCalibrationClick(TMainForm& main) {
-    main.SetMode(toolLine);
+void SpatialCalibrationClick(TShell& shell) {
+    shell.SetMode(toolLine);
     TfrmSpatialCalib* calib = SpatialCalibForm();
-    if (!calib) calib = CreateSpatialCalibForm(&main);
+    if (!calib) calib = CreateSpatialCalibForm(shell.Window(), shell.Drawing());
     calib->show();
     calib->raise();
     calib->activateWindow();
@@ -43,47 +26,39 @@ void SpreadsheetClick() {
     sheet->activateWindow();
 }
 
-TMeasureCommands InstallMeasuring(TMainForm& main) {
-    if (!SpatialCalibForm()) CreateSpatialCalibForm(&main);
-    if (!SheetForm()) CreateSheetForm(&main);
-    main.SetToolRouter(std::make_unique<TMeasureRouter>());
+TMeasureCommands InstallMeasuring(TShell& shell) {
+    if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
+    if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
+    RegisterMeasuringTools(shell);
+
+    TShell* s = &shell;
+    TCommandSpec calib;
+    calib.Id = QStringLiteral("SpatialCalibrationItem");
+    calib.Caption = QStringLiteral("Spatial Calibration");
+    calib.Hint = QStringLiteral("Spatial Calibration|Sets conversion factor between pixel distance and real distance.");
+    calib.Icon = QStringLiteral("calibration");
+    calib.Menu = QStringLiteral("Tools");
+    calib.MenuOrder = 10;
+    calib.Toolbar = QStringLiteral("tbSpecials");
+    calib.ToolbarOrder = 10;
+    calib.Enabled = [s] { return s->ActiveImageWindow() != nullptr; };
+    calib.Run = [s] { SpatialCalibrationClick(*s); };
+
+    TCommandSpec sheet;
+    sheet.Id = QStringLiteral("SpreadsheetItem");
+    sheet.Caption = QStringLiteral("Spreadsheet");
+    sheet.Hint = QStringLiteral("Spreadsheet|Shows spreadsheet with measured data.");
+    sheet.Icon = QStringLiteral("spreadsheet");
+    sheet.Menu = QStringLiteral("Tools");
+    sheet.MenuOrder = 40;
+    sheet.Toolbar = QStringLiteral("tbSpecials");
+    sheet.ToolbarOrder = 20;
+    sheet.Run = [] { SpreadsheetClick(); };
 
     TMeasureCommands c;
-    c.SpatialCalibration = new QAction(AppIcon(QStringLiteral("calibration")), QStringLiteral("Spatial Calibration"), &main);
-    c.SpatialCalibration->setObjectName(QStringLiteral("SpatialCalibrationItem"));
-    SetHint(c.SpatialCalibration,
-            QStringLiteral("Spatial Calibration|Sets conversion factor between pixel distance and real distance."));
+    c.SpatialCalibration = shell.Commands().Add(calib);
     c.SpatialCalibration->setEnabled(false);
-    ConnectGuarded(c.SpatialCalibration, &QAction::triggered, &main, [&main](bool) { SpatialCalibrationClick(main); });
-
-    c.Spreadsheet = new QAction(AppIcon(QStringLiteral("spreadsheet")), QStringLiteral("Spreadsheet"), &main);
-    c.Spreadsheet->setObjectName(QStringLiteral("SpreadsheetItem"));
-    SetHint(c.Spreadsheet, QStringLiteral("Spreadsheet|Shows spreadsheet with measured data."));
-    ConnectGuarded(c.Spreadsheet, &QAction::triggered, &main, [](bool) { SpreadsheetClick(); });
-
-    // Tools menu: "Spatial Calibration" first, "Spreadsheet" after "&Pixel
-    // profile" (before "&Editor").
-    if (main.mnTools) {
-        const QList<QAction*> items = main.mnTools->actions();
-        main.mnTools->insertAction(items.isEmpty() ? nullptr : items.first(), c.SpatialCalibration);
-        QAction* before = FindAction(items, QStringLiteral("&Editor"));
-        if (QAction* profile = FindAction(items, QStringLiteral("&Pixel profile"))) {
-            const qsizetype i = items.indexOf(profile);
-            before = i + 1 < items.size() ? items[i + 1] : nullptr;
-        }
-        main.mnTools->insertAction(before, c.Spreadsheet);
-    }
-    // Specials bar: the calibration button first, the spreadsheet second.
-    if (main.tbSpecials) {
-        const QList<QAction*> buttons = main.tbSpecials->actions();
-        QAction* first = buttons.isEmpty() ? nullptr : buttons.first();
-        main.tbSpecials->insertAction(first, c.SpatialCalibration);
-        main.tbSpecials->insertAction(first, c.Spreadsheet);
-    }
-    main.RefreshMenusAndBars();
-
-    QAction* calib = c.SpatialCalibration;
-    main.AddIdleHandler([calib](TMDIChild* active) { calib->setEnabled(active != nullptr); });
+    c.Spreadsheet = shell.Commands().Add(sheet);
     return c;
 }
 

@@ -1,25 +1,25 @@
 #pragma once
-// Puts the measuring subsystem into the main window: the spatial calibration
-// and spreadsheet windows (made hidden when absent), the mouse routing to the
-// measuring tools, the "Spatial Calibration" and "Spreadsheet" commands in the
-// Tools menu and on the "Specials" toolbar, and their enabling at idle time.
+// Puts the measuring subsystem into the program: the spatial calibration and
+// spreadsheet windows (made hidden when absent), the measuring tools in the
+// shell's tool registry, and the "Spatial Calibration" and "Spreadsheet"
+// commands in the Tools menu and on the "Specials" toolbar.
 
 class QAction;
 
 namespace ivra {
 
-class TMainForm;
+class TShell;
 
 struct TMeasureCommands {
     QAction* SpatialCalibration = nullptr;
     QAction* Spreadsheet = nullptr;
 };
 
-TMeasureCommands InstallMeasuring(TMainForm& main);
+TMeasureCommands InstallMeasuring(TShell& shell);
 
 // The two commands: the line tool and the calibration window; the
 // spreadsheet window.
-void SpatialCalibrationClick(TMainForm& main);
+void SpatialCalibrationClick(TShell& shell);
 void SpreadsheetClick();
 
 } // namespace ivra

@@ -1,4 +1,5 @@
 #include "measure/Overlays.h"
+#include "core/raster/UpdateScope.h"
 
 #include "engine/Drawing.h"
 
@@ -56,16 +57,12 @@ void DrawRubberEllipse(TBitmap32& bmp, float cx, float cy, float rx, float ry) {
 }
 
 void DrawPoly(TBitmap32& bmp, const TPolygon32& polygon) {
-    bmp.BeginUpdate();
-    try {
+    {
+        TUpdateScope update(bmp);
         TPolygon32 edge = polygon;
         edge.Antialiased = false;
         edge.DrawEdge(bmp, clBlack32);
-    } catch (...) {
-        bmp.EndUpdate();
-        throw;
     }
-    bmp.EndUpdate();
     bmp.Changed();
 }
 

@@ -1,14 +1,13 @@
 #include "measure/SheetForm.h"
 
-#include "app/AboutBox.h"
-#include "app/AppInfo.h"
-#include "app/CommandGuard.h"
-#include "app/DrawingState.h"
-#include "app/Hints.h"
-#include "app/Icons.h"
-#include "app/MainForm.h"
-#include "app/Prompts.h"
-#include "app/UpDown.h"
+#include "services/AppInfo.h"
+#include "services/CommandGuard.h"
+#include "services/DrawingState.h"
+#include "services/Hints.h"
+#include "services/Icons.h"
+#include "services/Shell.h"
+#include "services/Prompts.h"
+#include "services/UpDown.h"
 #include "core/text/NumberText.h"
 #include "measure/MeasureController.h"
 
@@ -160,8 +159,8 @@ private:
 
 TfrmSheet* SheetForm() { return g_sheetForm.data(); }
 
-TfrmSheet* CreateSheetForm(QWidget* parent) {
-    auto* f = new TfrmSheet(parent);
+TfrmSheet* CreateSheetForm(QWidget* parent, const TDrawingState& drawing) {
+    auto* f = new TfrmSheet(parent, drawing);
     g_sheetForm = f;
     return f;
 }
@@ -175,7 +174,8 @@ QString TfrmSheet::StartupArgument() {
     return {};
 }
 
-TfrmSheet::TfrmSheet(QWidget* parent) : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint) {
+TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
+    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), drawing_(drawing) {
     setObjectName(QStringLiteral("frmSheet"));
     setWindowTitle(QStringLiteral("Ivra Spreadsheet"));
     setWindowIcon(AppIcon(QStringLiteral("spreadsheet")));
@@ -305,7 +305,7 @@ void TfrmSheet::CreateActions() {
     HelpAboutItem->setObjectName(QStringLiteral("HelpAboutItem"));
     connect(HelpAboutItem, &QAction::triggered, this, [] {
         RunGuarded([] {
-            if (TMainForm* main = MainForm()) AppPrompts().ExecDialog(main->AboutDialog());
+            if (TShell* shell = AppShell()) shell->ShowAbout();
         });
     });
 
@@ -620,7 +620,7 @@ void TfrmSheet::DropFiles(const QStringList& paths) {
 
 void TfrmSheet::showEvent(QShowEvent* e) {
     const char sep = TMeasureController::LocaleDecimalSeparator();
-    edConvFact->setText(QString::fromStdString(FloatToGeneralText(CalibrationFactor, 15, sep)));
+    edConvFact->setText(QString::fromStdString(FloatToGeneralText(drawing_.CalibrationFactor, 15, sep)));
     QMainWindow::showEvent(e);
     if (!StartupFile.isEmpty() && QFileInfo(StartupFile).isFile())
         RunGuarded([this] { OpenSheetFile(StartupFile); });

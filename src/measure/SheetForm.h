@@ -5,6 +5,7 @@
 // with their questions. Measured values arrive through AddValue and AddTag.
 
 #include "core/measure/SheetModel.h"
+#include "services/DrawingState.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -28,7 +29,8 @@ class TUpDown;
 class TfrmSheet : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfrmSheet(QWidget* parent = nullptr);
+    // The calibration factor it shows is the drawing state's.
+    TfrmSheet(QWidget* parent, const TDrawingState& drawing);
     ~TfrmSheet() override;
 
     TSheetModel& Model() { return model_; }
@@ -109,6 +111,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    const TDrawingState& drawing_;
     void CreateActions();
     void CreateMenus();
     void CreateToolBar();
@@ -140,6 +143,6 @@ std::vector<TSheetPage> PlanSheetPages(const std::vector<int>& colWidths, int la
 
 // The program's spreadsheet window (none before it is made).
 TfrmSheet* SheetForm();
-TfrmSheet* CreateSheetForm(QWidget* parent);
+TfrmSheet* CreateSheetForm(QWidget* parent, const TDrawingState& drawing);
 
 } // namespace ivra

@@ -2,7 +2,7 @@
 // letters above and the row labels beside, split over as many pages as the
 // table needs.
 
-#include "app/Prompts.h"
+#include "services/Prompts.h"
 #include "core/Error.h"
 #include "measure/SheetForm.h"
 

@@ -1,8 +1,8 @@
 #include "measure/SpatialCalib.h"
 
-#include "app/CommandGuard.h"
-#include "app/DrawingState.h"
-#include "app/Prompts.h"
+#include "services/CommandGuard.h"
+#include "services/DrawingState.h"
+#include "services/Prompts.h"
 #include "core/measure/Calibration.h"
 #include "measure/MeasureController.h"
 
@@ -44,15 +44,16 @@ const QString CalibFilter = QStringLiteral("Conversion Factor (*.cnv)");
 
 TfrmSpatialCalib* SpatialCalibForm() { return g_calibForm.data(); }
 
-TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent) {
-    auto* f = new TfrmSpatialCalib(parent);
+TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent, TDrawingState& drawing) {
+    auto* f = new TfrmSpatialCalib(parent, drawing);
     g_calibForm = f;
     return f;
 }
 
-TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent)
+TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     : QDialog(parent, Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::MSWindowsFixedSizeDialogHint |
-                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      drawing_(drawing) {
     setObjectName(QStringLiteral("frmSpatialCalib"));
     setWindowTitle(QStringLiteral("Spatial Calibration"));
     setModal(false);
@@ -149,9 +150,9 @@ void TfrmSpatialCalib::edLineLengthChange() {
     const std::optional<float> f =
         ComputeCalibrationFactor(labPixLength->text().toStdString(), edLineLength->text().toStdString());
     if (!f) return;
-    CalibrationFactor = *f;
+    drawing_.CalibrationFactor = *f;
     LbConvFact->setText(
-        QString::fromStdString(CalibrationFactorText(CalibrationFactor, TMeasureController::LocaleDecimalSeparator())));
+        QString::fromStdString(CalibrationFactorText(drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator())));
     SpeedButton1->setEnabled(true);
     OKBtn->setEnabled(true);
 }
@@ -167,7 +168,7 @@ void TfrmSpatialCalib::SpeedButton1Click() {
         AppPrompts().Confirm(this, QStringLiteral("Overwrite existing file?"), QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::No) != QMessageBox::Yes)
         return;
-    SaveCalibrationFile(path.toStdString(), CalibrationFactor, TMeasureController::LocaleDecimalSeparator());
+    SaveCalibrationFile(path.toStdString(), drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator());
 }
 
 void TfrmSpatialCalib::SpeedButton2Click() {
@@ -178,7 +179,7 @@ void TfrmSpatialCalib::SpeedButton2Click() {
     if (path.isEmpty()) return;
     // A bad file throws here, before anything changed.
     const float f = LoadCalibrationFile(path.toStdString());
-    CalibrationFactor = f;
+    drawing_.CalibrationFactor = f;
     LbConvFact->setText(QString::fromStdString(CalibrationFactorText(f, TMeasureController::LocaleDecimalSeparator())));
     OKBtn->setEnabled(true);
     close();

@@ -5,6 +5,8 @@
 // program's CalibrationFactor. The factor can be saved to and loaded from a
 // calibration file. The window stays on top and does not block the others.
 
+#include "services/DrawingState.h"
+
 #include <QDialog>
 
 #include <string>
@@ -23,7 +25,8 @@ extern bool CalibrationMode;
 class TfrmSpatialCalib : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmSpatialCalib(QWidget* parent = nullptr);
+    // The factor it sets is the drawing state's.
+    TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing);
     ~TfrmSpatialCalib() override;
 
     QLabel* Label2 = nullptr;
@@ -55,12 +58,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    TDrawingState& drawing_;
     bool placed_ = false;
 };
 
 // The program's calibration window (none before it is made).
 TfrmSpatialCalib* SpatialCalibForm();
 // Makes it (hidden), owned by parent.
-TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent);
+TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent, TDrawingState& drawing);
 
 } // namespace ivra

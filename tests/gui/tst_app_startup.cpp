@@ -2,9 +2,9 @@
 // and the error guard.
 
 #include "app/AboutBox.h"
-#include "app/AppInfo.h"
-#include "app/CommandGuard.h"
-#include "app/DrawingState.h"
+#include "services/AppInfo.h"
+#include "services/CommandGuard.h"
+#include "services/DrawingState.h"
 #include "app/HelpWindow.h"
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
@@ -166,22 +166,22 @@ void TestAppStartup::mainWindowFrame() {
     QVERIFY(!main->ImageInterpolate->isChecked());
     QVERIFY(!main->cbDraw->isChecked());
     QCOMPARE(main->edWidth->text(), QStringLiteral("3"));
-    QCOMPARE(CalibrationFactor, 1.0f);
-    QCOMPARE(PenWidth, 3);
-    QCOMPARE(ForeColor, TColor(0x00FFFFFF));
-    QCOMPARE(BackColor, TColor(0));
+    QCOMPARE(Drawing().CalibrationFactor, 1.0f);
+    QCOMPARE(Drawing().PenWidth, 3);
+    QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
+    QCOMPARE(Drawing().BackColor, TColor(0));
 }
 
 void TestAppStartup::commandsWithoutAnImageWindow() {
     auto main = MakeMainForm();
     QVERIFY(!main->tbTools->isEnabled());
     QVERIFY(!main->tbZoom->isEnabled());
-    QVERIFY(!main->FileSaveItem->isEnabled());
-    QVERIFY(!main->FileSaveAsItem->isEnabled());
-    QVERIFY(!main->btnClearDrawing->isEnabled());
-    QVERIFY(main->FileNewItem->isEnabled());
-    QVERIFY(main->FileOpenItem->isEnabled());
-    QVERIFY(main->FileExitItem->isEnabled());
+    QVERIFY(!main->Command(QStringLiteral("FileSaveItem"))->isEnabled());
+    QVERIFY(!main->Command(QStringLiteral("FileSaveAsItem"))->isEnabled());
+    QVERIFY(!main->Command(QStringLiteral("btnClearDrawing"))->isEnabled());
+    QVERIFY(main->Command(QStringLiteral("FileNewItem"))->isEnabled());
+    QVERIFY(main->Command(QStringLiteral("FileOpenItem"))->isEnabled());
+    QVERIFY(main->Command(QStringLiteral("FileExitItem"))->isEnabled());
 }
 
 void TestAppStartup::viewTogglesShowAndHideTheirBars_data() {
@@ -200,7 +200,7 @@ void TestAppStartup::viewTogglesShowAndHideTheirBars() {
     QFETCH(QString, bar);
     auto main = MakeMainForm();
     QAction* toggle = nullptr;
-    for (QAction* a : main->mnView->actions())
+    for (QAction* a : main->Menu(QStringLiteral("View"))->actions())
         if (a->text() == item) toggle = a;
     QVERIFY(toggle);
     auto* target = main->findChild<QWidget*>(bar);
@@ -283,16 +283,16 @@ void TestAppStartup::hintHandlerShowsTheLongPart() {
 
 void TestAppStartup::toolbarHintsSplitIntoTooltipAndStatus() {
     auto main = MakeMainForm();
-    QCOMPARE(main->FileOpenItem->toolTip(), QStringLiteral("Open"));
-    QCOMPARE(main->FileOpenItem->statusTip(), QStringLiteral("Open|Open a file"));
-    QCOMPARE(main->btnClearDrawing->statusTip(), QStringLiteral("Clear Drawing|Clears user drawing layer."));
+    QCOMPARE(main->Command(QStringLiteral("FileOpenItem"))->toolTip(), QStringLiteral("Open"));
+    QCOMPARE(main->Command(QStringLiteral("FileOpenItem"))->statusTip(), QStringLiteral("Open|Open a file"));
+    QCOMPARE(main->Command(QStringLiteral("btnClearDrawing"))->statusTip(), QStringLiteral("Clear Drawing|Clears user drawing layer."));
     QCOMPARE(main->memo1->statusTip(),
              QStringLiteral("Messages window|Select View->Messages if you want to hide it."));
     QCOMPARE(main->cbDraw->statusTip(),
              QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; \"Draw-off\": "
                             "measure lines disappear after measurement."));
     // A hovered menu item's hint reaches panel 2.
-    main->FileSaveAsItem->showStatusText(main.get());
+    main->Command(QStringLiteral("FileSaveAsItem"))->showStatusText(main.get());
     QCOMPARE(main->StatusText(2), QStringLiteral("Save current file with different name"));
 }
 
@@ -300,12 +300,12 @@ void TestAppStartup::helpOpensTheTopics() {
     auto main = MakeMainForm();
     main->HelpFolder = SourceHelpFolder();
     TScriptedPrompts prompts;
-    main->HelpContentsItem->trigger();
+    main->Command(QStringLiteral("HelpContentsItem"))->trigger();
     THelpWindow& help = main->HelpWindow();
     QVERIFY(help.isVisible());
     QVERIFY(help.Browser()->source().toLocalFile().endsWith(QStringLiteral("index.html")));
     QVERIFY(help.Browser()->toPlainText().contains(QStringLiteral("Ivra Image Analyser")));
-    main->HelpLessonsItem->trigger();
+    main->Command(QStringLiteral("HelpLessonsItem"))->trigger();
     QVERIFY(help.Browser()->source().toLocalFile().endsWith(QStringLiteral("lesson1.html")));
     QVERIFY(!help.Browser()->toPlainText().isEmpty());
     VERIFY_PROMPTS(prompts);
@@ -316,7 +316,7 @@ void TestAppStartup::missingHelpFileIsReported() {
     main->HelpFolder = QStringLiteral("/nonexistent/help");
     TScriptedPrompts prompts;
     prompts.ExpectErrorContaining(QStringLiteral("index.html"));
-    main->HelpContentsItem->trigger();
+    main->Command(QStringLiteral("HelpContentsItem"))->trigger();
     VERIFY_PROMPTS(prompts);
 }
 
@@ -328,7 +328,7 @@ void TestAppStartup::aboutBoxShowsProductAndVersion() {
         for (QLabel* l : d.findChildren<QLabel*>()) texts << l->text();
         return int(QDialog::Accepted);
     });
-    main->HelpAboutItem->trigger();
+    main->Command(QStringLiteral("HelpAboutItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QVERIFY(texts.contains(QStringLiteral("Ivra Image Analyser")));
     QVERIFY(texts.contains(QStringLiteral("Version 2.00 beta")));
@@ -343,23 +343,23 @@ void TestAppStartup::windowMenuListsAndTilesImageWindows() {
     Settle();
     main->UpdateWindowMenu();
     QStringList listed;
-    for (QAction* act : main->mnWindow->actions())
+    for (QAction* act : main->Menu(QStringLiteral("Window"))->actions())
         if (act->isCheckable()) listed << act->text();
     QCOMPARE(listed, (QStringList{"&1 Untitled  [40x30 pixels]", "&2 Untitled  [50x20 pixels]"}));
 
     const QSize area = main->MdiArea()->viewport()->size();
-    main->WindowTileHorzItem->trigger();
+    main->Command(QStringLiteral("WindowTileHorzItem"))->trigger();
     QCOMPARE(a->geometry(), QRect(0, 0, area.width(), area.height() / 2));
     QCOMPARE(b->geometry().top(), area.height() / 2);
-    main->WindowTileVertItem->trigger();
+    main->Command(QStringLiteral("WindowTileVertItem"))->trigger();
     QCOMPARE(a->geometry(), QRect(0, 0, area.width() / 2, area.height()));
     QCOMPARE(b->geometry().left(), area.width() / 2);
-    main->WindowMinimizeItem->trigger();
+    main->Command(QStringLiteral("WindowMinimizeItem"))->trigger();
     QVERIFY(a->isMinimized() && b->isMinimized());
     QCOMPARE(a->geometry().bottom(), area.height() - 1);
     // Choosing a window from the list makes it the active one.
     main->UpdateWindowMenu();
-    for (QAction* act : main->mnWindow->actions())
+    for (QAction* act : main->Menu(QStringLiteral("Window"))->actions())
         if (act->text().startsWith(QStringLiteral("&1"))) act->trigger();
     QCOMPARE(main->ActiveImageWindow(), a);
 }
@@ -377,7 +377,7 @@ void TestAppStartup::errorGuardShowsTheMessageAndKeepsEarlierChanges() {
     VERIFY_PROMPTS(prompts);
     // A failing command run from a menu item does not reach the event loop.
     auto main = MakeMainForm();
-    QAction* failing = main->mnHelp->addAction(QStringLiteral("fails"));
+    QAction* failing = main->Menu(QStringLiteral("Help"))->addAction(QStringLiteral("fails"));
     ConnectGuarded(failing, &QAction::triggered, main.get(), [](bool) { throw std::runtime_error("boom"); });
     prompts.ExpectError(QStringLiteral("boom"));
     failing->trigger();

@@ -1,9 +1,9 @@
 // Tool modes, the pen panel, the zoom text and the idle handler.
 
-#include "app/ColorPanel.h"
-#include "app/DrawingState.h"
+#include "services/ColorPanel.h"
+#include "services/DrawingState.h"
 #include "app/MainForm.h"
-#include "app/UpDown.h"
+#include "services/UpDown.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 
@@ -86,41 +86,41 @@ void TestAppTools::toolButtonsStandInTwoRows() {
 
 void TestAppTools::setModeKeepsTheCurrentToolsStep() {
     auto main = MakeMainFormWithImage();
-    QCOMPARE(CurrentTool, 0u);
+    QCOMPARE(Drawing().CurrentTool, 0u);
     main->ToolButton(1)->click();
-    QCOMPARE(CurrentTool, 1u);
-    QCOMPARE(ToolState, 0);
+    QCOMPARE(Drawing().CurrentTool, 1u);
+    QCOMPARE(Drawing().ToolState, 0);
     QCOMPARE(PressedTools(*main), QList<std::uint32_t>{1});
     // The line tool has placed its first point; clicking it again keeps it.
-    ToolState = 1;
+    Drawing().ToolState = 1;
     main->ToolButton(1)->click();
-    QCOMPARE(CurrentTool, 1u);
-    QCOMPARE(ToolState, 1);
+    QCOMPARE(Drawing().CurrentTool, 1u);
+    QCOMPARE(Drawing().ToolState, 1);
     QCOMPARE(PressedTools(*main), QList<std::uint32_t>{1});
     // Another tool starts afresh.
     main->ToolButton(3)->click();
-    QCOMPARE(CurrentTool, 3u);
-    QCOMPARE(ToolState, 0);
+    QCOMPARE(Drawing().CurrentTool, 3u);
+    QCOMPARE(Drawing().ToolState, 0);
     QCOMPARE(PressedTools(*main), QList<std::uint32_t>{3});
     // A plain button shows pressed the same way.
     main->ToolButton(13)->click();
-    QCOMPARE(CurrentTool, 13u);
+    QCOMPARE(Drawing().CurrentTool, 13u);
     QCOMPARE(PressedTools(*main), QList<std::uint32_t>{13});
 }
 
 void TestAppTools::calibrationModeLeavesNoButtonPressed() {
     auto main = MakeMainFormWithImage();
     main->ToolButton(6)->click();
-    ToolState = 2;
+    Drawing().ToolState = 2;
     main->SetMode(1);
-    QCOMPARE(CurrentTool, 1u);
-    QCOMPARE(ToolState, 0);
+    QCOMPARE(Drawing().CurrentTool, 1u);
+    QCOMPARE(Drawing().ToolState, 0);
     QVERIFY(PressedTools(*main).isEmpty());
     // SetMode with the current tool releases the buttons but keeps the step.
-    ToolState = 1;
+    Drawing().ToolState = 1;
     main->ToolButton(1)->click();
     main->SetMode(1);
-    QCOMPARE(ToolState, 1);
+    QCOMPARE(Drawing().ToolState, 1);
     QVERIFY(PressedTools(*main).isEmpty());
 }
 
@@ -150,17 +150,17 @@ void TestAppTools::penWidthFromTheBox() {
     // Leaving the box takes the value.
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
     QCoreApplication::sendEvent(main->edWidth, &out);
-    QCOMPARE(PenWidth, width);
+    QCOMPARE(Drawing().PenWidth, width);
     QCOMPARE(main->edWidth->text(), shown);
 }
 
 void TestAppTools::penWidthTypedIsNotTakenBeforeLeaving() {
     auto main = MakeMainForm();
-    QCOMPARE(PenWidth, 3);
+    QCOMPARE(Drawing().PenWidth, 3);
     main->edWidth->setText(QStringLiteral("9"));
-    QCOMPARE(PenWidth, 3);
+    QCOMPARE(Drawing().PenWidth, 3);
     main->edWidthExit();
-    QCOMPARE(PenWidth, 9);
+    QCOMPARE(Drawing().PenWidth, 9);
 }
 
 void TestAppTools::upDownKeepsToItsRange_data() {
@@ -184,7 +184,7 @@ void TestAppTools::upDownKeepsToItsRange() {
     main->edWidth->setText(box);
     (up ? main->UpDown1->UpButton() : main->UpDown1->DownButton())->click();
     QCOMPARE(main->edWidth->text(), after);
-    QCOMPARE(PenWidth, after.toInt());
+    QCOMPARE(Drawing().PenWidth, after.toInt());
 }
 
 void TestAppTools::colourPanelsAndSwap() {
@@ -192,12 +192,12 @@ void TestAppTools::colourPanelsAndSwap() {
     QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::white));
     QCOMPARE(main->pnlBackColor->Color(), QColor(Qt::black));
     QTest::mouseDClick(main->imgChange, Qt::LeftButton);
-    QCOMPARE(ForeColor, TColor(0));
-    QCOMPARE(BackColor, TColor(0x00FFFFFF));
+    QCOMPARE(Drawing().ForeColor, TColor(0));
+    QCOMPARE(Drawing().BackColor, TColor(0x00FFFFFF));
     QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::black));
     QTest::mouseDClick(main->imgChange, Qt::LeftButton);
-    QCOMPARE(ForeColor, TColor(0x00FFFFFF));
-    QCOMPARE(BackColor, TColor(0));
+    QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
+    QCOMPARE(Drawing().BackColor, TColor(0));
 
     TScriptedPrompts prompts;
     // Platform colours are 00BBGGRR.
@@ -205,15 +205,15 @@ void TestAppTools::colourPanelsAndSwap() {
     QTest::mouseDClick(main->pnlBackColor, Qt::LeftButton);
     VERIFY_PROMPTS(prompts);
     QCOMPARE(prompts.LastColorInitial, QColor(Qt::black));
-    QCOMPARE(BackColor, TColor(0x001E140A));
-    QCOMPARE(ForeColor, TColor(0x00FFFFFF));
+    QCOMPARE(Drawing().BackColor, TColor(0x001E140A));
+    QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
     QCOMPARE(main->pnlBackColor->Color(), QColor(10, 20, 30));
 
     prompts.ExpectColor(QColor(255, 0, 0));
     QTest::mouseDClick(main->pnlForeColor, Qt::LeftButton);
     VERIFY_PROMPTS(prompts);
-    QCOMPARE(ForeColor, TColor(0x000000FF));
-    QCOMPARE(BackColor, TColor(0x001E140A));
+    QCOMPARE(Drawing().ForeColor, TColor(0x000000FF));
+    QCOMPARE(Drawing().BackColor, TColor(0x001E140A));
 }
 
 void TestAppTools::colourDialogCancelChangesNothing() {
@@ -222,7 +222,7 @@ void TestAppTools::colourDialogCancelChangesNothing() {
     prompts.ExpectColor(std::nullopt);
     main->pnlForeColorDblClick();
     VERIFY_PROMPTS(prompts);
-    QCOMPARE(ForeColor, TColor(0x00FFFFFF));
+    QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
     QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::white));
 }
 
@@ -252,30 +252,30 @@ void TestAppTools::idleHandlerFollowsTheActiveWindow() {
     main->AppOnIdle();
     QVERIFY(main->tbTools->isEnabled());
     QVERIFY(main->tbZoom->isEnabled());
-    QVERIFY(main->FileSaveItem->isEnabled());
-    QVERIFY(main->FileSaveAsItem->isEnabled());
-    QVERIFY(main->btnClearDrawing->isEnabled());
+    QVERIFY(main->Command(QStringLiteral("FileSaveItem"))->isEnabled());
+    QVERIFY(main->Command(QStringLiteral("FileSaveAsItem"))->isEnabled());
+    QVERIFY(main->Command(QStringLiteral("btnClearDrawing"))->isEnabled());
     // Closing the last window disables them at the next idle moment.
-    main->FileCloseItem->trigger();
+    main->Command(QStringLiteral("FileCloseItem"))->trigger();
     Settle();
     QVERIFY(main->ImageWindows().isEmpty());
     main->AppOnIdle();
     QVERIFY(!main->tbTools->isEnabled());
     QVERIFY(!main->tbZoom->isEnabled());
-    QVERIFY(!main->FileSaveItem->isEnabled());
-    QVERIFY(!main->FileSaveAsItem->isEnabled());
-    QVERIFY(!main->btnClearDrawing->isEnabled());
+    QVERIFY(!main->Command(QStringLiteral("FileSaveItem"))->isEnabled());
+    QVERIFY(!main->Command(QStringLiteral("FileSaveAsItem"))->isEnabled());
+    QVERIFY(!main->Command(QStringLiteral("btnClearDrawing"))->isEnabled());
     // The tool survives the window; the disabled buttons take no clicks.
     main->ToolButton(4)->click();
-    QCOMPARE(CurrentTool, 0u);
+    QCOMPARE(Drawing().CurrentTool, 0u);
     main->SetMode(4);
-    QCOMPARE(CurrentTool, 4u);
+    QCOMPARE(Drawing().CurrentTool, 4u);
 }
 
 void TestAppTools::idleHandlersAddedByOthersRunWithTheWindow() {
     auto main = MakeMainForm();
     QList<TMDIChild*> seen;
-    main->AddIdleHandler([&](TMDIChild* w) { seen << w; });
+    main->AddIdleHandler([&] { seen << main->ActiveImageWindow(); });
     main->AppOnIdle();
     TMDIChild* w = main->CreateImageWindow(QStringLiteral("x"));
     w->NewImage(4, 4, clWhite32);

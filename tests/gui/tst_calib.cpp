@@ -2,7 +2,7 @@
 // length filter, the factor from the measured pixel length, Save with its
 // overwrite question, Load (a bad file changes nothing), OK and Cancel.
 
-#include "app/DrawingState.h"
+#include "services/DrawingState.h"
 #include "measure/SpatialCalib.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
@@ -28,6 +28,7 @@ class TestCalib : public QObject {
 
     std::unique_ptr<TfrmSpatialCalib> dlg_;
     QTemporaryDir dir_;
+    TDrawingState drawing_;
 
     TfrmSpatialCalib& D() { return *dlg_; }
     QString Path(const char* name) const { return dir_.filePath(QLatin1String(name)); }
@@ -41,9 +42,9 @@ class TestCalib : public QObject {
 
 private slots:
     void init() {
-        ResetDrawingState();
         CalibrationMode = false;
-        dlg_.reset(CreateSpatialCalibForm(nullptr));
+        drawing_ = TDrawingState{};
+        dlg_.reset(CreateSpatialCalibForm(nullptr, drawing_));
         D().show();
         QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
     }
@@ -77,51 +78,51 @@ private slots:
     void typingBeforeMeasuringChangesNothing() {
         TypeLength(QStringLiteral("50"));
         QCOMPARE(D().labPixLength->text(), QStringLiteral("????"));
-        QCOMPARE(CalibrationFactor, 1.0f);
+        QCOMPARE(drawing_.CalibrationFactor, 1.0f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("??????"));
         // The factor comes at the next edit after a measurement.
         D().SetPixelLength("200");
-        QCOMPARE(CalibrationFactor, 1.0f);
+        QCOMPARE(drawing_.CalibrationFactor, 1.0f);
         QTest::keyClick(D().edLineLength, Qt::Key_Backspace);
-        QCOMPARE(CalibrationFactor, 0.025f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.025f);
     }
 
     void factorFromTheMeasuredLine() {
         D().SetPixelLength("200");
         TypeLength(QStringLiteral("50"));
-        QCOMPARE(CalibrationFactor, 0.25f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.25f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("0.25000"));
         QVERIFY(D().SpeedButton1->isEnabled());
         QVERIFY(D().OKBtn->isEnabled());
         // Another line changes the label, not the factor.
         D().SetPixelLength("100");
-        QCOMPARE(CalibrationFactor, 0.25f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.25f);
         // Cancel keeps the factor.
         D().CancelBtn->click();
-        QCOMPARE(CalibrationFactor, 0.25f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.25f);
     }
 
     void onlyDigitsAndTheSeparatorAreTyped() {
         D().SetPixelLength("10");
         TypeLength(QStringLiteral("a1x2.5-e"));
         QCOMPARE(D().edLineLength->text(), QStringLiteral("12.5"));
-        QCOMPARE(CalibrationFactor, 1.25f);
+        QCOMPARE(drawing_.CalibrationFactor, 1.25f);
     }
 
     void notANumberKeepsTheFactor() {
         TScriptedPrompts prompts;
         D().SetPixelLength("10");
         TypeLength(QStringLiteral("5"));
-        QCOMPARE(CalibrationFactor, 0.5f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.5f);
         // Erasing the last character leaves no number: an error box.
         prompts.ExpectError();
         QTest::keyClick(D().edLineLength, Qt::Key_Backspace);
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(CalibrationFactor, 0.5f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.5f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("0.50000"));
         // A zero length gives a zero factor, which is accepted.
         QTest::keyClick(D().edLineLength, Qt::Key_0);
-        QCOMPARE(CalibrationFactor, 0.0f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.0f);
     }
 
     void saveWritesOneLine() {
@@ -164,7 +165,7 @@ private slots:
         prompts.ExpectOpenFile(path);
         D().SpeedButton2->click();
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(CalibrationFactor, 0.5f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.5f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("0.50000"));
         QVERIFY(D().OKBtn->isEnabled());
         QVERIFY(!D().isVisible());
@@ -185,11 +186,11 @@ private slots:
         const QString path = Path("bad.cnv");
         QFile::remove(path);
         if (create) WriteAll(path, content);
-        CalibrationFactor = 2.0f;
+        drawing_.CalibrationFactor = 2.0f;
         prompts.ExpectOpenFile(path).ExpectError();
         D().SpeedButton2->click();
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(CalibrationFactor, 2.0f);
+        QCOMPARE(drawing_.CalibrationFactor, 2.0f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("??????"));
         QVERIFY(D().isVisible());
         QVERIFY(CalibrationMode);
@@ -201,7 +202,7 @@ private slots:
         D().OKBtn->click();
         QVERIFY(!D().isVisible());
         QVERIFY(!CalibrationMode);
-        QCOMPARE(CalibrationFactor, 0.25f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.25f);
         // Contents stay between showings.
         D().show();
         QCOMPARE(D().labPixLength->text(), QStringLiteral("8"));

@@ -1,14 +1,16 @@
 // Image windows and the File commands: New, Open, Save, Save As, Close.
 
-#include "app/AppInfo.h"
-#include "app/ColorPanel.h"
+#include "services/AppInfo.h"
+#include "services/ColorPanel.h"
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
 #include "imagewin/ChildWin.h"
 #include "imagewin/PictureLoader.h"
-#include "imagewin/SharedPolygons.h"
+#include "core/measure/MeasureTools.h"
+#include "measure/MeasureController.h"
+#include "measure/MeasureSetup.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 
@@ -44,7 +46,7 @@ std::function<int(QDialog&)> NewImageAnswer(int w, int h, QColor c) {
 
 TMDIChild* NewImage(TMainForm& main, TScriptedPrompts& prompts, int w, int h, QColor c) {
     prompts.ExpectDialog(QStringLiteral("NewImageForm"), NewImageAnswer(w, h, c));
-    main.FileNewItem->trigger();
+    main.Command(QStringLiteral("FileNewItem"))->trigger();
     main.AppOnIdle();
     return main.ActiveImageWindow();
 }
@@ -118,7 +120,7 @@ void TestImageWinFiles::openShowsTheImageWholeAt100Percent() {
     const QString file = WriteTestPicture(Path("cells.png"), 200, 150);
     TScriptedPrompts prompts;
     prompts.ExpectOpenFile(file);
-    main->FileOpenItem->trigger();
+    main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(prompts.LastFileRequest.Directory, ProgramFolder() + QStringLiteral("/images"));
     for (const char* pattern : {"*.jpg", "*.jpeg", "*.png", "*.bmp"})
@@ -143,12 +145,12 @@ void TestImageWinFiles::openShowsTheImageWholeAt100Percent() {
     QCOMPARE(w->size(), QSize(200, 150) + w->FrameSize());
     // Each Open makes a new window, also for the same file.
     prompts.ExpectOpenFile(file);
-    main->FileOpenItem->trigger();
+    main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(main->ImageWindows().size(), 2);
     // Cancel opens nothing.
     prompts.ExpectOpenFile(QString());
-    main->FileOpenItem->trigger();
+    main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(main->ImageWindows().size(), 2);
 }
@@ -225,7 +227,7 @@ void TestImageWinFiles::unreadableFileKeepsTheWindow() {
     auto main = MakeMainForm();
     TScriptedPrompts prompts;
     prompts.ExpectOpenFile(file).ExpectErrorContaining(name);
-    main->FileOpenItem->trigger();
+    main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     TMDIChild* w = main->ActiveImageWindow();
     QVERIFY(w);
@@ -290,7 +292,7 @@ void TestImageWinFiles::longPathStillLoads() {
     TScriptedPrompts prompts;
     prompts.ExpectOpenFile(file).ExpectError(
         QStringLiteral("Too long file name. Should be less than 255 charactes long."));
-    main->FileOpenItem->trigger();
+    main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     // The image is loaded; the name and caption stay as they were.
     TMDIChild* w = main->ActiveImageWindow();
@@ -345,25 +347,18 @@ void TestImageWinFiles::newImageCancelled() {
     auto main = MakeMainForm();
     TScriptedPrompts prompts;
     prompts.ExpectDialog(QStringLiteral("NewImageForm"), [](QDialog&) { return int(QDialog::Rejected); });
-    main->FileNewItem->trigger();
+    main->Command(QStringLiteral("FileNewItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QVERIFY(main->ImageWindows().isEmpty());
 }
 
 void TestImageWinFiles::creatingAWindowResetsTheSharedPolygons() {
     auto main = MakeMainForm();
-    ToolPolygon().Add(FixedPoint(1, 2));
-    ToolPolygon().Closed = true;
-    ToolPolygon().Antialiased = false;
-    ShapePolygon().Add(FixedPoint(3, 4));
-    ShapePolygon().Antialiased = true;
+    InstallMeasuring(*main);
+    std::vector<TPoint>& polygon = TMeasureController::Instance().State().ToolPolygon;
+    polygon.push_back({1, 2});
     main->CreateImageWindow(QStringLiteral("x"));
-    QVERIFY(ToolPolygon().Empty());
-    QVERIFY(ToolPolygon().Antialiased);
-    QVERIFY(!ToolPolygon().Closed);
-    QVERIFY(ShapePolygon().Empty());
-    QVERIFY(!ShapePolygon().Antialiased);
-    QVERIFY(!ShapePolygon().Closed);
+    QVERIFY(polygon.empty());
 }
 
 void TestImageWinFiles::saveOfANewImageAsksForAName() {
@@ -371,7 +366,7 @@ void TestImageWinFiles::saveOfANewImageAsksForAName() {
     TScriptedPrompts prompts;
     TMDIChild* w = NewImage(*main, prompts, 5, 5, Qt::red);
     prompts.ExpectSaveFile(QString());
-    main->FileSaveItem->trigger();
+    main->Command(QStringLiteral("FileSaveItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(prompts.LastFileRequest.DefaultSuffix, QStringLiteral("jpg"));
     QCOMPARE(prompts.LastFileRequest.Filter,
@@ -402,7 +397,7 @@ void TestImageWinFiles::saveAsOverwriteQuestion() {
     TMDIChild* w = NewImage(*main, prompts, 3, 2, Qt::green);
     prompts.ExpectSaveFile(target).ExpectConfirm(QMessageBox::StandardButton(answer),
                                                  QStringLiteral("OK to overwrite ") + target);
-    main->FileSaveAsItem->trigger();
+    main->Command(QStringLiteral("FileSaveAsItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     if (written) {
         QCOMPARE(w->ImageName(), target);
@@ -439,7 +434,7 @@ void TestImageWinFiles::saveAsFormatFollowsTheName() {
     TScriptedPrompts prompts;
     TMDIChild* w = NewImage(*main, prompts, 16, 8, QColor(200, 100, 50));
     prompts.ExpectSaveFile(Path(typed));
-    main->FileSaveAsItem->trigger();
+    main->Command(QStringLiteral("FileSaveAsItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(w->ImageName(), Path(file));
     QVERIFY(FileBytes(Path(file)).startsWith(signature));
@@ -453,10 +448,10 @@ void TestImageWinFiles::saveAsFormatFollowsTheName() {
     }
     // Plain Save then writes to the same name again.
     QFile::remove(Path(file));
-    main->FileSaveItem->trigger();
+    main->Command(QStringLiteral("FileSaveItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QVERIFY(FileBytes(Path(file)).startsWith(signature));
-    QVERIFY(!w->Modified);
+    QVERIFY(!w->Document().Modified);
 }
 
 void TestImageWinFiles::saveAsRejectsNamesItCannotWrite() {
@@ -464,7 +459,7 @@ void TestImageWinFiles::saveAsRejectsNamesItCannotWrite() {
     TScriptedPrompts prompts;
     TMDIChild* w = NewImage(*main, prompts, 4, 4, Qt::blue);
     prompts.ExpectSaveFile(Path("pic.tif")).ExpectErrorContaining(QStringLiteral("pic.tif"));
-    main->FileSaveAsItem->trigger();
+    main->Command(QStringLiteral("FileSaveAsItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(w->ImageName(), QStringLiteral("Untitled"));
     QVERIFY(!QFile::exists(Path("pic.tif")));
@@ -480,7 +475,7 @@ void TestImageWinFiles::saveAsRejectsTooLongNames() {
     TMDIChild* w = NewImage(*main, prompts, 4, 4, Qt::blue);
     prompts.ExpectSaveFile(target).ExpectError(
         QStringLiteral("Too long file name. Should be less than 255 charactes long."));
-    main->FileSaveAsItem->trigger();
+    main->Command(QStringLiteral("FileSaveAsItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(w->ImageName(), QStringLiteral("Untitled"));
     QVERIFY(!QFile::exists(target));
@@ -495,7 +490,7 @@ void TestImageWinFiles::saveOfAnOtherFormatAsksForAName() {
     main->AppOnIdle();
     TScriptedPrompts prompts;
     prompts.ExpectSaveFile(Path("anim.png"));
-    main->FileSaveItem->trigger();
+    main->Command(QStringLiteral("FileSaveItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(FileBytes(gif), before);
     QCOMPARE(w->ImageName(), Path("anim.png"));
@@ -508,7 +503,7 @@ void TestImageWinFiles::failedSaveReportsAndKeepsTheNewName() {
     TMDIChild* w = NewImage(*main, prompts, 4, 4, Qt::blue);
     const QString target = Path("no-such-folder/pic.png");
     prompts.ExpectSaveFile(target).ExpectErrorContaining(QStringLiteral("pic.png"));
-    main->FileSaveAsItem->trigger();
+    main->Command(QStringLiteral("FileSaveAsItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(w->ImageName(), target);
     QVERIFY(!QFile::exists(target));
@@ -519,13 +514,13 @@ void TestImageWinFiles::closeAndExitAskNothing() {
     auto main = MakeMainForm();
     TScriptedPrompts prompts;
     TMDIChild* a = NewImage(*main, prompts, 4, 4, Qt::blue);
-    a->Modified = true;
+    a->Document().Modified = true;
     NewImage(*main, prompts, 4, 4, Qt::blue);
     NewImage(*main, prompts, 4, 4, Qt::blue);
-    main->FileCloseItem->trigger();
+    main->Command(QStringLiteral("FileCloseItem"))->trigger();
     Settle();
     QCOMPARE(main->ImageWindows().size(), 2);
-    main->FileExitItem->trigger();
+    main->Command(QStringLiteral("FileExitItem"))->trigger();
     Settle();
     QVERIFY(!main->isVisible());
     VERIFY_PROMPTS(prompts);

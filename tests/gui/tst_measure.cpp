@@ -3,11 +3,12 @@
 // pane, values in the spreadsheet, drawings on the overlay layers, the
 // spatial calibration, and the Tools menu and Specials bar commands.
 
-#include "app/ColorPanel.h"
-#include "app/DrawingState.h"
+#include "services/ColorPanel.h"
+#include "services/DrawingState.h"
 #include "app/Startup.h"
-#include "imagewin/SharedPolygons.h"
+#include "measure/MeasureController.h"
 #include "measure/MeasureRouter.h"
+#include "core/measure/MeasureTools.h"
 #include "measure/MeasureSetup.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
@@ -44,6 +45,8 @@ class TestMeasure : public QObject {
     TMainForm& M() { return *main_; }
     TMDIChild& W() { return *w_; }
     TfrmSheet& Sheet() { return *SheetForm(); }
+    // The vertices of the poly measurement in progress (image pixels).
+    const std::vector<TPoint>& Polygon() { return TMeasureController::Instance().State().ToolPolygon; }
 
     QPoint View(TPoint p) {
         const TPoint v = W().BitmapToControl(p);
@@ -107,8 +110,8 @@ private slots:
     }
 
     void commandsInToolsMenuAndSpecials() {
-        QCOMPARE(M().mnTools->actions().first(), cmds_.SpatialCalibration);
-        QVERIFY(M().mnTools->actions().contains(cmds_.Spreadsheet));
+        QCOMPARE(M().Menu(QStringLiteral("Tools"))->actions().first(), cmds_.SpatialCalibration);
+        QVERIFY(M().Menu(QStringLiteral("Tools"))->actions().contains(cmds_.Spreadsheet));
         QCOMPARE(M().tbSpecials->actions().at(0), cmds_.SpatialCalibration);
         QCOMPARE(M().tbSpecials->actions().at(1), cmds_.Spreadsheet);
         QCOMPARE(cmds_.SpatialCalibration->text(), QStringLiteral("Spatial Calibration"));
@@ -131,14 +134,14 @@ private slots:
         Tool(toolLine);
         Send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
         Send(QEvent::MouseButtonRelease, {10, 10}, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         // One move makes AnimLayer (at the bottom); presses on the image then
         // reach the tool.
         Move({10, 10});
         QVERIFY(W().ImgView->AnimLayer());
         QCOMPARE(W().ImgView->AnimLayer()->Index(), 0);
         Send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(ToolState, 1);
+        QCOMPARE(Drawing().ToolState, 1);
         QVERIFY(W().ImgView->MeasureLayer());
         QVERIFY(W().ImgView->MeasureLayer()->Visible());
     }
@@ -154,9 +157,9 @@ private slots:
         frame->SetMouseEvents(true);
         Send(QEvent::MouseButtonPress, {50, 50}, Qt::LeftButton, Qt::LeftButton);
         Send(QEvent::MouseButtonRelease, {50, 50}, Qt::LeftButton, Qt::NoButton);
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         Click({10, 10});
-        QCOMPARE(ToolState, 1);
+        QCOMPARE(Drawing().ToolState, 1);
     }
 
     void pressBesideTheImageNeedsALayer() {
@@ -177,13 +180,13 @@ private slots:
         QMouseEvent press(QEvent::MouseButtonPress, QPointF(beside), vp->mapToGlobal(QPointF(beside)), Qt::LeftButton,
                           Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(vp, &press);
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         // On the image it reaches the tool; then MeasureLayer covers the view
         // and a press beside the image counts too.
         Send(QEvent::MouseButtonPress, {40, 40}, Qt::LeftButton, Qt::LeftButton);
-        QCOMPARE(ToolState, 1);
+        QCOMPARE(Drawing().ToolState, 1);
         QCoreApplication::sendEvent(vp, &press);
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         // (-6, 6) in image pixels: 46 and 34 pixels away from (40, 40).
         QCOMPARE(Messages().last(), QStringLiteral("Distance: 57.20"));
     }
@@ -207,7 +210,7 @@ private slots:
     void lineLength() {
         Tool(toolLine);
         Click({10, 10});
-        QCOMPARE(ToolState, 1);
+        QCOMPARE(Drawing().ToolState, 1);
         Move({20, 10});
         QCOMPARE(Readout(), QStringLiteral("Distance: 10.00"));
         // The rubber line lies on MeasureLayer in view pixels; AnimLayer stays
@@ -219,7 +222,7 @@ private slots:
         QCOMPARE(ml->Bitmap().Pixel(a.x() + 6, a.y()), clBlack32);
         QVERIFY(W().ImgView->AnimLayer()->Index() < ml->Index());
         Click({13, 14});
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         QCOMPARE(Readout(), QStringLiteral("Distance: 5.00"));
         QCOMPARE(Messages().last(), QStringLiteral("Distance: 5.00"));
         QCOMPARE(SheetCell(1, 2), QStringLiteral("5.00"));
@@ -231,8 +234,8 @@ private slots:
 
     void drawSwitchKeepsTheFigure() {
         M().cbDraw->setChecked(true);
-        PenWidth = 1;
-        ForeColor = 0x0000FF; // red
+        Drawing().PenWidth = 1;
+        Drawing().ForeColor = 0x0000FF; // red
         Tool(toolLine);
         Click({10, 50});
         Click({60, 50});
@@ -246,7 +249,7 @@ private slots:
     }
 
     void rectangleWithFactor() {
-        CalibrationFactor = 0.5f;
+        Drawing().CalibrationFactor = 0.5f;
         Tool(toolRectangle);
         Click({0, 0});
         Move({10, 20});
@@ -255,7 +258,7 @@ private slots:
         const QStringList m = Messages();
         QCOMPARE(m.mid(m.size() - 2), (QStringList{QStringLiteral("Rectangle: a=5.00 b=10.00"), QStringLiteral("Area= 50.00")}));
         QCOMPARE(SheetCell(1, 2), QStringLiteral("50.00"));
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
     }
 
     void ellipseAndCircle() {
@@ -286,13 +289,13 @@ private slots:
         Tool(toolAngle);
         Click({20, 10});
         Click({10, 10});
-        QCOMPARE(ToolState, 2);
+        QCOMPARE(Drawing().ToolState, 2);
         Move({10, 30});
         QVERIFY(W().ImgView->MeasureLayer());
         Click({10, 20});
         QCOMPARE(Messages().last(), QStringLiteral("Angle: 90.00"));
         QCOMPARE(SheetCell(1, 2), QString());
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
     }
 
     void angleWithCoincidingPointsReportsAnError() {
@@ -305,14 +308,14 @@ private slots:
         prompts.ExpectError(QStringLiteral("Angle is undefined: two of its points coincide."));
         Click({10, 10});
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         QCOMPARE(Messages().size(), lines);
         QCOMPARE(AnimPainted(), 0);
     }
 
     void polygonUsesTheVerticesBeforeTheRightPress() {
         M().cbDraw->setChecked(true);
-        PenWidth = 1;
+        Drawing().PenWidth = 1;
         Tool(toolPolygon);
         Click({20, 20});
         Click({30, 20});
@@ -323,8 +326,8 @@ private slots:
         QCOMPARE(Messages().last(), QStringLiteral("Area: 50.00"));
         QCOMPARE(Readout(), QStringLiteral("Polygon area: 50.00"));
         QCOMPARE(SheetCell(1, 2), QStringLiteral("50.00"));
-        QCOMPARE(ToolState, 0);
-        QVERIFY(ToolPolygon().Empty());
+        QCOMPARE(Drawing().ToolState, 0);
+        QVERIFY(Polygon().empty());
         // The drawn outline has the fourth vertex: its bottom edge is there,
         // the diagonal of the three-vertex figure is not.
         QVERIFY(AnimAlpha(25, 30) > 0);
@@ -339,14 +342,14 @@ private slots:
         Click({40, 40}, Qt::RightButton);
         QCOMPARE(Messages().size(), lines);
         QCOMPARE(SheetCell(1, 2), QString());
-        QVERIFY(ToolPolygon().Empty());
+        QVERIFY(Polygon().empty());
     }
 
     void polylineWithDoublePresses() {
         Tool(toolPolyline);
         Click({10, 10});
         DoubleClick({10, 20});
-        QCOMPARE(int(ToolPolygon().PointCount()), 2);
+        QCOMPARE(int(Polygon().size()), 2);
         QCOMPARE(Readout(), QStringLiteral("Polyline Length: 10.00"));
         Move({13, 24});
         QCOMPARE(Readout(), QStringLiteral("Polyline length: 15.00"));
@@ -357,8 +360,8 @@ private slots:
         Click({13, 24}, Qt::RightButton);
         QCOMPARE(Messages().last(), QStringLiteral("PolyLength:15.00"));
         QCOMPARE(SheetCell(1, 2), QStringLiteral("15.00"));
-        QVERIFY(ToolPolygon().Empty());
-        QCOMPARE(ToolState, 0);
+        QVERIFY(Polygon().empty());
+        QCOMPARE(Drawing().ToolState, 0);
         // A right press with nothing in progress reports 0.
         Click({50, 50}, Qt::RightButton);
         QCOMPARE(Messages().last(), QStringLiteral("PolyLength:0.00"));
@@ -371,9 +374,9 @@ private slots:
         Send(QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
         for (int x : {11, 12, 12, 13, 15}) Move({x, 10}, Qt::NoModifier, Qt::LeftButton);
         Send(QEvent::MouseButtonRelease, {15, 10}, Qt::LeftButton, Qt::NoButton);
-        const auto pts = ToolPolygon().AllPoints();
+        const auto pts = Polygon();
         QCOMPARE(int(pts.size()), 5);
-        QCOMPARE(pts.back(), FixedPoint(15, 10));
+        QCOMPARE(pts.back(), (TPoint{15, 10}));
         Click({15, 10}, Qt::RightButton);
         QCOMPARE(Messages().last(), QStringLiteral("PolyLength:5.00"));
     }
@@ -382,11 +385,11 @@ private slots:
         Tool(toolPolyline);
         Click({10, 10});
         Click({20, 10});
-        QVERIFY(!ToolPolygon().Empty());
+        QVERIFY(!Polygon().empty());
         w_ = M().CreateImageWindow(QStringLiteral("Untitled"));
         W().NewImage(100, 100, clWhite32);
         Settle();
-        QVERIFY(ToolPolygon().Empty());
+        QVERIFY(Polygon().empty());
     }
 
     void tagsCountIntoTheSheet() {
@@ -397,7 +400,7 @@ private slots:
         QCOMPARE(SheetCell(2, 2), QStringLiteral("45"));
         QCOMPARE(SheetCell(1, 3), QStringLiteral("7"));
         QCOMPARE(SheetCell(2, 3), QStringLiteral("8"));
-        QCOMPARE(ToolState, 0);
+        QCOMPARE(Drawing().ToolState, 0);
         // The marks are drawn whatever the Draw switch.
         QVERIFY(!M().cbDraw->isChecked());
         QVERIFY(AnimAlpha(120, 45) > 0 || AnimAlpha(121, 45) > 0);
@@ -409,7 +412,7 @@ private slots:
         Move({30, 40});
         QCOMPARE(Readout(), QStringLiteral("R:30 G:40 B:100"));
         Click({30, 40});
-        QCOMPARE(ForeColor, TColor((100 << 16) | (40 << 8) | 30));
+        QCOMPARE(Drawing().ForeColor, TColor((100 << 16) | (40 << 8) | 30));
         QCOMPARE(M().pnlForeColor->Color(), QColor(30, 40, 100));
         // Beside the image: the outer colour is read out, the colour stays.
         W().ImgView->SetScale(0.5f);
@@ -422,7 +425,7 @@ private slots:
                                 "R:" + std::to_string(RedComponent(W().ImgView->Bitmap().OuterColor())) + " G:" +
                                 std::to_string(GreenComponent(W().ImgView->Bitmap().OuterColor())) + " B:" +
                                 std::to_string(BlueComponent(W().ImgView->Bitmap().OuterColor()))));
-        QCOMPARE(ForeColor, TColor((100 << 16) | (40 << 8) | 30));
+        QCOMPARE(Drawing().ForeColor, TColor((100 << 16) | (40 << 8) | 30));
     }
 
     void calibrationThenMeasuring() {
@@ -430,14 +433,14 @@ private slots:
         TfrmSpatialCalib* calib = SpatialCalibForm();
         QVERIFY(calib->isVisible());
         QVERIFY(CalibrationMode);
-        QCOMPARE(CurrentTool, std::uint32_t(toolLine));
+        QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolLine));
         QVERIFY(!M().ToolButton(toolLine)->isChecked());
         Click({10, 100});
         Click({210, 100});
         QCOMPARE(calib->labPixLength->text(), QStringLiteral("200"));
         calib->edLineLength->selectAll();
         QTest::keyClicks(calib->edLineLength, QStringLiteral("50"));
-        QCOMPARE(CalibrationFactor, 0.25f);
+        QCOMPARE(Drawing().CalibrationFactor, 0.25f);
         QCOMPARE(calib->LbConvFact->text(), QStringLiteral("0.25000"));
         calib->OKBtn->click();
         QVERIFY(!CalibrationMode);
@@ -467,8 +470,8 @@ private slots:
         QVERIFY(SheetForm() && !SheetForm()->isVisible());
         QVERIFY(SpatialCalibForm() && !SpatialCalibForm()->isVisible());
         QCOMPARE(SheetForm()->parent(), r.Main.get());
-        QVERIFY(dynamic_cast<TMeasureRouter*>(&r.Main->ToolRouter()));
-        QCOMPARE(r.Main->mnTools->actions().first()->text(), QStringLiteral("Spatial Calibration"));
+        QVERIFY(r.Main->Tools().Handler(toolLine) != nullptr);
+        QCOMPARE(r.Main->Menu(QStringLiteral("Tools"))->actions().first()->text(), QStringLiteral("Spatial Calibration"));
         QCOMPARE(r.Main->tbSpecials->actions().at(1)->objectName(), QStringLiteral("SpreadsheetItem"));
         r.Main->AppOnIdle();
         QVERIFY(!r.Main->tbSpecials->actions().at(0)->isEnabled());

@@ -3,8 +3,8 @@
 // its question, the file commands, dropped files, the start-up file and
 // printing.
 
-#include "app/DrawingState.h"
-#include "app/UpDown.h"
+#include "services/DrawingState.h"
+#include "services/UpDown.h"
 #include "measure/SheetForm.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
@@ -67,6 +67,7 @@ QString Cell(const TfrmSheet& s, int col, int row) { return QString::fromLatin1(
 class TestSheet : public QObject {
     Q_OBJECT
 
+    TDrawingState drawing_;
     std::unique_ptr<TfrmSheet> sheet_;
     QTemporaryDir dir_;
 
@@ -75,8 +76,7 @@ class TestSheet : public QObject {
 
 private slots:
     void init() {
-        ResetDrawingState();
-        sheet_ = std::make_unique<TfrmSheet>();
+        sheet_ = std::make_unique<TfrmSheet>(nullptr, drawing_);
         sheet_->StartupFile.clear();
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));
@@ -224,11 +224,11 @@ private slots:
 
     void convFactShownOnShow() {
         S().hide();
-        CalibrationFactor = 0.25f;
+        drawing_.CalibrationFactor = 0.25f;
         S().show();
         QCOMPARE(S().edConvFact->text(), QStringLiteral("0.25"));
         S().hide();
-        CalibrationFactor = 0.1f;
+        drawing_.CalibrationFactor = 0.1f;
         S().show();
         QCOMPARE(S().edConvFact->text(), QStringLiteral("0.100000001490116"));
     }

@@ -53,6 +53,27 @@ float PolygonArea(const std::vector<TFixedPoint>& v) {
     return float((long double)twice / 2.0L / 4294967296.0L);
 }
 
+float PolylineLength(const std::vector<TPoint>& v) {
+    float sum = 0;
+    for (std::size_t i = 0; i + 1 < v.size(); ++i)
+        sum = float(sum + Hypot(AbsDiff(v[i + 1].X, v[i].X), AbsDiff(v[i + 1].Y, v[i].Y)));
+    return sum;
+}
+
+float PolygonArea(const std::vector<TPoint>& v) {
+    const std::size_t n = v.size();
+    if (n < 3) return 0;
+    // Each product of two 32-bit coordinates fits 64 bits; the sum, 128.
+    __int128 twice = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        const TPoint& p = v[i];
+        const TPoint& q = v[(i + 1) % n];
+        twice += (__int128)std::int64_t(p.X) * q.Y - (__int128)std::int64_t(q.X) * p.Y;
+    }
+    if (twice < 0) twice = -twice;
+    return float((long double)twice / 2.0L);
+}
+
 float AngleAtVertex(TPoint a, TPoint v, TPoint b) {
     const float ux = float(std::int64_t(a.X) - v.X), uy = float(std::int64_t(a.Y) - v.Y);
     const float wx = float(std::int64_t(b.X) - v.X), wy = float(std::int64_t(b.Y) - v.Y);

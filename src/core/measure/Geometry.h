@@ -31,6 +31,12 @@ float PolylineLength(const std::vector<TFixedPoint>& vertices);
 // 128-bit integers, absolute value). Fewer than three vertices give 0.
 float PolygonArea(const std::vector<TFixedPoint>& vertices);
 
+// The same for vertices in whole image pixels, computed on the integers, so
+// that coordinates anywhere in the 32-bit range give the right result (the
+// measuring tools keep their vertices this way).
+float PolylineLength(const std::vector<TPoint>& vertices);
+float PolygonArea(const std::vector<TPoint>& vertices);
+
 // The angle at V between the arms V->A and V->B in degrees, 0 to 180.
 // Throws Error when A or B coincides with V (the angle is undefined).
 float AngleAtVertex(TPoint a, TPoint v, TPoint b);

@@ -11,8 +11,6 @@ namespace ivra {
 
 namespace {
 
-TFixedPoint ToFixed(TPoint p) { return FixedPoint(p.X, p.Y); }
-
 TToolFigure LineFigure(TToolFigure::TKind kind, std::vector<TPoint> points) {
     TToolFigure f;
     f.Kind = kind;
@@ -20,7 +18,7 @@ TToolFigure LineFigure(TToolFigure::TKind kind, std::vector<TPoint> points) {
     return f;
 }
 
-TToolFigure PolygonFigure(const std::vector<TFixedPoint>& polygon, bool closed) {
+TToolFigure PolygonFigure(const std::vector<TPoint>& polygon, bool closed) {
     TToolFigure f;
     f.Kind = TToolFigure::TKind::Polygon;
     f.Polygon = polygon;
@@ -50,7 +48,7 @@ std::string PixelLengthLabel(float length) {
 void TMeasuringState::AddPolyVertex(TPoint p) {
     EndPoint = p;
     if (!(EndPoint == FirstPoint)) {
-        ToolPolygon.push_back(ToFixed(EndPoint));
+        ToolPolygon.push_back(EndPoint);
         FirstPoint = EndPoint;
     }
 }
@@ -59,7 +57,7 @@ bool TMeasuringState::PolyLeftPress(TToolContext& ctx, TPoint p) {
     if (ctx.ToolState == 0) {
         ctx.ToolState = 1;
         FirstPoint = p;
-        ToolPolygon.push_back(ToFixed(p));
+        ToolPolygon.push_back(p);
         return false;
     }
     if (ctx.ToolState != 1) return false;
@@ -131,7 +129,7 @@ TToolOutput TMeasuringState::PolygonToolDown(TToolContext& ctx, TMouseButton but
         ToolPolygonClosed = true;
         if (ToolPolygon.size() >= 2) {
             const float area = PolygonArea(ToolPolygon);
-            ToolPolygon.push_back(ToFixed(p));
+            ToolPolygon.push_back(p);
             const double f = ctx.Factor;
             const double scaled = double((long double)area * f * f);
             const std::string t = FloatToText(scaled, 2, ctx.DecimalSeparator);
@@ -155,7 +153,7 @@ TToolOutput TMeasuringState::PolyToolMove(TToolContext& ctx, TPoint p, bool left
         const float cx = float(p.X), cy = float(p.Y);
         if (cx != FreehandPrevX || cy != FreehandPrevY) {
             FirstPoint = p;
-            ToolPolygon.push_back(ToFixed(p));
+            ToolPolygon.push_back(p);
             FreehandPrevX = cx;
             FreehandPrevY = cy;
         }

@@ -35,7 +35,7 @@ struct TToolFigure {
     TKind Kind = TKind::None;
     std::vector<TPoint> Points;
     float RadiusX = 0, RadiusY = 0;
-    std::vector<TFixedPoint> Polygon;
+    std::vector<TPoint> Polygon;
     bool Closed = false;
 };
 
@@ -64,7 +64,7 @@ public:
     TPoint VertexPoint; // the angle's vertex
     float LastLength = 0;              // last length measured or rubber-banded, image pixels
     float FreehandPrevX = 0, FreehandPrevY = 0; // where the last free-hand vertex was laid
-    std::vector<TFixedPoint> ToolPolygon;       // vertices of the poly-line or polygon
+    std::vector<TPoint> ToolPolygon;            // vertices of the poly-line or polygon (image pixels)
     bool ToolPolygonClosed = false;
 
     // Tool 1, line length.

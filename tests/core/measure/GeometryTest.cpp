@@ -34,7 +34,7 @@ TEST(Distance, SmallAndHugeCoordinates) {
 TEST(PolylineLength, Examples) {
     EXPECT_FLOAT_EQ(PolylineLength(Poly({{0, 0}, {3, 4}, {3, 10}})), 11.0f);
     EXPECT_FLOAT_EQ(PolylineLength(Poly({{5, 5}})), 0.0f);
-    EXPECT_FLOAT_EQ(PolylineLength({}), 0.0f);
+    EXPECT_FLOAT_EQ(PolylineLength(std::vector<TFixedPoint>{}), 0.0f);
     // No closing segment.
     EXPECT_FLOAT_EQ(PolylineLength(Poly({{0, 0}, {10, 0}, {10, 10}, {0, 10}})), 30.0f);
     // Fractional fixed-point vertices.

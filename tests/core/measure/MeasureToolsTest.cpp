@@ -201,3 +201,32 @@ TEST(PixelLengthLabel, HalvesToEven) {
 }
 
 } // namespace
+
+// Coordinates beyond 32767 pixels (a 40000-pixel-wide image, or the widest
+// one the pixel limit allows) must not wrap: the tools measure on the
+// integer pixels, not on 16.16 fixed point.
+TEST(PolyTools, LargeCoordinatesDoNotWrap) {
+    struct Case {
+        bool polygon;
+        std::vector<TPoint> presses;  // left presses, then the ending right press
+        const char* message;
+    };
+    const int widest = (1 << 28) - 1;
+    const Case cases[] = {
+        {false, {{0, 0}, {40000, 0}, {0, 0}}, "PolyLength:80000.00"},
+        {true, {{0, 0}, {40000, 0}, {40000, 40000}, {0, 0}}, "Area: 8.0000000E+08"},
+        {false, {{0, 0}, {widest, 0}}, "PolyLength:2.6843546E+08"},
+        {true, {{0, 0}, {widest, 0}, {widest, 1}, {0, 1}}, "Area: 2.6843546E+08"},
+    };
+    for (const Case& c : cases) {
+        Tools t;
+        TToolOutput out;
+        for (std::size_t i = 0; i < c.presses.size(); ++i) {
+            const B b = i + 1 < c.presses.size() ? B::mbLeft : B::mbRight;
+            out = c.polygon ? t.state.PolygonToolDown(t.ctx, b, c.presses[i])
+                            : t.state.PolylineToolDown(t.ctx, b, c.presses[i]);
+        }
+        ASSERT_EQ(out.Messages.size(), 1u) << c.message;
+        EXPECT_EQ(out.Messages[0], c.message);
+    }
+}

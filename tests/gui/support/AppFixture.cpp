@@ -1,6 +1,6 @@
 #include "support/AppFixture.h"
 
-#include "app/DrawingState.h"
+#include "services/DrawingState.h"
 #include "core/codecs/ImageFiles.h"
 #include "engine/Drawing.h"
 
@@ -15,13 +15,14 @@
 namespace ivra::test {
 
 std::unique_ptr<TMainForm> MakeMainForm() {
-    ResetDrawingState();
     auto main = std::make_unique<TMainForm>();
     main->show();
     QCoreApplication::processEvents();
     main->AppOnIdle();
     return main;
 }
+
+TDrawingState& Drawing() { return AppShell()->Drawing(); }
 
 void FillTestPattern(TBitmap32& bmp, int w, int h) {
     bmp.SetSize(w, h);

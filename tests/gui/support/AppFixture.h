@@ -2,6 +2,7 @@
 // Helpers shared by the GUI tests of the main window and the image windows.
 
 #include "app/MainForm.h"
+#include "services/Shell.h"
 #include "core/raster/Bitmap32.h"
 #include "imagewin/ChildWin.h"
 
@@ -28,6 +29,9 @@ void PressView(TMDIChild& w, QPoint p, Qt::MouseButton button);
 void MoveView(TMDIChild& w, QPoint p);
 // One wheel notch: away from the user (up) or towards (down).
 void WheelView(TMDIChild& w, bool up);
+
+// The drawing state of the shell in force.
+TDrawingState& Drawing();
 
 // Lets queued events run (paints, layouts, deferred deletes).
 void Settle();

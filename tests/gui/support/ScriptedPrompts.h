@@ -6,7 +6,7 @@
 // expected one, or an expected one that never came fails the test (at
 // Verify() or when the object goes).
 
-#include "app/Prompts.h"
+#include "services/Prompts.h"
 
 #include <QDialog>
 #include <QList>

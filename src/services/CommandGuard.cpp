@@ -1,6 +1,6 @@
-#include "app/CommandGuard.h"
+#include "services/CommandGuard.h"
 
-#include "app/Prompts.h"
+#include "services/Prompts.h"
 #include "core/Error.h"
 
 #include <QPointer>

@@ -1,9 +1,16 @@
-#include "app/ColorPanel.h"
+#include "services/ColorPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
 namespace ivra {
+
+QColor ToQColor(TColor c) {
+    const TColor rgb = ResolveSystemColor(c);
+    return QColor(rgb & 0xFF, (rgb >> 8) & 0xFF, (rgb >> 16) & 0xFF);
+}
+
+TColor FromQColor(const QColor& c) { return TColor((c.blue() << 16) | (c.green() << 8) | c.red()); }
 
 TColorPanel::TColorPanel(const QColor& color, QWidget* parent) : QFrame(parent), color_(color) {
     setFrameShape(QFrame::Panel);

@@ -1,4 +1,4 @@
-#include "app/Hints.h"
+#include "services/Hints.h"
 
 #include <QAction>
 #include <QWidget>

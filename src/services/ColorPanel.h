@@ -2,6 +2,8 @@
 // A flat panel that shows one colour and reports double clicks: the colour
 // panels of the pen toolbar and of the new-image dialog.
 
+#include "core/raster/Color32.h"
+
 #include <QColor>
 #include <QFrame>
 
@@ -25,5 +27,9 @@ protected:
 private:
     QColor color_;
 };
+
+// Platform colour (00BBGGRR) and QColor.
+QColor ToQColor(TColor c);
+TColor FromQColor(const QColor& c);
 
 } // namespace ivra

@@ -1,6 +1,6 @@
-#include "app/Prompts.h"
+#include "services/Prompts.h"
 
-#include "app/AppInfo.h"
+#include "services/AppInfo.h"
 
 #include <QColorDialog>
 #include <QCoreApplication>

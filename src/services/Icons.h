@@ -1,6 +1,6 @@
 #pragma once
 // The program's own button pictures: small SVG drawings compiled into the
-// program (src/app/icons), rendered to pixmaps of the usual sizes.
+// program (src/services/icons), rendered to pixmaps of the usual sizes.
 
 #include <QIcon>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "app/UpDown.h"
+#include "services/UpDown.h"
 
 #include <QLineEdit>
 #include <QToolButton>

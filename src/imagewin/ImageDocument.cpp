@@ -1,0 +1,73 @@
+#include "imagewin/ImageDocument.h"
+
+#include "services/Busy.h"
+
+namespace ivra {
+
+TImageDocument::TImageDocument() {
+    layers_.OnLayerDeleting = [this](TCustomLayer* layer) { LayerLeaving(layer); };
+}
+
+TImageDocument::~TImageDocument() {
+    // The stack reports every layer it frees; nothing needs to hear of them now.
+    layers_.OnLayerDeleting = nullptr;
+    Selection = nullptr;
+    SelectionLayer = nullptr;
+    RBLayer = nullptr;
+    GridLayer = nullptr;
+    TextLayer = nullptr;
+    layers_.Clear();
+}
+
+void TImageDocument::LayerLeaving(TCustomLayer* layer) {
+    if (layer == SelectionLayer) SelectionLayer = nullptr;
+    if (layer == RBLayer) RBLayer = nullptr;
+    if (layer == GridLayer) GridLayer = nullptr;
+    if (layer == TextLayer) TextLayer = nullptr;
+    if (layer == Selection) Selection = nullptr;
+}
+
+std::unique_ptr<TCustomLayer> TImageDocument::RemoveLayer(TCustomLayer* layer) {
+    if (!layer) return nullptr;
+    return layers_.Take(layer);
+}
+
+void TImageDocument::ClearLayers() { layers_.Clear(); }
+
+void TImageDocument::AddUndoAction() {
+    undo_.Assign(bitmap_);
+    canUndo_ = true;
+}
+
+void TImageDocument::Undo() {
+    if (!canUndo_) return;
+    bitmap_.Assign(undo_);
+    canUndo_ = false;
+    Modified = true;
+}
+
+void TImageDocument::DropUndo() {
+    TBitmap32 none;
+    undo_.SwapPixels(none);
+    canUndo_ = false;
+}
+
+void TImageDocument::ApplyImageChange(const std::function<void(TBitmap32&)>& change, bool undoable) {
+    TBitmap32 work;
+    work.Assign(bitmap_);
+    RunBusy([&] { change(work); });
+    // Swapped in whole: the image never shows a half-done change.
+    bitmap_.SwapPixels(work);
+    bitmap_.Changed();
+    Modified = true;
+    if (!undoable) return;
+    // work now holds the old image, with the image's drawing properties.
+    undo_.SwapPixels(work);
+    undo_.SetDrawMode(bitmap_.DrawMode());
+    undo_.SetMasterAlpha(bitmap_.MasterAlpha());
+    undo_.SetOuterColor(bitmap_.OuterColor());
+    undo_.SetStretchFilter(bitmap_.StretchFilter());
+    canUndo_ = true;
+}
+
+} // namespace ivra

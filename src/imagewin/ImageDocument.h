@@ -1,0 +1,81 @@
+#pragma once
+// TImageDocument: everything one image window shows and edits. It owns the
+// image, the layer stack above it (with the view's overlay layers), the
+// layers the commands keep track of (the selected layer, the selection
+// layer, the rubber band, the grid and the text layer), the one-level undo
+// snapshot, the filters' scratch bitmap and the modified flag. The image
+// window is its view: it shows the document and routes input to it.
+//
+// Tracked layers are forgotten by the document itself when they leave the
+// stack, however they leave it, so no reference to a freed layer remains.
+
+#include "core/raster/Bitmap32.h"
+#include "engine/Layers.h"
+
+#include <functional>
+#include <memory>
+
+namespace ivra {
+
+class TImageDocument {
+public:
+    TImageDocument();
+    ~TImageDocument();
+    TImageDocument(const TImageDocument&) = delete;
+    TImageDocument& operator=(const TImageDocument&) = delete;
+
+    TBitmap32& Bitmap() { return bitmap_; }
+    const TBitmap32& Bitmap() const { return bitmap_; }
+    TLayerCollection& Layers() { return layers_; }
+
+    // ---- Tracked layers (none while absent) ------------------------------
+    TCustomLayer* Selection = nullptr;       // the layer the user selected
+    TBitmapLayer* SelectionLayer = nullptr;  // the clipboard's selection layer
+    TRubberbandLayer* RBLayer = nullptr;     // the selection frame
+    TCustomLayer* GridLayer = nullptr;
+    TBitmapLayer* TextLayer = nullptr;       // the text tool's provisional layer
+
+    // Called for every layer that leaves the stack: forgets it.
+    void LayerLeaving(TCustomLayer* layer);
+    // Takes a layer out of the stack and hands it to the caller (none when
+    // it is not in the stack), so that a command can put it back later.
+    std::unique_ptr<TCustomLayer> RemoveLayer(TCustomLayer* layer);
+    // Frees a tracked layer (nothing when it is absent).
+    void DeleteLayer(TCustomLayer* layer) { RemoveLayer(layer); }
+    // Frees every layer.
+    void ClearLayers();
+
+    // ---- Undo -------------------------------------------------------------
+    // Takes the snapshot: a full copy of the image (pixels, size, drawing
+    // properties), replacing any earlier one, and makes Undo available.
+    void AddUndoAction();
+    bool CanUndo() const { return canUndo_; }
+    // Puts the snapshot back into the image (nothing when Undo is not
+    // available) and makes Undo unavailable until the next snapshot.
+    void Undo();
+    const TBitmap32& UndoBitmap() const { return undo_; }
+    // Forgets the snapshot and its memory (the window closes).
+    void DropUndo();
+
+    // The one routine of the commands that rewrite the image: `change` runs
+    // on a copy of the image (on a worker thread while the program keeps
+    // painting); when it succeeds the copy becomes the image, the old image
+    // becomes the undo snapshot (when `undoable`) and the view repaints.
+    // When it fails the image is left exactly as it was and the error
+    // reaches the caller. Peak memory: the image, the copy and the old
+    // snapshot, which is freed as the new one takes its place.
+    void ApplyImageChange(const std::function<void(TBitmap32& image)>& change, bool undoable = true);
+
+    // Scratch bitmap of the filters.
+    TBitmap32 WorkBitmap;
+    // Set by changes of the image, cleared by Save; no command reads it.
+    bool Modified = false;
+
+private:
+    TBitmap32 bitmap_;
+    TLayerCollection layers_;
+    TBitmap32 undo_;
+    bool canUndo_ = false;
+};
+
+} // namespace ivra

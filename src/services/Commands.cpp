@@ -1,0 +1,110 @@
+#include "services/Commands.h"
+
+#include "core/Error.h"
+#include "services/CommandGuard.h"
+#include "services/Hints.h"
+#include "services/Icons.h"
+
+#include <QAction>
+
+#include <algorithm>
+
+namespace ivra {
+
+TCommandRegistry::TCommandRegistry(QObject* parent) : QObject(parent) {}
+TCommandRegistry::~TCommandRegistry() = default;
+
+void TCommandRegistry::AddMenu(const TMenuSpec& menu) {
+    const auto same = [&](const TMenuSpec& m) { return m.Id == menu.Id; };
+    if (std::any_of(menus_.begin(), menus_.end(), same))
+        throw Error("The menu " + menu.Id.toStdString() + " is registered twice");
+    menus_.push_back(menu);
+    emit Changed();
+}
+
+QAction* TCommandRegistry::Add(TCommandSpec spec) {
+    if (Find(spec.Id)) throw Error("The command " + spec.Id.toStdString() + " is registered twice");
+    auto* a = new QAction(spec.Caption, this);
+    a->setObjectName(spec.Id);
+    if (!spec.Hint.isEmpty()) SetHint(a, spec.Hint);
+    if (!spec.Icon.isEmpty()) a->setIcon(AppIcon(spec.Icon));
+    if (!spec.Shortcut.isEmpty()) a->setShortcut(spec.Shortcut);
+    a->setCheckable(spec.Checkable);
+    a->setChecked(spec.Checked);
+    a->setVisible(spec.Visible);
+    if (spec.Run) ConnectGuarded(a, &QAction::triggered, this, [run = spec.Run](bool) { run(); });
+    auto entry = std::make_unique<TEntry>();
+    entry->Spec = std::move(spec);
+    entry->Action = a;
+    entries_.push_back(std::move(entry));
+    emit Changed();
+    return a;
+}
+
+const TCommandRegistry::TEntry* TCommandRegistry::Find(const QString& id) const {
+    for (const auto& e : entries_)
+        if (e->Spec.Id == id) return e.get();
+    return nullptr;
+}
+
+const TCommandRegistry::TEntry* TCommandRegistry::Find(QAction* action) const {
+    for (const auto& e : entries_)
+        if (e->Action == action) return e.get();
+    return nullptr;
+}
+
+QAction* TCommandRegistry::Action(const QString& id) const {
+    const TEntry* e = Find(id);
+    return e ? e->Action : nullptr;
+}
+
+const TCommandSpec* TCommandRegistry::Spec(const QString& id) const {
+    const TEntry* e = Find(id);
+    return e ? &e->Spec : nullptr;
+}
+
+std::vector<TMenuSpec> TCommandRegistry::Menus() const {
+    std::vector<TMenuSpec> list = menus_;
+    std::stable_sort(list.begin(), list.end(), [](const TMenuSpec& a, const TMenuSpec& b) {
+        return a.Parent != b.Parent ? a.Parent < b.Parent : a.Order < b.Order;
+    });
+    return list;
+}
+
+namespace {
+
+
+std::vector<QAction*> Ordered(std::vector<std::pair<int, QAction*>> items) {
+    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<QAction*> list;
+    for (const auto& item : items) list.push_back(item.second);
+    return list;
+}
+
+} // namespace
+
+std::vector<QAction*> TCommandRegistry::MenuActions(const QString& menuId) const {
+    std::vector<std::pair<int, QAction*>> items;
+    for (const auto& e : entries_)
+        if (!menuId.isEmpty() && e->Spec.Menu == menuId) items.emplace_back(e->Spec.MenuOrder, e->Action);
+    return Ordered(std::move(items));
+}
+
+std::vector<QAction*> TCommandRegistry::ToolbarActions(const QString& toolbar) const {
+    std::vector<std::pair<int, QAction*>> items;
+    for (const auto& e : entries_)
+        if (!toolbar.isEmpty() && e->Spec.Toolbar == toolbar) items.emplace_back(e->Spec.ToolbarOrder, e->Action);
+    return Ordered(std::move(items));
+}
+
+bool TCommandRegistry::SeparatorBefore(QAction* action, bool onToolbar) const {
+    const TEntry* e = Find(action);
+    return e && (onToolbar ? e->Spec.ToolbarSeparatorBefore : e->Spec.SeparatorBefore);
+}
+
+void TCommandRegistry::UpdateEnabled() {
+    for (const auto& e : entries_)
+        if (e->Spec.Enabled) e->Action->setEnabled(e->Spec.Enabled());
+}
+
+} // namespace ivra

@@ -1,0 +1,66 @@
+#pragma once
+// The narrow interface through which the image, measuring, analysis and
+// notepad windows reach the program's shell (the main window): the image
+// windows, the read-out places, the drawing state, the command and tool
+// registries. The main window implements it and installs itself with
+// SetAppShell; the windows below the shell never include its header.
+
+#include "services/Commands.h"
+#include "services/DrawingState.h"
+#include "services/Tools.h"
+
+#include <QColor>
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+namespace ivra {
+
+class TMDIChild;
+
+class TShell {
+public:
+    virtual ~TShell() = default;
+
+    // The main window (parent of dialogs and tool windows).
+    virtual QWidget* Window() = 0;
+
+    // Image windows: the active one (none when no image window is active),
+    // all of them in creation order, and a new, visible, active one.
+    virtual TMDIChild* ActiveImageWindow() const = 0;
+    virtual QList<TMDIChild*> ImageWindows() const = 0;
+    virtual TMDIChild* NewImageWindow(const QString& caption) = 0;
+
+    // Status panels 0 (position), 1 (read-out) and 2 (hint); the messages pane.
+    virtual void SetStatusText(int panel, const QString& text) = 0;
+    virtual QString StatusText(int panel) const = 0;
+    virtual void AddMessage(const QString& line) = 0;
+    // The zoom combo shows a scale.
+    virtual void ShowZoom(float scale) = 0;
+
+    // The program-wide drawing state, the Draw switch, and a new foreground
+    // colour for the pen panel and the state.
+    virtual TDrawingState& Drawing() = 0;
+    virtual bool DrawSwitchOn() const = 0;
+    virtual void SetForeColor(const QColor& color) = 0;
+    // Picks a tool: unless it is the current one, ToolState := 0 and the
+    // handler of the tool that was in force is cancelled.
+    virtual void SetMode(std::uint32_t tool) = 0;
+
+    virtual TCommandRegistry& Commands() = 0;
+    virtual TToolRegistry& Tools() = 0;
+    // Code run by the idle handler after the commands' enabled rules.
+    virtual void AddIdleHandler(std::function<void()> handler) = 0;
+
+    // The about box, modal.
+    virtual void ShowAbout() = 0;
+};
+
+// The shell while it exists (none before and after).
+TShell* AppShell();
+void SetAppShell(TShell* shell);
+
+} // namespace ivra
