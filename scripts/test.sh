@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test:
-#  1. the Release build with all unit, batch-tool and GUI tests;
+#  1. the Release build with all unit, batch-tool and GUI tests, and the
+#     check that scripts/deps.sh installs every package the build used;
 #  2. the core and batch-tool tests again under AddressSanitizer and
 #     UndefinedBehaviorSanitizer;
 #  3. each libFuzzer harness for a few seconds over its seed corpus.
@@ -36,6 +37,9 @@ run_ctest() { # dir
 echo "== Release build"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DIVRA_GUI=ON -DIVRA_TESTS=ON -DIVRA_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
+# A fresh machine has only what scripts/deps.sh installs: the build must not
+# have used anything else.
+if bash scripts/check_deps.sh build; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 run_ctest build
 
 echo "== Sanitizer build of the core"

@@ -680,10 +680,20 @@ void TMainForm::AddMessage(const QString& line) { memo1->appendPlainText(line); 
 bool TMainForm::DrawSwitchOn() const { return cbDraw && cbDraw->isChecked(); }
 
 void TMainForm::closeEvent(QCloseEvent* e) {
-    // Not while a file is being read or written; nothing asks to save.
+    // Not while a file is being read or written. The windows with unsaved
+    // work ask first, while everything is still on screen; a Cancel keeps
+    // the program as it was. The image windows close without a question.
     if (IsBusy()) {
         e->ignore();
         return;
+    }
+    for (const auto& query : closeQueries_) {
+        bool goOn = false;
+        RunGuarded([&] { goOn = query(); });
+        if (!goOn) {
+            e->ignore();
+            return;
+        }
     }
     QMainWindow::closeEvent(e);
 }

@@ -111,6 +111,7 @@ public:
     TCommandRegistry& Commands() override { return *commands_; }
     TToolRegistry& Tools() override { return tools_; }
     void ShowAbout() override { HelpAboutItemClick(); }
+    void AddCloseQuery(std::function<bool()> query) override { closeQueries_.push_back(std::move(query)); }
     // A registered command's action, none for an unknown id.
     QAction* Command(const QString& id) const { return commands_->Action(id); }
     // A registered menu, none for an unknown id ("File", "Tools", "Edit" ...).
@@ -219,6 +220,7 @@ private:
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
     std::vector<std::pair<std::uint32_t, QToolButton*>> toolButtons_;
     std::vector<std::function<void()>> idleHandlers_;
+    std::vector<std::function<bool()>> closeQueries_;
     TDrawingState drawing_;
     TCommandRegistry* commands_ = nullptr;
     TToolRegistry tools_;

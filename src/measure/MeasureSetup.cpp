@@ -30,6 +30,12 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
     if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
     RegisterMeasuringTools(shell);
+    // On exit the spreadsheet asks to save unsaved values before anything
+    // hides; its Cancel keeps the program running.
+    shell.AddCloseQuery([] {
+        TfrmSheet* sheet = SheetForm();
+        return !sheet || !sheet->isVisible() || sheet->close();
+    });
 
     TShell* s = &shell;
     TCommandSpec calib;

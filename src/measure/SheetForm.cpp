@@ -622,6 +622,9 @@ void TfrmSheet::showEvent(QShowEvent* e) {
     const char sep = TMeasureController::LocaleDecimalSeparator();
     edConvFact->setText(QString::fromStdString(FloatToGeneralText(drawing_.CalibrationFactor, 15, sep)));
     QMainWindow::showEvent(e);
+    // Only a real show loads the start-up file: the window system's show on
+    // restoring a minimised window must not throw away unsaved values.
+    if (e->spontaneous()) return;
     if (!StartupFile.isEmpty() && QFileInfo(StartupFile).isFile())
         RunGuarded([this] { OpenSheetFile(StartupFile); });
 }

@@ -57,6 +57,12 @@ public:
 
     // The about box, modal.
     virtual void ShowAbout() = 0;
+
+    // A question asked when the program is about to end (File > Exit or the
+    // main window's close), before anything hides: a window with unsaved
+    // work asks to save it and closes, or returns false (Cancel), which
+    // keeps the program running exactly as it was.
+    virtual void AddCloseQuery(std::function<bool()> query) = 0;
 };
 
 // The shell while it exists (none before and after).

@@ -109,6 +109,22 @@ private slots:
         w_ = nullptr;
     }
 
+    // Exit asks the spreadsheet's question while everything is on screen;
+    // Cancel keeps the program as it was, No lets it end.
+    void exitAsksTheSheetFirst() {
+        Sheet().show();
+        Sheet().Model().SetSheetModified(true);
+        for (auto answer : {QMessageBox::Cancel, QMessageBox::No}) {
+            TScriptedPrompts prompts;
+            prompts.ExpectConfirm(answer);
+            M().Command(QStringLiteral("FileExitItem"))->trigger();
+            VERIFY_PROMPTS(prompts);
+            const bool running = answer == QMessageBox::Cancel;
+            QCOMPARE(M().isVisible(), running);
+            QCOMPARE(Sheet().isVisible(), running);
+        }
+    }
+
     void commandsInToolsMenuAndSpecials() {
         QCOMPARE(M().Menu(QStringLiteral("Tools"))->actions().first(), cmds_.SpatialCalibration);
         QVERIFY(M().Menu(QStringLiteral("Tools"))->actions().contains(cmds_.Spreadsheet));

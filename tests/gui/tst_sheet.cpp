@@ -10,6 +10,8 @@
 #include "support/TestFiles.h"
 
 #include <QAbstractButton>
+#include <QShowEvent>
+#include <QtTest/qtestspontaneevent.h>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -454,6 +456,14 @@ private slots:
         S().show();
         QCOMPARE(Cell(S(), 1, 2), QStringLiteral("42"));
         QCOMPARE(S().windowTitle(), QStringLiteral("start.txt - Ivra Image Analyser"));
+        // The window system's show on restoring from minimised keeps what
+        // the user typed meanwhile.
+        S().Model().SetSheetModified(true);
+        QShowEvent restore;
+        QSpontaneKeyEvent::setSpontaneous(&restore);
+        qApp->notify(&S(), &restore);  // sendEvent would clear the spontaneous flag
+        QVERIFY(S().Model().SheetModified());
+        S().Model().SetSheetModified(false);
         S().close();
         QCOMPARE(Cell(S(), 1, 2), QString());
         S().show();

@@ -1,5 +1,7 @@
 #include "core/raster/Bitmap32.h"
 
+#include <cstdlib>
+
 #include "core/Error.h"
 
 #include <algorithm>
@@ -10,15 +12,18 @@ namespace ivra {
 
 TBitmap32::TBitmap32(int width, int height) { SetSize(width, height); }
 
+void TBitmap32::TFreeBits::operator()(TColor32* p) const { std::free(p); }
+
 void TBitmap32::SetSize(int width, int height) {
     if (width < 0) width = 0;
     if (height < 0) height = 0;
     if (width == width_ && height == height_) return;
     const std::uint64_t count = std::uint64_t(width) * std::uint64_t(height);
     if (count > MaxBitmapPixels) throw Error("Can't allocate the DIB handle");
-    std::unique_ptr<TColor32[]> bits;
+    std::unique_ptr<TColor32[], TFreeBits> bits;
     if (count > 0) {
-        bits.reset(new (std::nothrow) TColor32[count]);
+        // Zeroed memory from the system costs nothing until it is written.
+        bits.reset(static_cast<TColor32*>(std::calloc(std::size_t(count), sizeof(TColor32))));
         if (!bits) throw Error("Can't allocate the DIB handle");
     }
     bits_ = std::move(bits);

@@ -42,7 +42,9 @@ public:
     TRect BoundsRect() const { return {0, 0, width_, height_}; }
 
     // Negative sizes count as 0. When the size really changes the pixels are
-    // reallocated (contents undefined), then OnChange and OnResize fire.
+    // reallocated, all 0 (transparent black: a new image window shows its
+    // background through them), then OnChange and OnResize fire. No memory
+    // is ever shown that was not written.
     // Throws "Can't allocate the DIB handle" when the memory cannot be had
     // or the size is beyond MaxBitmapPixels.
     void SetSize(int width, int height);
@@ -117,7 +119,10 @@ public:
     }
 
 private:
-    std::unique_ptr<TColor32[]> bits_;
+    struct TFreeBits {
+        void operator()(TColor32* p) const;
+    };
+    std::unique_ptr<TColor32[], TFreeBits> bits_;
     int width_ = 0;
     int height_ = 0;
     TDrawMode drawMode_ = TDrawMode::dmOpaque;

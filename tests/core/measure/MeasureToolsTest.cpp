@@ -216,7 +216,7 @@ TEST(PolyTools, LargeCoordinatesDoNotWrap) {
         {false, {{0, 0}, {40000, 0}, {0, 0}}, "PolyLength:80000.00"},
         {true, {{0, 0}, {40000, 0}, {40000, 40000}, {0, 0}}, "Area: 8.0000000E+08"},
         {false, {{0, 0}, {widest, 0}}, "PolyLength:2.6843546E+08"},
-        {true, {{0, 0}, {widest, 0}, {widest, 1}, {0, 1}}, "Area: 2.6843546E+08"},
+        {true, {{0, 0}, {widest, 0}, {widest, 1}, {0, 1}, {0, 0}}, "Area: 2.6843546E+08"},
     };
     for (const Case& c : cases) {
         Tools t;

@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
 using namespace ivra;
 
 TEST(Bitmap32, SizeAndEmptiness) {
@@ -152,4 +155,19 @@ TEST(Bitmap32, LinearStretchInterpolatesBetweenNeighbours) {
     flat.DrawTo(big, big.BoundsRect());
     for (int y = 0; y < big.Height(); ++y)
         for (int x = 0; x < big.Width(); ++x) ASSERT_EQ(big.Pixel(x, y), 0xFF4080C0u);
+}
+
+// New pixel memory is always defined: all 0, even where freed memory that
+// held other pixels is handed out again.
+TEST(Bitmap32, NewPixelsAreZero) {
+    for (int round = 0; round < 3; ++round) {
+        TBitmap32 used(300, 200);
+        used.Clear(0xFFFFFFFFu);
+    }
+    for (auto [w, h] : {std::pair{300, 200}, std::pair{1, 1}, std::pair{4096, 64}}) {
+        TBitmap32 bmp;
+        bmp.SetSize(w, h);
+        const TColor32* p = bmp.Bits();
+        EXPECT_TRUE(std::all_of(p, p + bmp.PixelCount(), [](TColor32 c) { return c == 0; })) << w << "x" << h;
+    }
 }
