@@ -2,12 +2,12 @@
 // spreadsheet file of the core, driven from the command line.
 
 #include "cli/CliCommand.h"
+#include "core/Error.h"
+#include "core/measure/Calibration.h"
 #include "core/measure/MeasureTools.h"
 #include "core/measure/SheetModel.h"
 
-#include <cmath>
 #include <iostream>
-#include <limits>
 
 namespace ivra::cli {
 
@@ -26,9 +26,12 @@ std::vector<TPoint> ParsePoints(const std::vector<std::string>& args, std::size_
 int MeasureCommand(TCliContext& ctx) {
     auto& args = ctx.args;
     const std::string factorText = TakeOption(args, "--factor", "1");
-    const double factor = ParseDouble(factorText, "--factor");
-    if (!std::isfinite(factor) || std::fabs(factor) > double(std::numeric_limits<float>::max()))
-        throw TCliUsageError("--factor is out of range: " + factorText);
+    float factor = 1;
+    try {
+        factor = CheckCalibrationFactor(ParseDouble(factorText, "--factor"));
+    } catch (const Error& e) {
+        throw TCliUsageError(std::string("--factor: ") + e.what());
+    }
     for (const auto& a : args)
         if (a.size() > 2 && a.rfind("--", 0) == 0) throw TCliUsageError("unknown option " + a);
     if (args.empty()) throw TCliUsageError("which tool?");
@@ -36,7 +39,7 @@ int MeasureCommand(TCliContext& ctx) {
     const std::vector<TPoint> p = ParsePoints(args, 1);
 
     std::int32_t toolState = 0;
-    TToolContext tc{toolState, float(factor), '.'};
+    TToolContext tc{toolState, factor, '.'};
     TMeasuringState state;
     std::vector<std::string> messages;
     auto collect = [&](const TToolOutput& out) {
@@ -88,7 +91,7 @@ int SheetRoundtripCommand(TCliContext& ctx) {
 const TCliRegistrar measureRegistrar(
     "measure", "measure [--factor F] TOOL X Y ...",
     "prints the lines a measuring tool writes to the messages pane for these presses\n"
-    "      (image pixels; F = calibration factor, default 1). TOOL and its points:\n"
+    "      (image pixels; F = calibration factor, default 1, from 1e-18 to 1e9). TOOL and its points:\n"
     "        line X1 Y1 X2 Y2          rect X1 Y1 X2 Y2\n"
     "        ellipse XC YC X2 Y2       circle XC YC X2 Y2\n"
     "        angle XA YA XV YV XB YB   (first point, vertex, end point)\n"

@@ -2,13 +2,16 @@
 
 #include "cli/CliCommand.h"
 #include "core/Error.h"
+#include "core/io/FileIO.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <signal.h>
 
 namespace ivra::cli {
 
@@ -48,8 +51,12 @@ double ParseDouble(const std::string& text, const char* what) {
     char* end = nullptr;
     errno = 0;
     double v = std::strtod(text.c_str(), &end);
-    if (text.empty() || *end != '\0' || errno == ERANGE)
+    if (text.empty() || *end != '\0')
         throw TCliUsageError(std::string("not a number for ") + what + ": " + text);
+    // Out of range: a number all the same, but one that cannot be used.
+    if (errno == ERANGE)
+        throw TCliUsageError(std::string(std::fabs(v) < 1 ? "number too small to use for " : "number too large for ") +
+                             what + ": " + text);
     return v;
 }
 
@@ -82,6 +89,30 @@ void ExpectArgs(const std::vector<std::string>& args, std::size_t n) {
 
 namespace {
 
+// Interrupted (Ctrl+C, kill, the terminal closed): the temporary file of a
+// write in progress is removed, then the signal takes its ordinary course
+// (SA_RESETHAND has restored the default action, so the raised signal ends
+// the program once the handler returns).
+extern "C" void OnTerminatingSignal(int signal) {
+    ivra::RemovePendingTemporaryFiles();
+    ::raise(signal);
+}
+
+void InstallSignalHandlers() {
+    const int signals[] = {SIGINT, SIGTERM, SIGHUP};
+    struct sigaction action {};
+    action.sa_handler = OnTerminatingSignal;
+    action.sa_flags = SA_RESETHAND;
+    sigemptyset(&action.sa_mask);
+    for (int signal : signals) sigaddset(&action.sa_mask, signal);
+    for (int signal : signals) {
+        // A signal the caller chose to ignore (nohup, a background job) stays ignored.
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
 void PrintUsage(std::ostream& os) {
     os << "Usage: ivra-cli COMMAND [ARGUMENTS]\n\nCommands:\n";
     for (const auto& c : ivra::cli::RegisteredCommands()) {
@@ -96,6 +127,7 @@ void PrintUsage(std::ostream& os) {
 
 int main(int argc, char** argv) {
     using namespace ivra::cli;
+    InstallSignalHandlers();
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintUsage(std::cerr);

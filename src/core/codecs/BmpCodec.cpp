@@ -184,15 +184,19 @@ std::array<TColor32, 256> ReadPalette(const std::uint8_t* data, std::size_t size
     return lut;
 }
 
-void DecodeRle(const std::uint8_t* data, std::size_t size, std::uint64_t pos, const TBmpInfo& info,
-               const std::array<TColor32, 256>& lut, TBitmap32& out) {
+// Walks an RLE8 or RLE4 stream from pos. With out == nullptr it only
+// follows the codes, in time proportional to the file, and throws when the
+// stream ends before its end-of-bitmap code (or before its last row is
+// ended); with a bitmap it also draws the pixels.
+void WalkRle(const std::uint8_t* data, std::size_t size, std::uint64_t pos, const TBmpInfo& info,
+             const std::array<TColor32, 256>& lut, TBitmap32* out) {
     const bool rle4 = info.compression == BiRle4;
     const std::uint64_t width = std::uint64_t(info.width), height = std::uint64_t(info.height);
     // Pixels the data skips (delta moves, rows ended early) keep index 0.
-    out.Clear(lut[0]);
+    if (out) out->Clear(lut[0]);
     std::uint64_t x = 0, row = 0;  // row counts from the bottom of the image
     auto put = [&](std::uint32_t index) {
-        if (x < width && row < height) out.ScanLine(int(height - 1 - row))[x] = lut[index];
+        if (x < width && row < height) out->ScanLine(int(height - 1 - row))[x] = lut[index];
         ++x;
     };
     while (row < height) {
@@ -201,7 +205,7 @@ void DecodeRle(const std::uint8_t* data, std::size_t size, std::uint64_t pos, co
         pos += 2;
         if (a > 0) {
             // A run of a pixels; RLE4 alternates the two nibbles of b.
-            if (x >= width) {
+            if (!out || x >= width) {
                 x += a;
                 continue;
             }
@@ -223,7 +227,10 @@ void DecodeRle(const std::uint8_t* data, std::size_t size, std::uint64_t pos, co
             const std::uint64_t padded = bytes + (bytes & 1);
             if (pos + padded > size) Fail(TruncatedReason);
             const std::uint8_t* p = data + pos;
-            for (std::uint32_t i = 0; i < b; ++i) put(rle4 ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
+            if (out)
+                for (std::uint32_t i = 0; i < b; ++i) put(rle4 ? ((i & 1) ? (p[i / 2] & 15) : (p[i / 2] >> 4)) : p[i]);
+            else
+                x += b;
             pos += padded;
         }
     }
@@ -295,8 +302,11 @@ void DecodeBmp(const std::uint8_t* data, std::size_t size, TBitmap32& out) {
     std::array<TColor32, 256> lut{};
     if (info.bitCount <= 8) lut = ReadPalette(data, size, info, dataOffset);
     if (info.compression == BiRle8 || info.compression == BiRle4) {
+        // A few bytes of RLE may claim a huge image: the stream must be
+        // complete before the bitmap is allocated and cleared.
+        WalkRle(data, size, dataOffset, info, lut, nullptr);
         out.SetSize(int(info.width), int(info.height));
-        DecodeRle(data, size, dataOffset, info, lut, out);
+        WalkRle(data, size, dataOffset, info, lut, &out);
         return;
     }
     const std::uint64_t stride = (std::uint64_t(info.width) * info.bitCount + 31) / 32 * 4;

@@ -29,9 +29,15 @@ namespace {
 // A legitimate progressive file has about ten scans; thousands of tiny scans
 // only make the decoder run in circles.
 constexpr int MaxJpegScans = 500;
-// Coefficient memory libjpeg may use for a multi-scan image: enough for the
-// largest bitmap with three full-resolution components.
-constexpr long MaxJpegMemory = 2047L * 1024L * 1024L;
+// Working memory of the decoder beyond the bitmap. A progressive (or other
+// multi-scan) image keeps every DCT coefficient until its last scan: 128
+// bytes per 8 x 8 block of each component, 3 bytes per pixel for common
+// colour files. The decoder may use half the bitmap's own size, so that the
+// peak stays within 1.5 times the pixel memory, and at least MinJpegWorkBytes,
+// so that ordinary progressive photographs always decode. libjpeg's own
+// limit gets JpegBufferSlack more for its row buffers and tables.
+constexpr std::uint64_t MinJpegWorkBytes = std::uint64_t(256) << 20;
+constexpr std::uint64_t JpegBufferSlack = std::uint64_t(32) << 20;
 
 // Pixels as libjpeg writes them into TBitmap32 memory (ARGB in a native
 // 32-bit word).
@@ -112,7 +118,6 @@ bool ReadJpegHeader(TJpegDecoder& d, const std::uint8_t* data, std::size_t size)
     if (setjmp(d.err.jump)) return false;
     d.created = true;
     jpeg_create_decompress(&d.cinfo);
-    d.cinfo.mem->max_memory_to_use = MaxJpegMemory;
     d.progress.progress_monitor = OnJpegProgress;
     d.cinfo.progress = &d.progress;
     jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
@@ -230,6 +235,26 @@ void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap32& out) {
         throw Error("unsupported JPEG colour space (" + std::to_string(d.cinfo.num_components) +
                     " components)");
     }
+    // A multi-scan image needs its whole coefficient buffer; refuse one that
+    // needs more than the decoder may use before anything is allocated.
+    const std::uint64_t pixelBytes = std::uint64_t(d.cinfo.image_width) * d.cinfo.image_height * 4;
+    const std::uint64_t workLimit = std::max(MinJpegWorkBytes, pixelBytes / 2);
+    if (d.cinfo.progressive_mode || d.cinfo.comps_in_scan < d.cinfo.num_components) {
+        std::uint64_t coefficientBytes = 0;
+        for (int i = 0; i < d.cinfo.num_components; ++i) {
+            const jpeg_component_info& c = d.cinfo.comp_info[i];
+            // libjpeg pads each component to whole MCUs.
+            const std::uint64_t w = (c.width_in_blocks + c.h_samp_factor - 1) / c.h_samp_factor * c.h_samp_factor;
+            const std::uint64_t h = (c.height_in_blocks + c.v_samp_factor - 1) / c.v_samp_factor * c.v_samp_factor;
+            coefficientBytes += w * h * sizeof(JBLOCK);
+        }
+        if (coefficientBytes > workLimit)
+            throw Error("the JPEG image is too large to decode: its scans need " +
+                        std::to_string((coefficientBytes + (1 << 20) - 1) >> 20) + " MiB of memory besides " +
+                        std::to_string(pixelBytes >> 20) + " MiB of pixels, and the limit is " +
+                        std::to_string(workLimit >> 20) + " MiB");
+    }
+    d.cinfo.mem->max_memory_to_use = long(workLimit + JpegBufferSlack);
     std::vector<std::uint8_t> scratch;
     if (cmyk) scratch.resize(std::size_t(d.cinfo.image_width) * 4 * RowsPerRead);
     out.SetSize(int(d.cinfo.image_width), int(d.cinfo.image_height));

@@ -24,10 +24,13 @@ namespace {
 const char* const BadSignature = "Invalid Portable Graphics Network image, it has an invalid file header.";
 const char* const OutOfMemory = "out of memory";
 
-// The largest ancillary chunk libpng may keep in memory (ICC profiles,
-// compressed text), and how many of them.
+// The reader uses only the header, palette, transparency and image data.
+// Every other chunk (text, compressed text, ICC profiles, EXIF, unknown
+// ones) is skipped unread: a few kilobytes of compressed text could
+// otherwise inflate to megabytes each. The limits below are a second line:
+// no chunk is kept, and none larger than MaxPngChunkBytes is accepted.
 constexpr png_alloc_size_t MaxPngChunkBytes = 16u << 20;
-constexpr png_uint_32 MaxPngCachedChunks = 1000;
+constexpr png_uint_32 MaxPngCachedChunks = 16;
 
 // No deflate stream can expand one input byte to more than 1032 output
 // bytes (two one-bit codes for a 258-byte match), so a file whose image data
@@ -99,6 +102,7 @@ bool ReadPngHeader(TPngReader& r) {
     png_set_user_limits(r.png, 0x7FFFFFFF, 0x7FFFFFFF);  // the pixel count is checked separately
     png_set_chunk_malloc_max(r.png, MaxPngChunkBytes);
     png_set_chunk_cache_max(r.png, MaxPngCachedChunks);
+    png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
     png_set_read_fn(r.png, &r.src, ReadPngBytes);
     png_set_sig_bytes(r.png, 0);
     png_read_info(r.png, r.info);

@@ -6,6 +6,11 @@
 // folder, which is flushed to disk and then renamed over the target. A failed
 // or interrupted save therefore never destroys the old file. Errors name the
 // file and carry the system's reason.
+//
+// The writer replaces only what an in-place write could: a symbolic link is
+// followed and the file it names is replaced (the link stays); a target that
+// is not a regular file (a folder, device, FIFO or socket) or that the user
+// may not write is refused before anything is written.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +21,10 @@
 namespace ivra {
 
 // Reads the whole file. Throws Error naming the file when it cannot be
-// opened or read, or when it is larger than maxBytes.
+// opened or read, when it is larger than maxBytes (the message states the
+// limit), or when it is not a regular file: folders, devices, FIFOs and
+// sockets are refused before anything is read, and a FIFO without a writer
+// never blocks.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path,
                                         std::size_t maxBytes = std::size_t(1) << 31);
 
@@ -44,11 +52,21 @@ public:
 
 private:
     [[noreturn]] void Fail(const char* what, int err);
+    void DropTemporary();
     std::string path_;
+    std::string targetPath_;  // path_ with its symbolic links followed
     std::string tempPath_;
+    int pendingSlot_ = -1;
     int fd_ = -1;
     bool committed_ = false;
 };
+
+// Removes the temporary files of every writer that has not committed yet.
+// Async-signal-safe (it only reads a fixed table and calls unlink), so a
+// SIGINT or SIGTERM handler may call it before the program dies; the
+// program's orderly exit paths call it too. A writer whose file was removed
+// fails on Commit and leaves the target untouched.
+void RemovePendingTemporaryFiles() noexcept;
 
 // The text of errno err, for messages.
 std::string SystemErrorText(int err);

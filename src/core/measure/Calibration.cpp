@@ -5,7 +5,7 @@
 #include "core/text/NumberText.h"
 
 #include <cmath>
-#include <limits>
+#include <cstdio>
 
 namespace ivra {
 
@@ -20,6 +20,24 @@ std::optional<float> ComputeCalibrationFactor(const std::string& pixelLabel, con
     double length = 0;
     if (!TextToFloat(lengthText, length)) throw Error("\"" + lengthText + "\" is not a valid number.");
     return float(length / p);
+}
+
+float CheckCalibrationFactor(double factor) {
+    auto text = [](double v) {
+        char buf[32];
+        std::snprintf(buf, sizeof buf, "%g", v);
+        return std::string(buf);
+    };
+    if (!std::isfinite(factor)) throw Error("The calibration factor " + text(factor) + " is not a finite number.");
+    if (!(factor > 0))
+        throw Error("The calibration factor " + text(factor) + " is not positive; it must be greater than 0.");
+    if (factor < MinCalibrationFactor)
+        throw Error("The calibration factor " + text(factor) + " is too small to use; the smallest is " +
+                    text(MinCalibrationFactor) + ".");
+    if (factor > MaxCalibrationFactor)
+        throw Error("The calibration factor " + text(factor) + " is too large; the largest is " +
+                    text(MaxCalibrationFactor) + ", beyond which areas overflow.");
+    return float(factor);
 }
 
 std::string CalibrationFactorText(float factor, char decimalSeparator) {
@@ -39,9 +57,11 @@ float LoadCalibrationFile(const std::string& path) {
     double v = 0;
     if (!TextToFloat(line, v))
         throw Error("\"" + path + "\" is not a calibration file: its first line is not a number.");
-    if (!std::isfinite(v) || std::fabs(v) > double(std::numeric_limits<float>::max()))
-        throw Error("\"" + path + "\" is not a calibration file: the factor is out of range.");
-    return float(v);
+    try {
+        return CheckCalibrationFactor(v);
+    } catch (const Error& e) {
+        throw Error("\"" + path + "\" cannot be used: " + e.what());
+    }
 }
 
 } // namespace ivra

@@ -22,6 +22,18 @@ bool AcceptLengthKey(char32_t key, char decimalSeparator);
 // separator); "." and "," are both accepted as decimal separator.
 std::optional<float> ComputeCalibrationFactor(const std::string& pixelLabel, const std::string& lengthText);
 
+// The range of factors the measuring tools can use: every length and area
+// they compute from 32-bit pixel coordinates (areas up to about 1.2e20
+// square pixels) times the factor, or its square, stays a finite, non-zero
+// single.
+constexpr double MinCalibrationFactor = 1e-18;
+constexpr double MaxCalibrationFactor = 1e9;
+
+// Returns the factor as the single the program keeps, or throws Error with
+// the reason when it is not a finite number from MinCalibrationFactor to
+// MaxCalibrationFactor (zero and negative factors included).
+float CheckCalibrationFactor(double factor);
+
 // The factor as the dialog and the calibration file show it: 5 decimals.
 std::string CalibrationFactorText(float factor, char decimalSeparator = '.');
 
@@ -32,7 +44,8 @@ void SaveCalibrationFile(const std::string& path, float factor, char decimalSepa
 // Reads the factor from the first line of a calibration file ("." or ","
 // as decimal separator, surrounding blanks ignored). Throws Error naming the
 // file when it cannot be read, is empty, or its first line is not a number
-// that fits a single; the caller's factor then stays as it was.
+// that CheckCalibrationFactor accepts; the caller's factor then stays as it
+// was.
 float LoadCalibrationFile(const std::string& path);
 
 } // namespace ivra

@@ -10,16 +10,24 @@
 
 namespace ivra {
 
-bool SplitToken(std::string& text, char separator, std::string& piece) {
-    const auto pos = text.find(separator);
-    if (pos != std::string::npos) {
-        piece = text.substr(0, pos);
-        text.erase(0, pos + 1);
-        return true;
-    }
+bool SplitToken(std::string_view& text, char separator, std::string_view& piece) {
     if (text.empty()) return false;
-    piece = std::move(text);
-    text.clear();
+    const auto pos = text.find(separator);
+    if (pos != std::string_view::npos) {
+        piece = text.substr(0, pos);
+        text.remove_prefix(pos + 1);
+    } else {
+        piece = text;
+        text = {};
+    }
+    return true;
+}
+
+bool SplitToken(std::string& text, char separator, std::string& piece) {
+    std::string_view rest(text), view;
+    if (!SplitToken(rest, separator, view)) return false;
+    piece = std::string(view);
+    text.erase(0, text.size() - rest.size());
     return true;
 }
 
@@ -28,31 +36,31 @@ namespace {
 // The biggest file LoadFromFile reads; a sheet within MaxCells is far smaller.
 constexpr std::size_t MaxSheetFileBytes = std::size_t(64) << 20;
 
-void AppendRow(TTextGrid& g) {
-    const int r = g.RowCount();
-    g.SetRowCount(r + 1);
-    g.SetCell(0, r, std::to_string(r - 1));
+// Grows the grid to at least cols x rows in one step (one pass over the
+// rows, however many are added), labelling the new rows and columns.
+void GrowGrid(TTextGrid& g, std::int64_t cols, std::int64_t rows) {
+    const int oldCols = g.ColCount(), oldRows = g.RowCount();
+    if (cols <= oldCols && rows <= oldRows) return;
+    g.SetSize(int(std::max<std::int64_t>(cols, oldCols)), int(std::max<std::int64_t>(rows, oldRows)));
+    for (int c = oldCols; c < g.ColCount(); ++c) g.SetCell(c, 0, TSheetModel::ColumnLetter(c));
+    for (int r = oldRows; r < g.RowCount(); ++r) g.SetCell(0, r, std::to_string(r - 1));
 }
 
-void AppendColumn(TTextGrid& g) {
-    const int c = g.ColCount();
-    g.SetColCount(c + 1);
-    g.SetCell(c, 0, TSheetModel::ColumnLetter(c));
-}
+void AppendRow(TTextGrid& g) { GrowGrid(g, g.ColCount(), std::int64_t(g.RowCount()) + 1); }
+void AppendColumn(TTextGrid& g) { GrowGrid(g, std::int64_t(g.ColCount()) + 1, g.RowCount()); }
 
-// The lines of a text: at LF, a CR before it dropped; a last line without a
-// line end counts, the empty rest after a final line end does not.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
+// Calls f for each line of a text: lines end at LF, a CR before it dropped;
+// a last line without a line end counts, the empty rest after a final line
+// end does not.
+template <class F> void ForEachLine(std::string_view text, F&& f) {
     while (!text.empty()) {
         const auto lf = text.find('\n');
         std::string_view line = text.substr(0, lf);
         if (!line.empty() && line.back() == '\r' && lf != std::string_view::npos) line.remove_suffix(1);
-        lines.push_back(line);
+        f(line);
         if (lf == std::string_view::npos) break;
         text.remove_prefix(lf + 1);
     }
-    return lines;
 }
 
 void CheckCells(std::int64_t cols, std::int64_t rows, const std::string& what) {
@@ -252,21 +260,24 @@ std::string TSheetModel::CopyToText(bool cut) {
 }
 
 void TSheetModel::PasteText(std::string_view text) {
-    const auto lines = SplitLines(text);
-    if (lines.empty()) return;
     const int startCol = selection_.Left, startRow = selection_.Top;
-    // The size the paste grows the sheet to, checked before anything changes.
-    std::int64_t cols = ColCount(), rows = RowCount();
-    for (std::string_view line : lines) {
+    // The size the paste grows the sheet to, checked and made before anything
+    // changes: a column is appended whenever the next column passes the last
+    // one, and a row likewise.
+    std::int64_t cols = ColCount(), lines = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        ++lines;
         const std::int64_t pieces = std::int64_t(std::count(line.begin(), line.end(), '\t')) + 1;
         cols = std::max(cols, startCol + pieces + 1);
-    }
-    rows = std::max(rows, startRow + std::int64_t(lines.size()) + 1);
+    });
+    if (lines == 0) return;
+    const std::int64_t rows = std::max<std::int64_t>(RowCount(), startRow + lines + 1);
     CheckCells(cols, rows, "Pasting this text");
+    GrowGrid(grid_, cols, rows);
 
     bool changed = false;
     int row = startRow;
-    for (std::string_view line : lines) {
+    ForEachLine(text, [&](std::string_view line) {
         int col = startCol;
         for (;;) {
             const auto tab = line.find('\t');
@@ -276,13 +287,11 @@ void TSheetModel::PasteText(std::string_view text) {
                 changed = true;
             }
             ++col;
-            if (col > LastCol()) AppendColumn(grid_);
             if (tab == std::string_view::npos) break;
             line.remove_prefix(tab + 1);
         }
         ++row;
-        if (row > LastRow()) AppendRow(grid_);
-    }
+    });
     RefreshCounts();
     if (changed) SetSheetModified(true);
     Changed();
@@ -375,38 +384,35 @@ void TSheetModel::LoadFromFile(const std::string& path) {
 }
 
 void TSheetModel::LoadFromText(std::string_view text) {
-    const auto lines = SplitLines(text);
     // The final size first: a line of k pieces reaches column k + 1, which
     // must be a column before the last (a column is appended whenever the
     // next column passes the last one).
-    std::int64_t cols = ColCount();
-    for (std::string_view line : lines) {
+    std::int64_t cols = ColCount(), lines = 0;
+    ForEachLine(text, [&](std::string_view line) {
+        ++lines;
         const std::int64_t tabs = std::count(line.begin(), line.end(), '\t');
         const std::int64_t pieces = tabs + ((line.empty() || line.back() != '\t') ? 1 : 0);
         cols = std::max(cols, pieces + 2);
-    }
-    const std::int64_t rows = std::max<std::int64_t>(FixedRows + 1, FixedRows + std::int64_t(lines.size()));
+    });
+    const std::int64_t rows = std::max<std::int64_t>(FixedRows + 1, FixedRows + lines);
     CheckCells(cols, rows, "The file");
 
-    // Build the new grid apart and put it in place at the end. Every data
-    // cell starts empty, the first data row too: a loaded sheet shows the
-    // file and nothing of what was there before.
-    TTextGrid g = grid_;
-    g.SetRowCount(FixedRows + 1);
-    for (int c = FixedCols; c < g.ColCount(); ++c) g.SetCell(c, FixedRows, std::string());
+    // Build the new grid apart, at its final size in one step, and put it in
+    // place at the end. It keeps the fixed cells of the header rows and of
+    // the first data row; every data cell starts empty: a loaded sheet shows
+    // the file and nothing of what was there before.
+    TTextGrid g(ColCount(), FixedRows + 1);
+    for (int r = 0; r <= FixedRows; ++r)
+        for (int c = 0; c < ColCount(); ++c)
+            if (r < FixedRows || c < FixedCols) g.SetCell(c, r, grid_.Cell(c, r));
+    GrowGrid(g, cols, rows);
     int row = FixedRows;
-    for (std::string_view lineView : lines) {
-        if (row >= g.RowCount()) AppendRow(g);
-        std::string line(lineView);
+    ForEachLine(text, [&](std::string_view line) {
         int col = FixedCols;
-        std::string piece;
-        do {
-            if (SplitToken(line, '\t', piece)) g.SetCell(col, row, piece);
-            ++col;
-            if (col > g.ColCount() - 1) AppendColumn(g);
-        } while (!line.empty());
+        std::string_view piece;
+        while (SplitToken(line, '\t', piece)) g.SetCell(col++, row, std::string(piece));
         ++row;
-    }
+    });
     grid_ = std::move(g);
     ClampSelection();
     RefreshCounts();

@@ -32,6 +32,9 @@ struct TSheetRange {
 // separator occurs, piece := the text before it and text loses that part and
 // the separator. Otherwise a non-empty text becomes the piece and text
 // becomes empty. Returns false (piece untouched) only for an empty text.
+// The view form costs only the length of the piece, so that splitting a
+// whole line piece by piece stays linear.
+bool SplitToken(std::string_view& text, char separator, std::string_view& piece);
 bool SplitToken(std::string& text, char separator, std::string& piece);
 
 class TSheetModel {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -70,7 +73,8 @@ TEST(CalibrationFile, ReadsTheFirstLineOnly) {
 
 TEST(CalibrationFile, RefusesWhatIsNotAFactor) {
     const std::string path = TempPath("c.cnv");
-    for (const char* text : {"", "\r\n0.5\r\n", "abc\r\n", "0.5 units\r\n", "nan\r\n", "1e60\r\n"}) {
+    for (const char* text : {"", "\r\n0.5\r\n", "abc\r\n", "0.5 units\r\n", "nan\r\n", "1e60\r\n", "0.00000\r\n",
+                             "-2\r\n", "1e10\r\n"}) {
         WriteFileAtomically(path, std::string(text));
         try {
             LoadCalibrationFile(path);
@@ -86,6 +90,45 @@ TEST(CalibrationFile, RefusesWhatIsNotAFactor) {
     } catch (const Error& e) {
         EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
     }
+}
+
+TEST(CalibrationFactor, OnlyUsableFactorsPass) {
+    struct {
+        double factor;
+        const char* reason;  // nullptr: accepted
+    } cases[] = {
+        {1.0, nullptr},
+        {MinCalibrationFactor, nullptr},
+        {MaxCalibrationFactor, nullptr},
+        {0.25, nullptr},
+        {0.0, "not positive"},
+        {-0.0, "not positive"},
+        {-1.0, "not positive"},
+        {1e-320, "too small"},
+        {1e-19, "too small"},
+        {1.5e9, "too large"},
+        {1e300, "too large"},
+        {std::numeric_limits<double>::infinity(), "not a finite number"},
+        {-std::numeric_limits<double>::infinity(), "not a finite number"},
+        {std::numeric_limits<double>::quiet_NaN(), "not a finite number"},
+    };
+    for (auto& c : cases) {
+        if (!c.reason) {
+            EXPECT_EQ(CheckCalibrationFactor(c.factor), float(c.factor)) << c.factor;
+            continue;
+        }
+        try {
+            CheckCalibrationFactor(c.factor);
+            ADD_FAILURE() << "accepted " << c.factor;
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+    }
+    // At the bounds, the largest area of 32-bit coordinates and the smallest
+    // of one pixel stay finite, non-zero singles.
+    const double largestArea = 3.14159265 * 2.0 * 4294967296.0 * 4294967296.0;
+    EXPECT_TRUE(std::isfinite(float(largestArea * MaxCalibrationFactor * MaxCalibrationFactor)));
+    EXPECT_GE(float(0.5 * MinCalibrationFactor * MinCalibrationFactor), std::numeric_limits<float>::min());
 }
 
 } // namespace

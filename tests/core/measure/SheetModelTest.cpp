@@ -347,6 +347,74 @@ TEST(SplitToken, Cases) {
     EXPECT_EQ(text, "");
 }
 
+TEST(SplitToken, ViewFormCutsTheSamePieces) {
+    // The view form and the string form agree piece by piece.
+    for (const char* text : {"a\tb\t", "tail", "\t", "\t\tx", ""}) {
+        std::string str = text, strPiece;
+        std::string_view view = text, viewPiece;
+        for (;;) {
+            const bool s = SplitToken(str, '\t', strPiece), v = SplitToken(view, '\t', viewPiece);
+            ASSERT_EQ(s, v) << text;
+            if (!s) break;
+            EXPECT_EQ(strPiece, viewPiece) << text;
+            EXPECT_EQ(str, view) << text;
+        }
+    }
+}
+
+// Sheets of extreme shape, each loaded in one pass over the text; the shape
+// and the cells are those that appending row by row and column by column
+// gives.
+TEST(SheetFile, ExtremeShapes) {
+    TSheetModel s;
+    // 419,000 empty lines (0.8 MB): as many rows, all labelled, all empty.
+    s.LoadFromText(std::string(419000, '\n'));
+    EXPECT_EQ(s.RowCount(), 419002);
+    EXPECT_EQ(s.ColCount(), 10);
+    EXPECT_EQ(s.Cell(0, 419001), "419000");
+    EXPECT_EQ(s.Cell(1, 1), "0");
+    // 20,000 tabs, then one cell of 6 MiB: the cell lands in column 20,001.
+    const std::string big(std::size_t(6) << 20, 'x');
+    s.LoadFromText(std::string(20000, '\t') + big + "\r\nend\t");
+    EXPECT_EQ(s.RowCount(), 4);
+    EXPECT_EQ(s.ColCount(), 20003);
+    EXPECT_EQ(s.Cell(20001, 2), big);
+    EXPECT_EQ(s.Cell(1, 3), "end");
+    EXPECT_EQ(s.Cell(20002, 0), TSheetModel::ColumnLetter(20002));
+    EXPECT_EQ(s.Cell(20001, 1), "1");
+    EXPECT_EQ(s.Cell(0, 3), "2");
+    // Pasting 100,000 lines at the last row grows the sheet once, labelled.
+    TSheetModel p;
+    p.Select(2, p.LastRow());
+    std::string lines;
+    for (int i = 0; i < 100000; ++i) lines += std::to_string(i) + "\t\r\n";
+    p.PasteText(lines);
+    EXPECT_EQ(p.RowCount(), 100020);
+    EXPECT_EQ(p.ColCount(), 10);
+    EXPECT_EQ(p.Cell(2, 100018), "99999");
+    EXPECT_EQ(p.Cell(0, 100019), "100018");
+    EXPECT_EQ(p.Cell(2, 1), "100000");
+}
+
+TEST(SheetFile, TooLargeRefusalStatesTheLimit) {
+    const std::string path = TempPath("huge.txt");
+    {
+        TAtomicFileWriter w(path);
+        const std::string block(std::size_t(1) << 20, '\t');
+        for (int i = 0; i < 65; ++i) w.Write(block);
+        w.Commit();
+    }
+    TSheetModel s;
+    try {
+        s.LoadFromFile(path);
+        FAIL() << "accepted";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("64 MiB"), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+    std::filesystem::remove(path);
+}
+
 TEST(SheetFile, FreshSheetIsEighteenLinesOfNineTabs) {
     TSheetModel s;
     std::string expected;

@@ -1,0 +1,89 @@
+// Hostile image files, built here from a few bytes: each is refused (or, if
+// harmless, read) without costing more than a small fraction of what its
+// header claims. The memory a decode costs is the peak resident size of a
+// child process that does nothing else.
+
+#include "core/Error.h"
+#include "core/codecs/ImageFiles.h"
+#include "core/io/FileIO.h"
+
+#include "HostileFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+using namespace ivra;
+
+namespace {
+
+// No bad input under 1 MB may cost more than this before it is refused.
+constexpr long MaxCostMiB = 64;
+
+struct THostileCase {
+    const char* name;
+    std::function<hostile::TBytes()> build;
+    TImageFormat hint;
+    const char* reason;  // part of the refusal; nullptr: the file decodes
+    int width = 0, height = 0;
+};
+
+class HostileImage : public ::testing::TestWithParam<THostileCase> {};
+
+TEST_P(HostileImage, IsHandledCheaply) {
+    const THostileCase& c = GetParam();
+    const hostile::TBytes bytes = c.build();
+    ASSERT_LT(bytes.size(), std::size_t(1) << 20) << "not a small file";
+    TBitmap32 bmp;
+    if (c.reason) {
+        try {
+            DecodeImage(bytes.data(), bytes.size(), "hostile", bmp, c.hint);
+            FAIL() << "accepted";
+        } catch (const Error& e) {
+            EXPECT_NE(std::string(e.what()).find(c.reason), std::string::npos) << e.what();
+        }
+        EXPECT_TRUE(bmp.Empty());
+    } else {
+        DecodeImage(bytes.data(), bytes.size(), "hostile", bmp, c.hint);
+        EXPECT_EQ(bmp.Width(), c.width);
+        EXPECT_EQ(bmp.Height(), c.height);
+    }
+    const long growth = hostile::ChildPeakGrowthKiB([&] {
+        TBitmap32 b;
+        try {
+            DecodeImage(bytes.data(), bytes.size(), "hostile", b, c.hint);
+        } catch (const Error&) {
+        }
+    });
+    ASSERT_GE(growth, 0);
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer writes shadow memory for every allocation
+    EXPECT_LE(growth / 1024, MaxCostMiB) << "MiB above the start";
+#endif
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, HostileImage,
+    ::testing::Values(
+        // 60 compressed text chunks of 15 MiB each in 1 MB: text is never inflated.
+        THostileCase{"png_text_bomb", [] { return hostile::PngTextBomb(60, 15u << 20); }, TImageFormat::Png,
+                     nullptr, 1, 1},
+        // RLE data that ends without its end code: refused before the
+        // 16000 x 16000 bitmap is allocated and cleared.
+        THostileCase{"rle8_unfinished", [] { return hostile::RleBomb(false, 16000, 16000, 1024); },
+                     TImageFormat::Bmp, "truncated"},
+        THostileCase{"rle4_unfinished", [] { return hostile::RleBomb(true, 16000, 16000, 1024); },
+                     TImageFormat::Bmp, "truncated"},
+        // The same with its end code is a complete (mostly empty) picture.
+        THostileCase{"rle8_finished", [] { return hostile::RleBomb(false, 600, 40, 1024, true); }, TImageFormat::Bmp,
+                     nullptr, 600, 40},
+        // A progressive colour image whose coefficients alone would take
+        // 768 MiB: refused before anything is allocated.
+        THostileCase{"jpeg_progressive_colour", [] { return hostile::ProgressiveJpegStub(16000, 16000, 3); },
+                     TImageFormat::Jpeg, "too large to decode"},
+        // A gray one within the working-memory limit that ends early.
+        THostileCase{"jpeg_progressive_gray_truncated", [] { return hostile::ProgressiveJpegStub(16000, 16000, 1); },
+                     TImageFormat::Jpeg, "truncated"}),
+    [](const ::testing::TestParamInfo<THostileCase>& info) { return std::string(info.param.name); });
+
+} // namespace
