@@ -8,6 +8,7 @@
 #include "measure/MeasureSetup.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
+#include "notepad/NotepadSetup.h"
 
 #include <QScreen>
 #include <QApplication>
@@ -36,7 +37,7 @@ std::vector<TLoadStep> LoadSteps() {
              CreateSheetForm(&main, main.Drawing());
              main.AboutBox = new TAboutBoxFrm(&main);
          }},
-        {"Loading notepad module...", [](TMainForm&) {}},
+        {"Loading notepad module...", [](TMainForm& main) { InstallNotepad(main); }},
     };
 }
 

@@ -7,11 +7,15 @@
 
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "core/io/FileIO.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ivra::TStartupResult started = ivra::RunStartup(ivra::TStartupOptions::FromArguments(app.arguments()));
-    return app.exec();
+    const int code = app.exec();
+    // A save still under way when the program ends leaves no temporary file.
+    ivra::RemovePendingTemporaryFiles();
+    return code;
 }

@@ -165,15 +165,6 @@ TfrmSheet* CreateSheetForm(QWidget* parent, const TDrawingState& drawing) {
     return f;
 }
 
-QString TfrmSheet::StartupArgument() {
-    const QStringList args = QCoreApplication::arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        if (args[i].startsWith(QLatin1String("--"))) continue;
-        return QFileInfo(args[i]).isFile() ? args[i] : QString();
-    }
-    return {};
-}
-
 TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
     : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), drawing_(drawing) {
     setObjectName(QStringLiteral("frmSheet"));
@@ -182,7 +173,7 @@ TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
     resize(551, 636);
     setAcceptDrops(true);
     model_.SetDecimalSeparator(TMeasureController::LocaleDecimalSeparator());
-    StartupFile = StartupArgument();
+    StartupFile = StartupFileArgument();
 
     sg1 = new QTableView(this);
     sg1->setObjectName(QStringLiteral("sg1"));
@@ -225,6 +216,7 @@ TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
     panels_[1]->setAlignment(Qt::AlignCenter);
     panels_[2]->setFixedWidth(50);
     for (QLabel* l : panels_) statusBar()->addWidget(l);
+    ShowLongHintsInStatusBar(this);
 
     connect(sg1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ViewSelectionChanged(); });
     connect(sg1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ViewSelectionChanged(); });
@@ -638,7 +630,10 @@ void TfrmSheet::closeEvent(QCloseEvent* e) {
     }
     e->accept();
     QMainWindow::closeEvent(e);
+    // The cells go, and so does the file name: a later Save must ask for a
+    // name instead of writing the empty sheet over the old file.
     model_.ClearData();
+    model_.NewSheet();
     SyncView();
 }
 

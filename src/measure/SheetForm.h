@@ -97,7 +97,6 @@ public:
     // argument that is not an option ("--..."), when it names an existing
     // file. Tests may set it.
     QString StartupFile;
-    static QString StartupArgument();
 
     // Brings the grid, the status panels and the caption up to date with
     // the model (every command calls it).

@@ -150,6 +150,17 @@ void TfrmSpatialCalib::edLineLengthChange() {
     const std::optional<float> f =
         ComputeCalibrationFactor(labPixLength->text().toStdString(), edLineLength->text().toStdString());
     if (!f) return;
+    // A factor the tools cannot use (a length of 0, typed on the way to
+    // "0.5", or one giving infinite areas) is not taken: the factor in
+    // force stays, and nothing can be saved or confirmed until the length
+    // gives a usable one.
+    const bool usable = *f >= MinCalibrationFactor && *f <= MaxCalibrationFactor;
+    SpeedButton1->setEnabled(usable);
+    OKBtn->setEnabled(usable);
+    if (!usable) {
+        LbConvFact->setText(QStringLiteral("??????"));
+        return;
+    }
     drawing_.CalibrationFactor = *f;
     LbConvFact->setText(
         QString::fromStdString(CalibrationFactorText(drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator())));

@@ -12,4 +12,9 @@ inline const QString AppVersionText = QStringLiteral("Version 2.00 beta");
 // trailing separator.
 QString ProgramFolder();
 
+// The first command-line argument that is not an option, when it names an
+// existing file ("" otherwise): the spreadsheet and the notepad load it each
+// time they are shown.
+QString StartupFileArgument();
+
 } // namespace ivra

@@ -1,6 +1,10 @@
 #include "services/Hints.h"
 
 #include <QAction>
+#include <QEvent>
+#include <QMainWindow>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QWidget>
 
 namespace ivra {
@@ -24,5 +28,29 @@ void SetHint(QAction* a, const QString& hint) {
     a->setToolTip(ShortHint(hint));
     a->setStatusTip(hint);
 }
+
+namespace {
+
+class TLongHintFilter : public QObject {
+public:
+    explicit TLongHintFilter(QMainWindow* window) : QObject(window), window_(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (watched != window_ || e->type() != QEvent::StatusTip) return false;
+        const QString tip = static_cast<QStatusTipEvent*>(e)->tip();
+        if (tip.isEmpty())
+            window_->statusBar()->clearMessage();
+        else
+            window_->statusBar()->showMessage(LongHint(tip));
+        return true;
+    }
+
+private:
+    QMainWindow* window_;
+};
+
+} // namespace
+
+void ShowLongHintsInStatusBar(QMainWindow* window) { window->installEventFilter(new TLongHintFilter(window)); }
 
 } // namespace ivra

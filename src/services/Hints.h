@@ -5,6 +5,7 @@
 #include <QString>
 
 class QAction;
+class QMainWindow;
 class QWidget;
 
 namespace ivra {
@@ -18,5 +19,9 @@ QString LongHint(const QString& hint);
 // the whole hint (the main window's hint handler shows its long part).
 void SetHint(QWidget* w, const QString& hint);
 void SetHint(QAction* a, const QString& hint);
+
+// Makes a window's own status bar show only the long part of the hints of
+// its controls and actions (Qt would show the whole "short|long" text).
+void ShowLongHintsInStatusBar(QMainWindow* window);
 
 } // namespace ivra

@@ -2,10 +2,14 @@
 
 #include "services/AppInfo.h"
 
+#include <QCheckBox>
 #include <QColorDialog>
+#include <QGridLayout>
+#include <QScreen>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -22,7 +26,8 @@ TQtPrompts& RealPrompts() {
 
 Prompts* g_installed = nullptr;
 
-// A file dialog set up from a request: resizable, hiding read-only files.
+// A file dialog set up from a request: resizable, and large enough that its
+// detail columns (name, size, type, date) show whole.
 void SetUpFileDialog(QFileDialog& dlg, const TFileDialogRequest& r) {
     dlg.setWindowTitle(r.Caption);
     if (!r.Directory.isEmpty()) dlg.setDirectory(r.Directory);
@@ -31,11 +36,34 @@ void SetUpFileDialog(QFileDialog& dlg, const TFileDialogRequest& r) {
     if (!r.DefaultSuffix.isEmpty()) dlg.setDefaultSuffix(r.DefaultSuffix);
     if (!r.FileName.isEmpty()) dlg.selectFile(r.FileName);
     dlg.setSizeGripEnabled(true);
+    QSize size(860, 520);
+    if (const QScreen* screen = dlg.screen()) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
+    dlg.resize(size);
+}
+
+// The read-only box of an open dialog, below the dialog's own controls
+// (Qt's widget-based dialog lays them out in a grid).
+QCheckBox* AddReadOnlyBox(QFileDialog& dlg) {
+    dlg.setOption(QFileDialog::DontUseNativeDialog, true);
+    auto* box = new QCheckBox(QStringLiteral("Open as &read-only"), &dlg);
+    box->setObjectName(QStringLiteral("ReadOnlyBox"));
+    if (auto* grid = qobject_cast<QGridLayout*>(dlg.layout()))
+        grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+    return box;
 }
 
 } // namespace
 
 QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString StartupFileArgument() {
+    const QStringList args = QCoreApplication::arguments();
+    for (int i = 1; i < args.size(); ++i) {
+        if (args[i].startsWith(QLatin1String("--"))) continue;
+        return QFileInfo(args[i]).isFile() ? args[i] : QString();
+    }
+    return {};
+}
 
 Prompts& AppPrompts() { return g_installed ? *g_installed : RealPrompts(); }
 
@@ -50,7 +78,10 @@ QString TQtPrompts::GetOpenFileName(QWidget* parent, const TFileDialogRequest& r
     SetUpFileDialog(dlg, request);
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
+    QCheckBox* readOnly = request.ShowReadOnly ? AddReadOnlyBox(dlg) : nullptr;
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    request.ChosenFilter = dlg.selectedNameFilter();
+    request.ReadOnlyChosen = readOnly && readOnly->isChecked();
     return dlg.selectedFiles().first();
 }
 
@@ -71,6 +102,7 @@ QString TQtPrompts::GetSaveFileName(QWidget* parent, const TFileDialogRequest& r
     // The program asks "OK to overwrite %s" itself.
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
+    request.ChosenFilter = dlg.selectedNameFilter();
     return dlg.selectedFiles().first();
 }
 

@@ -28,6 +28,12 @@ struct TFileDialogRequest {
     QString Filter;          // Qt filter list, ";;"-separated
     QString SelectedFilter;  // filter chosen at start ("" for the first)
     QString DefaultSuffix;   // appended to a name typed without one ("" for none)
+    bool ShowReadOnly = false;  // open dialog: offer an "Open as read-only" box
+
+    // What the user left the dialog with, filled in by the dialog: the file
+    // type chosen and, with ShowReadOnly, the state of the read-only box.
+    mutable QString ChosenFilter;
+    mutable bool ReadOnlyChosen = false;
 };
 
 class Prompts {

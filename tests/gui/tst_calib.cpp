@@ -120,9 +120,14 @@ private slots:
         VERIFY_PROMPTS(prompts);
         QCOMPARE(drawing_.CalibrationFactor, 0.5f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("0.50000"));
-        // A zero length gives a zero factor, which is accepted.
+        // A zero length gives no usable factor: the factor in force stays
+        // and nothing can be confirmed until the length is usable again.
         QTest::keyClick(D().edLineLength, Qt::Key_0);
-        QCOMPARE(drawing_.CalibrationFactor, 0.0f);
+        QCOMPARE(drawing_.CalibrationFactor, 0.5f);
+        QVERIFY(!D().OKBtn->isEnabled());
+        QTest::keyClicks(D().edLineLength, QStringLiteral(".2"));
+        QCOMPARE(drawing_.CalibrationFactor, 0.02f);
+        QVERIFY(D().OKBtn->isEnabled());
     }
 
     void saveWritesOneLine() {

@@ -11,6 +11,7 @@
 
 #include <QAbstractButton>
 #include <QShowEvent>
+#include <QStatusBar>
 #include <QtTest/qtestspontaneevent.h>
 #include <QAction>
 #include <QApplication>
@@ -341,6 +342,21 @@ private slots:
         VERIFY_PROMPTS(prompts);
         QVERIFY(!S().isVisible());
         QVERIFY(ReadAll(path).startsWith("5.00\t\t\t\t\t\t\t\t\t\r\n"));
+        // Closing forgot the name with the cells: Save on the empty sheet
+        // asks for a name instead of writing over the saved file.
+        S().show();
+        QCOMPARE(S().windowTitle(), QStringLiteral("Untitled - Ivra Image Analyser"));
+        prompts.ExpectSaveFile(QString());
+        S().FileSaveItem->trigger();
+        VERIFY_PROMPTS(prompts);
+        QVERIFY(ReadAll(path).startsWith("5.00\t"));
+    }
+
+    // The status bar shows only the long part of a hint.
+    void statusBarShowsLongHints() {
+        S().FileOpenItem->setStatusTip(QStringLiteral("Open|Open an existing file"));
+        S().FileOpenItem->showStatusText(&S());
+        QCOMPARE(S().statusBar()->currentMessage(), QStringLiteral("Open an existing file"));
     }
 
     void saveAsFreshSheet() {

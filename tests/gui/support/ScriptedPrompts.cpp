@@ -31,9 +31,11 @@ TScriptedPrompts::~TScriptedPrompts() {
         Verify(__FILE__, __LINE__);
 }
 
-TScriptedPrompts& TScriptedPrompts::ExpectOpenFile(const QString& answer) {
+TScriptedPrompts& TScriptedPrompts::ExpectOpenFile(const QString& answer, const QString& filter, bool readOnly) {
     TExpected e = Expected(TKind::OpenFile);
     e.File = answer;
+    e.Filter = filter;
+    e.ReadOnly = readOnly;
     expected_.push_back(std::move(e));
     return *this;
 }
@@ -45,9 +47,10 @@ TScriptedPrompts& TScriptedPrompts::ExpectOpenFiles(const QStringList& answer) {
     return *this;
 }
 
-TScriptedPrompts& TScriptedPrompts::ExpectSaveFile(const QString& answer) {
+TScriptedPrompts& TScriptedPrompts::ExpectSaveFile(const QString& answer, const QString& filter) {
     TExpected e = Expected(TKind::SaveFile);
     e.File = answer;
+    e.Filter = filter;
     expected_.push_back(std::move(e));
     return *this;
 }
@@ -152,7 +155,10 @@ std::optional<TScriptedPrompts::TExpected> TScriptedPrompts::Take(TKind k, const
 QString TScriptedPrompts::GetOpenFileName(QWidget*, const TFileDialogRequest& request) {
     LastFileRequest = request;
     auto e = Take(TKind::OpenFile, request.Caption);
-    return e ? e->File : QString();
+    if (!e) return QString();
+    request.ChosenFilter = e->Filter.isEmpty() ? request.SelectedFilter : e->Filter;
+    request.ReadOnlyChosen = request.ShowReadOnly && e->ReadOnly;
+    return e->File;
 }
 
 QStringList TScriptedPrompts::GetOpenFileNames(QWidget*, const TFileDialogRequest& request) {
@@ -164,7 +170,9 @@ QStringList TScriptedPrompts::GetOpenFileNames(QWidget*, const TFileDialogReques
 QString TScriptedPrompts::GetSaveFileName(QWidget*, const TFileDialogRequest& request) {
     LastFileRequest = request;
     auto e = Take(TKind::SaveFile, request.Caption);
-    return e ? e->File : QString();
+    if (!e) return QString();
+    request.ChosenFilter = e->Filter.isEmpty() ? request.SelectedFilter : e->Filter;
+    return e->File;
 }
 
 std::optional<QColor> TScriptedPrompts::GetColor(QWidget*, const QColor& initial, bool) {

@@ -38,9 +38,11 @@ public:
 
     // ---- Expected questions and their answers, in order ------------------------
     // A file name ("" answers Cancel).
-    TScriptedPrompts& ExpectOpenFile(const QString& answer);
+    // The answer may also choose a file type (the filter's text) and tick
+    // the read-only box.
+    TScriptedPrompts& ExpectOpenFile(const QString& answer, const QString& filter = {}, bool readOnly = false);
     TScriptedPrompts& ExpectOpenFiles(const QStringList& answer);
-    TScriptedPrompts& ExpectSaveFile(const QString& answer);
+    TScriptedPrompts& ExpectSaveFile(const QString& answer, const QString& filter = {});
     // A colour or font (std::nullopt answers Cancel).
     TScriptedPrompts& ExpectColor(std::optional<QColor> answer);
     TScriptedPrompts& ExpectFont(std::optional<QFont> answer);
@@ -92,6 +94,8 @@ private:
         bool Contains = false; // Text is a part, not the whole
         QString File;
         QStringList Files;
+        QString Filter;         // file type chosen in a file dialog
+        bool ReadOnly = false;  // read-only box of an open dialog
         std::optional<QColor> Color;
         std::optional<QFont> Font;
         bool Ok = false;

@@ -1,0 +1,37 @@
+#include "notepad/NotepadSetup.h"
+
+#include "notepad/RichEdit.h"
+#include "services/Shell.h"
+
+namespace ivra {
+
+void InstallNotepad(TShell& shell) {
+    if (!EditForm()) CreateEditForm(shell.Window());
+
+    TCommandSpec editor;
+    editor.Id = QStringLiteral("EditorItem");
+    editor.Caption = QStringLiteral("&Editor");
+    editor.Hint = QStringLiteral("Notepad tool|Opens a rich-text-format notepad.");
+    editor.Icon = QStringLiteral("notepad");
+    editor.Menu = QStringLiteral("Tools");
+    editor.MenuOrder = 50;
+    editor.Toolbar = QStringLiteral("tbSpecials");
+    editor.ToolbarOrder = 60;
+    editor.Run = [] {
+        TfrmEdit* edit = EditForm();
+        if (!edit) return;
+        edit->show();
+        edit->raise();
+        edit->activateWindow();
+    };
+    shell.Commands().Add(editor);
+
+    // On exit the notepad asks to save an unsaved document before anything
+    // hides; its Cancel keeps the program running.
+    shell.AddCloseQuery([] {
+        TfrmEdit* edit = EditForm();
+        return !edit || !edit->isVisible() || edit->close();
+    });
+}
+
+} // namespace ivra
