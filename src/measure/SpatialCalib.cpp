@@ -7,6 +7,9 @@
 #include "measure/MeasureController.h"
 
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QScreen>
@@ -26,7 +29,7 @@ namespace {
 
 QPointer<TfrmSpatialCalib> g_calibForm;
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, bool bold, QRect geometry) {
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, bool bold) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QLatin1String(name));
     if (bold) {
@@ -34,7 +37,6 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, bool b
         f.setBold(true);
         l->setFont(f);
     }
-    l->setGeometry(geometry);
     return l;
 }
 
@@ -57,52 +59,86 @@ TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     setObjectName(QStringLiteral("frmSpatialCalib"));
     setWindowTitle(QStringLiteral("Spatial Calibration"));
     setModal(false);
-    setFixedSize(313, 265);
 
+    // The arrangement of the original dialog, laid out by the fonts in use so
+    // that every text shows whole at any font size: a sunken panel with the
+    // two steps, the length row, the factor and the Save and Load buttons,
+    // then OK and Cancel.
     auto* bevel = new QFrame(this);
+    bevel->setObjectName(QStringLiteral("Bevel1"));
     bevel->setFrameShape(QFrame::Panel);
     bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setGeometry(8, 8, 297, 201);
+    auto* grid = new QGridLayout(bevel);
+    grid->setContentsMargins(8, 8, 8, 8);
+    grid->setVerticalSpacing(8);
 
-    Label2 = MakeLabel(this, "Label2", QStringLiteral("1. Draw a line of known length on some image"), true,
-                       {16, 16, 285, 16});
-    Label3 = MakeLabel(this, "Label3", QStringLiteral("2. Write down the length"), true, {16, 40, 285, 16});
-    labPixLength = MakeLabel(this, "labPixLength", QString::fromLatin1(PixelLabelUnmeasured), false, {24, 68, 60, 20});
+    Label2 = MakeLabel(bevel, "Label2", QStringLiteral("1. Draw a line of known length on some image"), true);
+    Label3 = MakeLabel(bevel, "Label3", QStringLiteral("2. Write down the length"), true);
+    grid->addWidget(Label2, 0, 0, 1, 4);
+    grid->addWidget(Label3, 1, 0, 1, 4);
+
+    labPixLength = MakeLabel(bevel, "labPixLength", QString::fromLatin1(PixelLabelUnmeasured), false);
     labPixLength->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label4 = MakeLabel(this, "Label4", QStringLiteral("pixels ="), false, {90, 68, 52, 20});
-    edLineLength = new QLineEdit(QStringLiteral("1"), this);
+    labPixLength->setMinimumWidth(labPixLength->fontMetrics().horizontalAdvance(QStringLiteral("000000")));
+    Label4 = MakeLabel(bevel, "Label4", QStringLiteral("pixels ="), false);
+    edLineLength = new QLineEdit(QStringLiteral("1"), bevel);
     edLineLength->setObjectName(QStringLiteral("edLineLength"));
-    edLineLength->setGeometry(146, 66, 70, 22);
+    edLineLength->setFixedWidth(edLineLength->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 10);
     edLineLength->installEventFilter(this);
-    Label1 = MakeLabel(this, "Label1", QStringLiteral("units of measuring system"), false, {222, 62, 78, 32});
-    Label1->setWordWrap(true);
-    Label7 = MakeLabel(this, "Label7", QStringLiteral("Conversion Factor:"), true, {16, 108, 140, 20});
-    LbConvFact = MakeLabel(this, "LbConvFact", QStringLiteral("??????"), true, {160, 108, 130, 20});
+    Label1 = MakeLabel(bevel, "Label1", QStringLiteral("units of measuring system"), false);
+    auto* lengthRow = new QHBoxLayout;
+    lengthRow->addWidget(labPixLength);
+    lengthRow->addWidget(Label4);
+    lengthRow->addWidget(edLineLength);
+    lengthRow->addWidget(Label1);
+    lengthRow->addStretch(1);
+    grid->addLayout(lengthRow, 2, 0, 1, 4);
 
-    Label5 = MakeLabel(this, "Label5", QStringLiteral("Save"), true, {60, 140, 40, 16});
+    Label7 = MakeLabel(bevel, "Label7", QStringLiteral("Conversion Factor:"), true);
+    LbConvFact = MakeLabel(bevel, "LbConvFact", QStringLiteral("??????"), true);
+    LbConvFact->setMinimumWidth(LbConvFact->fontMetrics().horizontalAdvance(QStringLiteral("0.000000000E+00")));
+    grid->addWidget(Label7, 3, 0, 1, 2);
+    grid->addWidget(LbConvFact, 3, 2, 1, 2);
+
+    Label5 = MakeLabel(bevel, "Label5", QStringLiteral("Save"), true);
     Label5->setAlignment(Qt::AlignCenter);
-    SpeedButton1 = new QToolButton(this);
+    SpeedButton1 = new QToolButton(bevel);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
     SpeedButton1->setToolTip(QStringLiteral("Save"));
-    SpeedButton1->setGeometry(66, 160, 28, 28);
+    SpeedButton1->setFixedSize(28, 28);
     SpeedButton1->setEnabled(false);
-    Label6 = MakeLabel(this, "Label6", QStringLiteral("Load"), true, {200, 140, 40, 16});
+    Label6 = MakeLabel(bevel, "Label6", QStringLiteral("Load"), true);
     Label6->setAlignment(Qt::AlignCenter);
-    SpeedButton2 = new QToolButton(this);
+    SpeedButton2 = new QToolButton(bevel);
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
     SpeedButton2->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     SpeedButton2->setToolTip(QStringLiteral("Load"));
-    SpeedButton2->setGeometry(206, 160, 28, 28);
+    SpeedButton2->setFixedSize(28, 28);
+    grid->addWidget(Label5, 4, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(SpeedButton1, 5, 0, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(Label6, 4, 2, 1, 2, Qt::AlignHCenter);
+    grid->addWidget(SpeedButton2, 5, 2, 1, 2, Qt::AlignHCenter);
 
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
-    OKBtn->setGeometry(70, 224, 75, 25);
     OKBtn->setDefault(true);
     OKBtn->setEnabled(false);
     CancelBtn = new QPushButton(QStringLiteral("Cancel"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
-    CancelBtn->setGeometry(166, 224, 75, 25);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(OKBtn);
+    buttons->addSpacing(16);
+    buttons->addWidget(CancelBtn);
+    buttons->addStretch(1);
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    outer->addWidget(bevel);
+    outer->addLayout(buttons);
+    // The dialog keeps the size its contents need; the user cannot resize it.
+    outer->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(edLineLength, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { edLineLengthChange(); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { RunGuarded([this] { SpeedButton1Click(); }); });

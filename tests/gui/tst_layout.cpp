@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QWindow>
 
@@ -39,6 +40,13 @@ QStringList ClippedTexts(QWidget* window) {
                                             : l->sizeHint().width() <= l->width() + 1 &&
                                                   l->fontMetrics().height() <= l->height();
             if (!fits) report(l, l->text());
+        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
+            // A push button's hint has a minimum width; only its text must fit.
+            QString text = b->text();
+            text.remove(QLatin1Char('&'));
+            if (b->text().isEmpty()) continue;
+            if (b->fontMetrics().horizontalAdvance(text) + 8 > b->width() || b->fontMetrics().height() > b->height())
+                report(b, b->text());
         } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
             if (b->text().isEmpty()) continue;
             if (b->sizeHint().width() > b->width() + 1 || b->fontMetrics().height() > b->height()) report(b, b->text());
