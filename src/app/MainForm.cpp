@@ -5,6 +5,7 @@
 
 #include "app/AboutBox.h"
 #include "imagewin/ImageCommands.h"
+#include "imagewin/LayerPanels.h"
 #include "services/AppInfo.h"
 #include "services/Busy.h"
 #include "services/ColorPanel.h"
@@ -116,6 +117,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     MakeToolbars();
     RegisterCommands();
     InstallImageWindowCommands(*this);
+    // The floating panels edit the active image window's selected layer.
+    ConnectLayerPanels(*this, {LayerWindow, LayerOpacity, LayerInterpolate, Cropped, Button1, MagnifierWindow,
+                               MagnOpacity, MagnMagnification, MagnRotation, MagnInterpolate});
     // Commands registered from now on (by the subsystems at start-up) show
     // at once.
     connect(commands_, &TCommandRegistry::Changed, this, &TMainForm::RebuildMenusAndBars);

@@ -5,6 +5,7 @@
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "app/Splash.h"
+#include "imagewin/LayerCommands.h"
 #include "measure/MeasureSetup.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
@@ -84,6 +85,7 @@ TStartupResult RunStartup(const TStartupOptions& options) {
 
     // The measuring tools take the mouse routing and add their commands.
     InstallMeasuring(main);
+    InstallLayerCommands(main);
 
     // 10. and 11.
     main.InstallAppHandlers();

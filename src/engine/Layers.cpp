@@ -110,6 +110,12 @@ void TBitmapLayer::SetCropped(bool on) {
 }
 
 void TBitmapLayer::Paint(TBitmap32& buffer) {
+    PaintBitmap(buffer);
+    // A paint handler draws over the bitmap (the text tool's provisional layer).
+    if (OnPaint) OnPaint(this, buffer);
+}
+
+void TBitmapLayer::PaintBitmap(TBitmap32& buffer) {
     if (bitmap_.Empty() || buffer.Empty()) return;
     const TRect dst = MakeRect(GetAdjustedLocation(), TRectRounding::rrClosest);
     if (dst.IsEmpty()) return;

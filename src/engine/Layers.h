@@ -145,10 +145,12 @@ public:
     void SetCropped(bool on);
 
     // The bitmap stretched into the adjusted location (each edge rounded)
-    // with the bitmap's StretchFilter, DrawMode and MasterAlpha.
+    // with the bitmap's StretchFilter, DrawMode and MasterAlpha, then the
+    // paint handler (OnPaint) when there is one.
     void Paint(TBitmap32& buffer) override;
 
 private:
+    void PaintBitmap(TBitmap32& buffer);
     TBitmap32 bitmap_;
     bool cropped_ = false;
 };

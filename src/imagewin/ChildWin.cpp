@@ -4,6 +4,7 @@
 #include "services/CommandGuard.h"
 #include "services/Shell.h"
 #include "core/Error.h"
+#include "imagewin/LayerPanels.h"
 #include "imagewin/PictureLoader.h"
 
 #include <QCloseEvent>
@@ -65,6 +66,22 @@ TMDIChild::TMDIChild(QWidget* parent)
     ImgView->OnMouseWheelDown = [this](TImgView32*, TShiftState, TPoint, bool& handled) {
         handled = true;
         RunGuarded([this] { ImgViewMouseWheelDown(); });
+    };
+
+    // The selected layer may leave the stack by any route (Delete, Flatten,
+    // a new image, a command of another window): nothing keeps framing or
+    // editing it.
+    document_->OnSelectionLeaving = [this] {
+        TImageDocument& d = *document_;
+        if (d.RBLayer && d.RBLayer != d.Selection) {
+            d.RBLayer->SetChildLayer(nullptr);
+            d.RBLayer->SetVisible(false);
+            d.RBLayer->SetMouseEvents(false);
+        }
+        d.Selection = nullptr;
+        ShowPanel(LayerPanels().LayerWindow, false);
+        ShowPanel(LayerPanels().MagnifierWindow, false);
+        emit SelectionChanged(this);
     };
 
     // 2. The tools start afresh (the measuring tools forget a poly
@@ -194,26 +211,20 @@ void TMDIChild::FitToImage(int width, int height) {
 
 // ---- Layers --------------------------------------------------------------------------
 
-void TMDIChild::ClearSelection() {
-    TImageDocument& d = *document_;
-    d.Selection = nullptr;
-    if (d.RBLayer) {
-        d.RBLayer->SetChildLayer(nullptr);
-        d.RBLayer->SetVisible(false);
-    }
-}
+void TMDIChild::ClearSelection() { SelectLayer(nullptr); }
 
 TBitmapLayer* TMDIChild::GetSelectionLayer() {
     TBitmapLayer*& SelectionLayer = document_->SelectionLayer;
     if (!SelectionLayer) {
+        // Made apart and inserted whole, so that a failed allocation leaves
+        // the stack as it was.
         const QSize screen = TImgView32::ScreenSize();
-        auto* layer = ImgView->Layers().Insert<TBitmapLayer>(0);
-        layer->Bitmap().SetDrawMode(TDrawMode::dmBlend);
-        layer->Bitmap().SetSize(screen.width(), screen.height());
-        layer->Bitmap().Clear(0);
-        layer->SetLocation({0, 0, float(screen.width()), float(screen.height())});
-        layer->SetScaled(true);
-        SelectionLayer = layer;
+        auto made = std::make_unique<TBitmapLayer>();
+        made->Bitmap().SetDrawMode(TDrawMode::dmBlend);
+        made->Bitmap().SetSize(screen.width(), screen.height());
+        made->SetLocation({0, 0, float(screen.width()), float(screen.height())});
+        made->SetScaled(true);
+        SelectionLayer = static_cast<TBitmapLayer*>(ImgView->Layers().Insert(0, std::move(made)));
     }
     return SelectionLayer;
 }

@@ -7,6 +7,7 @@
 // narrow interface (services/Shell.h).
 
 #include "core/raster/Bitmap32.h"
+#include "engine/GridLayer.h"
 #include "engine/ImgView32.h"
 #include "engine/Layers.h"
 #include "imagewin/ImageDocument.h"
@@ -78,6 +79,67 @@ public:
     void ClearAnimLayer();
     // Forgets the selection (the rubber band stays, hidden and detached).
     void ClearSelection();
+    // The grid (made on top of the stack, visible, when absent: spacing
+    // GridSpacing, main lines, scaled).
+    TGridLayer* GetGridLayer();
+
+    // ---- Layer commands (ChildLayers.cpp) -----------------------------------
+    // Makes a layer (or none) the selection: the rubber band frames it, the
+    // floating panels hide, the bitmap panel takes its values, a magnifier
+    // shows its panel.
+    void SelectLayer(TCustomLayer* layer);
+    // Mouse-down handler of the layers the commands create: selects it.
+    void LayerMouseDown(TCustomLayer* layer, TMouseButton button, TShiftState shift, int x, int y);
+    // The bitmap pixel at the centre of the viewport, and the location of a
+    // w x h layer centred there (bitmap pixels).
+    TPoint ViewCentre() const;
+    TFloatRect CentredLocation(int w, int h) const;
+    // A new 64 x 64 positioned layer on top, centred, scaled, selectable.
+    TPositionedLayer* CreatePositionedLayer();
+    // Resizing event of the rubber band: clamps to the image while the
+    // selection tool is in force; with Ctrl, resizes about the old centre.
+    void RubberBandResizing(TRubberbandLayer* sender, const TFloatRect& oldLocation, TFloatRect& newLocation,
+                            TRBDragState dragState, TShiftState shift);
+    // Paint handler of the magnifier layers.
+    void DrawMagnifier(TCustomLayer* layer, TBitmap32& buffer);
+
+    void mnNewBitmapLayerClick();
+    void mnNewBitmapRGBAClick();
+    void mnMagnifierClick();
+    void mnFlattenClick();
+    // 1 bring to front (just below the rubber band), 2 send to back, 3 up one
+    // level, 4 down one level.
+    void mnReorder(int tag);
+    void mnScaledClick();
+    void mnDeleteClick();
+    void mnFlipHorzClick();
+    void mnFlipVertClick();
+    void mnRotate90Click();
+    void mnRotate180Click();
+    void mnRotate270Click();
+    // Grayscale of the selected bitmap layer, else of the image (undoable).
+    void mnGrayScale();
+    // The floating panels' values go to the selected bitmap layer; the
+    // magnifier panel repaints the magnifiers.
+    void LayerOpacityChange();
+    void LayerInterpolateClick();
+    void CroppedClick();
+    void MagnChange();
+    // The selected layer as a bitmap layer (none when it is not one).
+    TBitmapLayer* SelectedBitmapLayer() const;
+
+    // ---- Clipboard and selection layer (ChildClipboard.cpp) -------------------
+    void Copy1Click();
+    void Paste1Click();
+    // Puts the selection layer's bitmap on the clipboard as an image.
+    void CopySelection();
+    // A new centred picture layer from the clipboard's image.
+    void PasteAsLayer();
+    // The image's pixels between two corners (bitmap pixels, any order) into
+    // the selection layer, framed by the rubber band.
+    void CreateNewSelection(TPoint p1, TPoint p2);
+    // The rubber band frames a layer without changing the selection.
+    void UpdateRBLayer(TPositionedLayer* layer);
 
     // ---- Zoom and coordinates -----------------------------------------------
     float Scale() const { return ImgView->Scale(); }
@@ -119,12 +181,20 @@ public:
 signals:
     // The window is about to go (emitted from the destructor).
     void Destroying(TMDIChild* window);
+    // The selected layer changed (Document().Selection), also when the
+    // selected layer left the stack.
+    void SelectionChanged(TMDIChild* window);
 
 protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
     void WheelZoom(bool zoomIn);
+    // Places a new layer made apart at the centre of the view on top of the
+    // stack, selectable, selects it and shows the bitmap panel.
+    TBitmapLayer* AddCentredBitmapLayer(std::unique_ptr<TBitmapLayer> layer);
+    // Turns the selected bitmap layer a quarter (clockwise when cw).
+    void RotateQuarter(bool cw);
     void ShowZoom();
 
     std::unique_ptr<TImageDocument> document_;
@@ -134,6 +204,9 @@ private:
 
 // The tag of the selection frame's rubber-band layer.
 constexpr int RubberBandLayerTag = 100;
+// The tags of the text tool's provisional layer and of magnifier layers.
+constexpr int TextLayerTag = 1;
+constexpr int MagnifierLayerTag = 2;
 
 
 } // namespace ivra

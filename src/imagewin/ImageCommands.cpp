@@ -3,6 +3,12 @@
 #include "imagewin/ChildWin.h"
 #include "services/Shell.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+
+#include <functional>
+
 namespace ivra {
 
 namespace {
@@ -18,6 +24,11 @@ public:
 } // namespace
 
 TMDIChild* ActiveImage(TShell& shell) { return shell.ActiveImageWindow(); }
+
+bool ClipboardHasImage() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    return data && data->hasImage();
+}
 
 void InstallImageWindowCommands(TShell& shell) {
     TCommandRegistry& c = shell.Commands();
@@ -49,6 +60,19 @@ void InstallImageWindowCommands(TShell& shell) {
     undoItem.Run = undo;
     c.Add(undoItem);
 
+    // Copy puts the selection layer on the clipboard; Paste makes a layer of
+    // the clipboard's picture and is enabled exactly while there is one.
+    auto hasSelection = [s] {
+        TMDIChild* w = ActiveImage(*s);
+        return w && w->Document().Selection != nullptr;
+    };
+    auto canPaste = [s] { return ActiveImage(*s) && ClipboardHasImage(); };
+    auto copy = [s] {
+        if (TMDIChild* w = ActiveImage(*s)) w->Copy1Click();
+    };
+    auto paste = [s] {
+        if (TMDIChild* w = ActiveImage(*s)) w->Paste1Click();
+    };
     // Cut has no command of its own: the item stays hidden.
     TCommandSpec cut;
     cut.Id = QStringLiteral("Cut1");
@@ -59,7 +83,60 @@ void InstallImageWindowCommands(TShell& shell) {
     cut.MenuOrder = 20;
     cut.SeparatorBefore = true;
     cut.Visible = false;
+    cut.Enabled = hasSelection;
     c.Add(cut);
+
+    const struct {
+        const char* Id;
+        const char* Caption;
+        const char* Hint;
+        QKeySequence Shortcut;
+        int Order;
+        std::function<bool()> Enabled;
+        std::function<void()> Run;
+    } clip[] = {
+        {"Copy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", QKeySequence(Qt::CTRL | Qt::Key_C),
+         30, hasSelection, copy},
+        {"Paste1", "&Paste", "Paste|Inserts Clipboard contents", QKeySequence(Qt::CTRL | Qt::Key_V), 40, canPaste,
+         paste},
+    };
+    for (const auto& i : clip) {
+        TCommandSpec item;
+        item.Id = QLatin1String(i.Id);
+        item.Caption = QLatin1String(i.Caption);
+        item.Hint = QLatin1String(i.Hint);
+        item.Shortcut = i.Shortcut;
+        item.Menu = QStringLiteral("Edit");
+        item.MenuOrder = i.Order;
+        item.Enabled = i.Enabled;
+        item.Run = i.Run;
+        c.Add(item);
+    }
+    // The File bar's Cut, Copy and Paste buttons; Cut has no action.
+    const struct {
+        const char* Id;
+        const char* Caption;
+        const char* Hint;
+        const char* Icon;
+        int Order;
+        std::function<void()> Run;
+    } buttons[] = {{"btnCut", "Cut", "Cut|Cuts the selection and puts it on the Clipboard", "cut", 50, [] {}},
+                   {"btnCopy", "Copy", "Copy|Copies the selection and puts it on the Clipboard", "copy", 60, copy},
+                   {"btnPaste", "Paste", "Paste|Inserts Clipboard contents", "paste", 70, paste}};
+    for (const auto& b : buttons) {
+        TCommandSpec button;
+        button.Id = QLatin1String(b.Id);
+        button.Caption = QLatin1String(b.Caption);
+        button.Hint = QLatin1String(b.Hint);
+        button.Icon = QLatin1String(b.Icon);
+        button.Toolbar = QStringLiteral("tbFile");
+        button.ToolbarOrder = b.Order;
+        button.ToolbarSeparatorBefore = b.Order == 50;
+        if (b.Order == 70) button.Enabled = canPaste;
+        else button.Enabled = hasSelection;
+        button.Run = b.Run;
+        c.Add(button);
+    }
 
     // The main window's Undo button follows the Undo item.
     TCommandSpec undoButton;

@@ -13,4 +13,7 @@ void InstallImageWindowCommands(TShell& shell);
 // The active image window of the shell, none when there is none.
 TMDIChild* ActiveImage(TShell& shell);
 
+// True while the system clipboard holds a picture.
+bool ClipboardHasImage();
+
 } // namespace ivra

@@ -2,6 +2,8 @@
 
 #include "services/Busy.h"
 
+#include <cstring>
+
 namespace ivra {
 
 TImageDocument::TImageDocument() {
@@ -20,6 +22,7 @@ TImageDocument::~TImageDocument() {
 }
 
 void TImageDocument::LayerLeaving(TCustomLayer* layer) {
+    if (layer && layer == Selection && OnSelectionLeaving) OnSelectionLeaving();
     if (layer == SelectionLayer) SelectionLayer = nullptr;
     if (layer == RBLayer) RBLayer = nullptr;
     if (layer == GridLayer) GridLayer = nullptr;
@@ -61,13 +64,47 @@ void TImageDocument::ApplyImageChange(const std::function<void(TBitmap32&)>& cha
     bitmap_.Changed();
     Modified = true;
     if (!undoable) return;
-    // work now holds the old image, with the image's drawing properties.
-    undo_.SwapPixels(work);
+    KeepAsUndo(work);
+}
+
+void TImageDocument::KeepAsUndo(TBitmap32& old) {
+    // old holds the previous image; it takes the image's drawing properties.
+    undo_.SwapPixels(old);
     undo_.SetDrawMode(bitmap_.DrawMode());
     undo_.SetMasterAlpha(bitmap_.MasterAlpha());
     undo_.SetOuterColor(bitmap_.OuterColor());
     undo_.SetStretchFilter(bitmap_.StretchFilter());
     canUndo_ = true;
+}
+
+void TImageDocument::ComposeWithUndo(const std::function<void(TBitmap32&)>& paint) {
+    TBitmap32 work;
+    const int w = bitmap_.Width(), h = bitmap_.Height();
+    // The snapshot's memory is about to be replaced: reuse it when it fits.
+    if (undo_.Width() == w && undo_.Height() == h && !undo_.Empty()) work.SwapPixels(undo_);
+    try {
+        work.SetSize(w, h);
+        if (!bitmap_.Empty()) {
+            if (bitmap_.DrawMode() == TDrawMode::dmOpaque) {
+                std::memcpy(work.Bits(), bitmap_.Bits(), bitmap_.PixelCount() * sizeof(TColor32));
+            } else {
+                work.Clear(0);
+                bitmap_.DrawTo(work, 0, 0);
+            }
+        }
+        paint(work);
+    } catch (...) {
+        // As when the snapshot had been taken first: the image is unchanged
+        // and the snapshot holds it.
+        TBitmap32 none;
+        work.SwapPixels(none);
+        AddUndoAction();
+        throw;
+    }
+    bitmap_.SwapPixels(work);
+    bitmap_.Changed();
+    Modified = true;
+    KeepAsUndo(work);
 }
 
 } // namespace ivra

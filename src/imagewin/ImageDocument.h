@@ -35,8 +35,11 @@ public:
     TCustomLayer* GridLayer = nullptr;
     TBitmapLayer* TextLayer = nullptr;       // the text tool's provisional layer
 
-    // Called for every layer that leaves the stack: forgets it.
+    // Called for every layer that leaves the stack: forgets it. When it was
+    // the selection, OnSelectionLeaving hears of it first (the window hides
+    // the rubber band and the panels that edit it).
     void LayerLeaving(TCustomLayer* layer);
+    std::function<void()> OnSelectionLeaving;
     // Takes a layer out of the stack and hands it to the caller (none when
     // it is not in the stack), so that a command can put it back later.
     std::unique_ptr<TCustomLayer> RemoveLayer(TCustomLayer* layer);
@@ -66,12 +69,22 @@ public:
     // snapshot, which is freed as the new one takes its place.
     void ApplyImageChange(const std::function<void(TBitmap32& image)>& change, bool undoable = true);
 
+    // Flatten: the image composed with what `paint` draws over it, in one
+    // step that takes the undo snapshot. `paint` draws onto a copy of the
+    // image (the snapshot's old memory is reused when it has the image's
+    // size); when it succeeds the copy becomes the image and the old image
+    // the snapshot, without a further copy. When it fails the image is
+    // unchanged and the snapshot holds it (as if it had been taken first).
+    void ComposeWithUndo(const std::function<void(TBitmap32& composed)>& paint);
+
     // Scratch bitmap of the filters.
     TBitmap32 WorkBitmap;
     // Set by changes of the image, cleared by Save; no command reads it.
     bool Modified = false;
 
 private:
+    void KeepAsUndo(TBitmap32& old);
+
     TBitmap32 bitmap_;
     TLayerCollection layers_;
     TBitmap32 undo_;

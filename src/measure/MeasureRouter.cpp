@@ -4,6 +4,8 @@
 #include "imagewin/ChildWin.h"
 #include "measure/MeasureController.h"
 #include "measure/MeasureHost.h"
+#include "measure/SelectionTool.h"
+#include "measure/TextSel.h"
 #include "services/ColorPanel.h"
 #include "services/Shell.h"
 
@@ -68,6 +70,16 @@ private:
     bool press_;
 };
 
+// The selection tool: its own press, the rectangle's rubber frame.
+class TSelectionTool : public TMeasuringTool {
+public:
+    explicit TSelectionTool(TShell& shell) : TMeasuringTool(shell, toolSelection, false), shell_(shell) {}
+    void Press(const TToolEvent& e) override { SelectionToolDown(shell_, e); }
+
+private:
+    TShell& shell_;
+};
+
 } // namespace
 
 bool IsMeasuringTool(std::uint32_t tool) {
@@ -90,8 +102,8 @@ void RegisterMeasuringTools(TShell& shell) {
     for (std::uint32_t tool : {toolLine, toolPolygon, toolAngle, toolEllipse, toolPolyline, toolRectangle, toolTag,
                                toolPicker})
         shell.Tools().Register(tool, std::make_shared<TMeasuringTool>(shell, tool, true));
-    // The selection tool's rubber frame is the rectangle's.
-    shell.Tools().Register(toolSelection, std::make_shared<TMeasuringTool>(shell, toolSelection, false));
+    shell.Tools().Register(toolSelection, std::make_shared<TSelectionTool>(shell));
+    shell.Tools().Register(toolText, MakeTextTool(shell));
 }
 
 } // namespace ivra

@@ -34,6 +34,8 @@ QStringList ClippedTexts(QWidget* window) {
     };
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisibleTo(window) || w->width() <= 0) continue;
+        // Status panels show changing texts (hints, read-outs) of any length.
+        if (w->parentWidget() && w->parentWidget()->inherits("QStatusBar")) continue;
         if (auto* l = qobject_cast<QLabel*>(w)) {
             if (l->text().isEmpty() || !l->pixmap().isNull()) continue;
             const bool fits = l->wordWrap() ? l->heightForWidth(l->width()) <= l->height()

@@ -1,0 +1,86 @@
+// The image window's clipboard: Copy puts the selection layer on the system
+// clipboard as an image, Paste makes a picture layer of the clipboard's
+// image; the selection tool's rectangle becomes the selection layer.
+
+#include "imagewin/ChildWin.h"
+
+#include "core/Error.h"
+#include "core/raster/UpdateScope.h"
+#include "engine/Drawing.h"
+#include "services/Shell.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace ivra {
+
+void TMDIChild::Copy1Click() { CopySelection(); }
+
+void TMDIChild::Paste1Click() {
+    if (TShell* shell = AppShell()) {
+        shell->SetMode(toolMover);
+        if (QWidget* main = shell->Window())
+            if (auto* b = main->findChild<QToolButton*>(QStringLiteral("btnTool%1").arg(toolMover))) b->setChecked(true);
+    }
+    PasteAsLayer();
+}
+
+void TMDIChild::CopySelection() {
+    TBitmapLayer* layer = GetSelectionLayer();
+    TBitmap32& bmp = layer->Bitmap();
+    bmp.SetDrawMode(ImgView->Bitmap().DrawMode());
+    if (bmp.Empty()) throw Error("The selection is empty: there is nothing to copy.");
+    // One copy of the pixels, which the clipboard keeps (the platform
+    // converts it only when another program asks for it).
+    QGuiApplication::clipboard()->setImage(ToImage(bmp), QClipboard::Clipboard);
+}
+
+void TMDIChild::PasteAsLayer() {
+    const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
+    if (!data || !data->hasImage()) throw Error("The clipboard holds no picture.");
+    const QImage picture = qvariant_cast<QImage>(data->imageData());
+    if (picture.isNull()) throw Error("The picture on the clipboard cannot be read.");
+    auto made = std::make_unique<TBitmapLayer>();
+    AssignFromImage(made->Bitmap(), picture);
+    made->Bitmap().ResetAlpha();
+    AddCentredBitmapLayer(std::move(made));
+}
+
+void TMDIChild::CreateNewSelection(TPoint p1, TPoint p2) {
+    const TPoint tl{std::min(p1.X, p2.X), std::min(p1.Y, p2.Y)};
+    const TPoint br{std::max(p1.X, p2.X), std::max(p1.Y, p2.Y)};
+    const int w = br.X - tl.X, h = br.Y - tl.Y;
+    TBitmapLayer* layer = GetSelectionLayer();
+    TBitmap32& bmp = layer->Bitmap();
+    {
+        // One change notification for the new size and contents.
+        TUpdateScope update(bmp);
+        bmp.SetSize(w, h);
+        bmp.SetDrawMode(TDrawMode::dmBlend);
+        bmp.Clear(clBlack32);
+        // A plain copy of the image's pixels under the rectangle; the part
+        // outside the image stays opaque black.
+        const TBitmap32& img = ImgView->Bitmap();
+        const int x0 = std::max(tl.X, 0), x1 = std::min(br.X, img.Width());
+        const int y0 = std::max(tl.Y, 0), y1 = std::min(br.Y, img.Height());
+        for (int y = y0; y < y1 && x0 < x1; ++y)
+            std::copy_n(img.ScanLine(y) + x0, x1 - x0, bmp.ScanLine(y - tl.Y) + (x0 - tl.X));
+    }
+    bmp.Changed();
+    const int cx = (tl.X + br.X) / 2, cy = (tl.Y + br.Y) / 2;
+    const float hw = float(w) / 2, hh = float(h) / 2;
+    layer->SetLocation({float(cx) - hw, float(cy) - hh, float(cx) + hw, float(cy) + hh});
+    layer->SetScaled(true);
+    layer->SetMouseEvents(true);
+    layer->OnMouseDown = [this](TCustomLayer* l, TMouseButton b, TShiftState s, int x, int y) {
+        LayerMouseDown(l, b, s, x, y);
+    };
+    SelectLayer(layer);
+    UpdateRBLayer(layer);
+}
+
+} // namespace ivra

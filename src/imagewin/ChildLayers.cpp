@@ -1,0 +1,326 @@
+// The image window's layer commands: selecting with the rubber band, the
+// new picture, alpha-picture and magnifier layers, reordering, scaling,
+// deleting, flipping and turning the selected layer, the floating panels'
+// methods, the magnifier's drawing and Flatten Layers.
+
+#include "imagewin/ChildWin.h"
+
+#include "core/Error.h"
+#include "core/processing/ColorOps.h"
+#include "core/processing/GeometricOps.h"
+#include "engine/Drawing.h"
+#include "engine/GaugeBar.h"
+#include "engine/Transforms.h"
+#include "imagewin/LayerPanels.h"
+#include "imagewin/Magnifier.h"
+#include "imagewin/PictureLoader.h"
+#include "imagewin/RGBALoader.h"
+#include "services/Prompts.h"
+#include "services/Shell.h"
+
+#include <QCheckBox>
+
+#include <algorithm>
+#include <cmath>
+
+namespace ivra {
+
+// ---- Selection and rubber band -------------------------------------------------------
+
+TBitmapLayer* TMDIChild::SelectedBitmapLayer() const { return dynamic_cast<TBitmapLayer*>(document_->Selection); }
+
+void TMDIChild::UpdateRBLayer(TPositionedLayer* layer) {
+    TRubberbandLayer*& rb = document_->RBLayer;
+    if (rb) {
+        rb->SetChildLayer(nullptr);
+        rb->SetVisible(false);
+        rb->SetMouseEvents(false);
+        ImgView->Invalidate();
+    }
+    if (!layer) return;
+    if (rb) {
+        rb->BringToFront();
+    } else {
+        rb = ImgView->Layers().Add<TRubberbandLayer>();
+        rb->MinWidth = 1.0f;
+        rb->MinHeight = 1.0f;
+    }
+    rb->SetChildLayer(layer);
+    rb->SetVisible(true);
+    rb->SetMouseEvents(true);
+    rb->OnResizing = [this](TRubberbandLayer* sender, const TFloatRect& o, TFloatRect& n, TRBDragState d,
+                            TShiftState s) { RubberBandResizing(sender, o, n, d, s); };
+}
+
+void TMDIChild::SelectLayer(TCustomLayer* layer) {
+    TImageDocument& d = *document_;
+    if (layer == d.Selection) return;
+    if (d.RBLayer) {
+        d.RBLayer->SetChildLayer(nullptr);
+        d.RBLayer->SetVisible(false);
+        d.RBLayer->SetMouseEvents(false);
+        ShowPanel(LayerPanels().LayerWindow, false);
+        ShowPanel(LayerPanels().MagnifierWindow, false);
+        ImgView->Invalidate();
+    }
+    d.Selection = layer;
+    emit SelectionChanged(this);
+    if (!layer) return;
+    auto* positioned = dynamic_cast<TPositionedLayer*>(layer);
+    if (positioned) {
+        // UpdateRBLayer hides nothing more now: the band is already detached.
+        UpdateRBLayer(positioned);
+    }
+    if (auto* bl = dynamic_cast<TBitmapLayer*>(layer)) {
+        // The controls' handlers write the same values back.
+        const TLayerPanels& p = LayerPanels();
+        if (p.LayerOpacity) p.LayerOpacity->SetPosition(bl->Bitmap().MasterAlpha());
+        if (p.LayerInterpolate) p.LayerInterpolate->setChecked(bl->Bitmap().StretchFilter() == TStretchFilter::sfLinear);
+    } else if (layer->Tag == MagnifierLayerTag) {
+        ShowPanel(LayerPanels().MagnifierWindow, true);
+    }
+}
+
+void TMDIChild::LayerMouseDown(TCustomLayer* layer, TMouseButton, TShiftState, int, int) {
+    if (dynamic_cast<TPositionedLayer*>(layer)) SelectLayer(layer);
+}
+
+void TMDIChild::RubberBandResizing(TRubberbandLayer*, const TFloatRect& o, TFloatRect& n, TRBDragState drag,
+                                   TShiftState shift) {
+    TShell* shell = AppShell();
+    if (shell && shell->Drawing().CurrentTool == toolSelection) {
+        const TBitmap32& img = ImgView->Bitmap();
+        n.Left = std::max(n.Left, 0.0f);
+        n.Top = std::max(n.Top, 0.0f);
+        n.Right = std::min(n.Right, float(img.Width()));
+        n.Bottom = std::min(n.Bottom, float(img.Height()));
+    }
+    if (drag == TRBDragState::dsMove || (shift & ssCtrl) == 0) return;
+    // Symmetric resize about the old centre.
+    const float cx = (o.Left + o.Right) / 2, cy = (o.Top + o.Bottom) / 2;
+    float w = (o.Right - o.Left) / 2, h = (o.Bottom - o.Top) / 2;
+    using S = TRBDragState;
+    if (drag == S::dsSizeL || drag == S::dsSizeTL || drag == S::dsSizeBL) w = cx - n.Left;
+    if (drag == S::dsSizeR || drag == S::dsSizeTR || drag == S::dsSizeBR) w = n.Right - cx;
+    if (drag == S::dsSizeT || drag == S::dsSizeTL || drag == S::dsSizeTR) h = cy - n.Top;
+    if (drag == S::dsSizeB || drag == S::dsSizeBL || drag == S::dsSizeBR) h = n.Bottom - cy;
+    w = std::max(w, 2.0f);
+    h = std::max(h, 2.0f);
+    n = {cx - w, cy - h, cx + w, cy + h};
+}
+
+// ---- Creating layers -------------------------------------------------------------------
+
+TPoint TMDIChild::ViewCentre() const {
+    const TRect vp = ImgView->GetViewportRect();
+    return ControlToBitmap(TPoint{(vp.Left + vp.Right) / 2, (vp.Top + vp.Bottom) / 2});
+}
+
+TFloatRect TMDIChild::CentredLocation(int w, int h) const {
+    const TPoint c = ViewCentre();
+    const float hw = float(w) / 2, hh = float(h) / 2;
+    return {float(c.X) - hw, float(c.Y) - hh, float(c.X) + hw, float(c.Y) + hh};
+}
+
+namespace {
+
+void MakeSelectable(TMDIChild& w, TPositionedLayer& layer) {
+    layer.SetScaled(true);
+    layer.SetMouseEvents(true);
+    layer.SetVisible(true);
+    layer.OnMouseDown = [&w](TCustomLayer* l, TMouseButton b, TShiftState s, int x, int y) {
+        w.LayerMouseDown(l, b, s, x, y);
+    };
+}
+
+} // namespace
+
+TPositionedLayer* TMDIChild::CreatePositionedLayer() {
+    auto* layer = ImgView->Layers().Add<TPositionedLayer>();
+    layer->SetLocation(CentredLocation(64, 64));
+    MakeSelectable(*this, *layer);
+    return layer;
+}
+
+TBitmapLayer* TMDIChild::AddCentredBitmapLayer(std::unique_ptr<TBitmapLayer> made) {
+    made->Bitmap().SetDrawMode(TDrawMode::dmBlend);
+    made->SetLocation(CentredLocation(made->Bitmap().Width(), made->Bitmap().Height()));
+    MakeSelectable(*this, *made);
+    auto* layer = static_cast<TBitmapLayer*>(ImgView->Layers().Add(std::move(made)));
+    SelectLayer(layer);
+    ShowPanel(LayerPanels().LayerWindow, true);
+    return layer;
+}
+
+void TMDIChild::mnNewBitmapLayerClick() {
+    TFileDialogRequest r;
+    r.Filter = OpenPictureFilter();
+    const QString file = AppPrompts().GetOpenFileName(this, r);
+    if (file.isEmpty()) return;
+    // Loaded apart: a picture that cannot be read leaves the stack and the
+    // selection as they were.
+    auto made = std::make_unique<TBitmapLayer>();
+    LoadPicture(file, made->Bitmap());
+    AddCentredBitmapLayer(std::move(made));
+}
+
+void TMDIChild::mnNewBitmapRGBAClick() {
+    TRGBALoaderForm& dlg = RGBALoaderForm(AppShell() ? AppShell()->Window() : nullptr);
+    dlg.Reset();
+    if (AppPrompts().ExecDialog(dlg) == QDialog::Accepted && !dlg.RGBBitmap().Empty()) {
+        auto made = std::make_unique<TBitmapLayer>();
+        TBitmap32& bmp = made->Bitmap();
+        bmp.Assign(dlg.RGBBitmap());
+        ComposeAlphaChannel(bmp, dlg.AlphaBitmap());
+        AddCentredBitmapLayer(std::move(made));
+    }
+    ShowPanel(LayerPanels().LayerWindow, true);
+}
+
+void TMDIChild::mnMagnifierClick() {
+    TPositionedLayer* layer = CreatePositionedLayer();
+    layer->OnPaint = [this](TCustomLayer* l, TBitmap32& buffer) { DrawMagnifier(l, buffer); };
+    layer->Tag = MagnifierLayerTag;
+    SelectLayer(layer);
+}
+
+void TMDIChild::DrawMagnifier(TCustomLayer* layer, TBitmap32& buffer) {
+    auto* pl = dynamic_cast<TPositionedLayer*>(layer);
+    if (!pl || buffer.Empty()) return;
+    const TMagnifierSettings s = MagnifierSettings();
+    PaintMagnifier(buffer, pl->GetAdjustedLocation(), s);
+}
+
+// ---- Arranging and changing the selected layer ----------------------------------------
+
+void TMDIChild::mnReorder(int tag) {
+    TCustomLayer* l = document_->Selection;
+    if (!l) return;
+    switch (tag) {
+    case 1: l->SetIndex(ImgView->Layers().Count() - 2); break;
+    case 2: l->SetIndex(0); break;
+    case 3: l->SetIndex(l->Index() + 1); break;
+    case 4: l->SetIndex(l->Index() - 1); break;
+    default: break;
+    }
+}
+
+void TMDIChild::mnScaledClick() {
+    auto* l = dynamic_cast<TPositionedLayer*>(document_->Selection);
+    if (!l) return;
+    const bool scaled = !l->Scaled();
+    l->SetScaled(scaled);
+    if (document_->RBLayer) document_->RBLayer->SetScaled(scaled);
+}
+
+void TMDIChild::mnDeleteClick() {
+    TBitmapLayer* selectionLayer = GetSelectionLayer();
+    TCustomLayer* l = document_->Selection;
+    if (l == selectionLayer) {
+        SelectLayer(nullptr);
+        RemoveSelectionLayer();
+    } else if (l) {
+        SelectLayer(nullptr);
+        document_->DeleteLayer(l);
+    }
+}
+
+void TMDIChild::mnFlipHorzClick() {
+    if (TBitmapLayer* l = SelectedBitmapLayer()) FlipHorz(l->Bitmap());
+}
+
+void TMDIChild::mnFlipVertClick() {
+    if (TBitmapLayer* l = SelectedBitmapLayer()) FlipVert(l->Bitmap());
+}
+
+void TMDIChild::mnRotate180Click() {
+    if (TBitmapLayer* l = SelectedBitmapLayer()) Rotate180(l->Bitmap());
+}
+
+void TMDIChild::mnRotate90Click() { RotateQuarter(true); }
+
+void TMDIChild::mnRotate270Click() { RotateQuarter(false); }
+
+void TMDIChild::RotateQuarter(bool cw) {
+    TBitmapLayer* l = SelectedBitmapLayer();
+    if (!l) return;
+    if (cw) Rotate90(l->Bitmap());
+    else Rotate270(l->Bitmap());
+    // The same centre, the half sides exchanged.
+    const TFloatRect o = l->Location();
+    const float cx = (o.Left + o.Right) / 2, cy = (o.Top + o.Bottom) / 2;
+    const float w = (o.Right - o.Left) / 2, h = (o.Bottom - o.Top) / 2;
+    const TFloatRect n{cx - h, cy - w, cx + h, cy + w};
+    if (document_->RBLayer && document_->RBLayer->ChildLayer() == l) document_->RBLayer->SetLocation(n);
+    else l->SetLocation(n);
+}
+
+void TMDIChild::mnGrayScale() {
+    if (TBitmapLayer* l = SelectedBitmapLayer()) {
+        GrayscaleBitmap(&l->Bitmap(), &l->Bitmap());
+        return;
+    }
+    document_->ApplyImageChange([](TBitmap32& image) { GrayscaleBitmap(&image, &image); });
+}
+
+// ---- Floating panels ---------------------------------------------------------------------
+
+void TMDIChild::LayerOpacityChange() {
+    TBitmapLayer* l = SelectedBitmapLayer();
+    if (l && LayerPanels().LayerOpacity) l->Bitmap().SetMasterAlpha(LayerPanels().LayerOpacity->Position());
+}
+
+void TMDIChild::LayerInterpolateClick() {
+    TBitmapLayer* l = SelectedBitmapLayer();
+    if (!l || !LayerPanels().LayerInterpolate) return;
+    l->Bitmap().SetStretchFilter(LayerPanels().LayerInterpolate->isChecked() ? TStretchFilter::sfLinear
+                                                                             : TStretchFilter::sfNearest);
+}
+
+void TMDIChild::CroppedClick() {
+    TBitmapLayer* l = SelectedBitmapLayer();
+    if (l && LayerPanels().Cropped) l->SetCropped(LayerPanels().Cropped->isChecked());
+}
+
+void TMDIChild::MagnChange() { ImgView->Invalidate(); }
+
+// ---- Grid and Flatten --------------------------------------------------------------------
+
+TGridLayer* TMDIChild::GetGridLayer() {
+    TCustomLayer*& grid = document_->GridLayer;
+    if (!grid) {
+        auto* g = ImgView->Layers().Add<TGridLayer>();
+        g->SetVisible(true);
+        g->SetGridSize(std::int32_t(GridSpacing));
+        g->SetGridElements(geMainGrid);
+        g->SetScaled(true);
+        grid = g;
+    }
+    return static_cast<TGridLayer*>(grid);
+}
+
+void TMDIChild::mnFlattenClick() {
+    SelectLayer(nullptr);
+    TLayerCollection& layers = ImgView->Layers();
+    // The image and every visible layer composed as on the screen at 100 %,
+    // into the undo snapshot's memory; the old image becomes the snapshot.
+    document_->ComposeWithUndo([&layers](TBitmap32& composed) {
+        const TViewMapping screen = layers.Mapping();
+        layers.SetMapping(TViewMapping{});
+        try {
+            layers.Paint(composed);
+        } catch (...) {
+            layers.SetMapping(screen);
+            throw;
+        }
+        layers.SetMapping(screen);
+    });
+    ClearAnimLayer();
+    ClearMeasureLayer();
+    RemoveSelectionLayer();
+    RemoveGridLayer();
+    document_->ClearLayers();
+    ImgView->Invalidate();
+}
+
+} // namespace ivra

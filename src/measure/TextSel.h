@@ -1,0 +1,60 @@
+#pragma once
+// The text tool (tool 7): "Enter text:" asks for lines of text (the memo
+// keeps them from one use to the next; "Font" picks the tool's font), a
+// provisional layer shows them under the pointer, and the second press
+// renders them onto the window's drawing overlay (AnimLayer), whatever the
+// Draw switch says.
+//
+// The second press falls on the provisional layer's top-left corner, where
+// the selection frame has a handle. While the text is being placed the frame
+// takes no mouse events, so that the press reaches the tool; a right press
+// or another tool gives the frame its handles back.
+
+#include "core/raster/Bitmap32.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QStringList>
+
+#include <memory>
+
+class QPlainTextEdit;
+class QPushButton;
+
+namespace ivra {
+
+class TShell;
+class TToolHandler;
+class TMDIChild;
+class TBitmapLayer;
+
+class TfrmTextSel : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmTextSel(QWidget* parent = nullptr);
+
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* btnFont = nullptr;
+
+    // The memo's lines (a last empty line after a final line break is not
+    // one).
+    QStringList Lines() const;
+    // "Font": the font dialog; its choice becomes the text tool's font.
+    void FontClick();
+};
+
+// The single instance, made on first use.
+TfrmTextSel& TextSelForm(QWidget* parent);
+
+// The text tool's font and the colour it renders in (opaque).
+QFont& TextToolFont();
+TColor32 TextToolColor();
+
+// Renders lines with their top-left corner at (x, y), one below the other
+// spaced by the height of "Fj" in the font; returns the widest line's width.
+int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel);
+
+// The tool's handler for the tool registry.
+std::shared_ptr<TToolHandler> MakeTextTool(TShell& shell);
+
+} // namespace ivra

@@ -1,0 +1,212 @@
+// The clipboard and the selection layer on a real image window: the
+// selection tool cuts a rectangle with the mouse, Copy puts it on the
+// clipboard, Paste makes centred picture layers, the Paste button follows the
+// clipboard, and (under X with xclip) pictures travel to and from another
+// program.
+
+#include "engine/Drawing.h"
+#include "imagewin/ImageCommands.h"
+#include "services/CommandGuard.h"
+#include "support/LayerFixture.h"
+#include "support/ScriptedPrompts.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QImage>
+#include <QMimeData>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+#include <QToolButton>
+
+Q_DECLARE_METATYPE(ivra::TPoint)
+
+using namespace ivra;
+using namespace ivra::test;
+
+class TestClipboard : public QObject {
+    Q_OBJECT
+
+    TLayerFixture f_;
+    TMDIChild& W() { return f_.W(); }
+    TImageDocument& Doc() { return f_.Doc(); }
+    QClipboard* Clip() { return QGuiApplication::clipboard(); }
+
+    // Two presses of the selection tool, moving in between as a hand does.
+    void Select(TPoint a, TPoint b) {
+        f_.Main->ToolButtonClick(toolSelection);
+        f_.Click(a);
+        f_.MoveTo(f_.View(b));
+        f_.Click(b);
+    }
+    // An image whose pixels are all different and half transparent.
+    static QImage Picture(int w, int h) {
+        QImage img(w, h, QImage::Format_ARGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgba(x * 7, y * 5, 200, 90));
+        return img;
+    }
+
+private slots:
+    void init() {
+        f_.Open();
+        Clip()->clear();
+    }
+    void cleanup() { f_.Close(); }
+
+    // Corners in either order give the rectangle between them.
+    void selectionTool_data() {
+        QTest::addColumn<TPoint>("a");
+        QTest::addColumn<TPoint>("b");
+        QTest::newRow("from (10,10) to (4,30)") << TPoint{10, 10} << TPoint{4, 30};
+        QTest::newRow("odd size at the corner") << TPoint{299, 199} << TPoint{250, 156};
+    }
+    void selectionTool() {
+        QFETCH(TPoint, a);
+        QFETCH(TPoint, b);
+        f_.Main->ToolButtonClick(toolSelection);
+        f_.Click(a);
+        QCOMPARE(Drawing().ToolState, 1);
+        f_.MoveTo(f_.View(b));
+        QVERIFY(f_.Main->StatusText(1).startsWith(QStringLiteral("Rectangle a=")));
+        f_.Click(b);
+        QCOMPARE(Drawing().ToolState, 0);
+        const TPoint tl{std::min(a.X, b.X), std::min(a.Y, b.Y)};
+        const int w = std::abs(a.X - b.X), h = std::abs(a.Y - b.Y);
+        TBitmapLayer* sel = Doc().SelectionLayer;
+        QVERIFY(sel);
+        QCOMPARE(Doc().Selection, sel);
+        QCOMPARE(Doc().RBLayer->ChildLayer(), sel);
+        // At the bottom: only the view's overlays lie below it.
+        for (int i = 0; i < sel->Index(); ++i)
+            QVERIFY(f_.Layers()[i] == W().ImgView->AnimLayer() || f_.Layers()[i] == W().ImgView->MeasureLayer());
+        QCOMPARE(sel->Bitmap().Width(), w);
+        QCOMPARE(sel->Bitmap().Height(), h);
+        const TBitmap32& img = W().ImgView->Bitmap();
+        int wrong = 0;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                wrong += sel->Bitmap().Pixel(x, y) != img.Pixel(tl.X + x, tl.Y + y);
+        QCOMPARE(wrong, 0);
+        const int cx = (2 * tl.X + w) / 2, cy = (2 * tl.Y + h) / 2;
+        QCOMPARE(sel->Location(), (TFloatRect{cx - w / 2.0f, cy - h / 2.0f, cx + w / 2.0f, cy + h / 2.0f}));
+        // A right press in between starts over.
+        f_.Click({1, 1});
+        f_.Click({1, 1}, Qt::RightButton);
+        QCOMPARE(Drawing().ToolState, 0);
+    }
+
+    // Corners beside the image: the part outside is opaque black, the image's
+    // pixels keep their places (never stretched over the rectangle).
+    void selectionOverTheEdge() {
+        W().CreateNewSelection({-5, -3}, {6, 9});
+        const TBitmap32& sel = Doc().SelectionLayer->Bitmap();
+        QCOMPARE(sel.Width(), 11);
+        QCOMPARE(sel.Pixel(0, 0), clBlack32);
+        QCOMPARE(sel.Pixel(4, 10), clBlack32);
+        QCOMPARE(sel.Pixel(5, 3), W().ImgView->Bitmap().Pixel(0, 0));
+        QCOMPARE(sel.Pixel(10, 11), W().ImgView->Bitmap().Pixel(5, 8));
+    }
+
+    void copyPutsTheSelectionOnTheClipboard() {
+        Select({20, 30}, {70, 60});
+        QVERIFY(f_.Enabled("btnCopy") && f_.Enabled("Copy1"));
+        f_.Run("btnCopy");
+        const QImage got = Clip()->image();
+        QCOMPARE(got.size(), QSize(50, 30));
+        QCOMPARE(QColor(got.pixel(0, 0)), QColor(qRgb(20, 30, 100)));
+        QCOMPARE(QColor(got.pixel(49, 29)), QColor(qRgb(69, 59, 100)));
+    }
+
+    // Copy copies the selection layer, never the selected layer: with no
+    // rectangle ever made it makes the screen-sized one at the bottom.
+    void copyWithoutASelectionRectangle() {
+        Clip()->setImage(Picture(8, 8));
+        f_.Run("btnPaste");
+        QVERIFY(Doc().Selection && !Doc().SelectionLayer);
+        f_.Run("Copy1");
+        QVERIFY(Doc().SelectionLayer);
+        QCOMPARE(Doc().SelectionLayer->Index(), 0);
+        const QSize screen = TImgView32::ScreenSize();
+        QCOMPARE(Clip()->image().size(), screen);
+    }
+
+    void pasteMakesCentredOpaqueLayers() {
+        Clip()->setImage(Picture(30, 20));
+        QVERIFY(f_.Enabled("btnPaste") && f_.Enabled("Paste1"));
+        f_.Main->ToolButtonClick(toolLine);
+        f_.Run("Paste1");
+        QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolMover));
+        QVERIFY(f_.Main->ToolButton(toolMover)->isChecked());
+        auto* first = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        QVERIFY(first);
+        QCOMPARE(first->Bitmap().Pixel(3, 2), Color32(21, 10, 200));
+        const TPoint c = W().ViewCentre();
+        QCOMPARE(first->Location(), (TFloatRect{c.X - 15.0f, c.Y - 10.0f, c.X + 15.0f, c.Y + 10.0f}));
+        // A second paste after scrolling the view: another layer, centred
+        // where the view is now.
+        W().ImgView->SetScale(4.0f);
+        W().ImgView->ScrollToCenter(50, 40);
+        f_.Run("btnPaste");
+        auto* second = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        QVERIFY(second && second != first);
+        const TPoint c2 = W().ViewCentre();
+        QCOMPARE(second->Location().Left, c2.X - 15.0f);
+        second->Bitmap().Clear(0);
+        QCOMPARE(first->Bitmap().Pixel(3, 2), Color32(21, 10, 200));
+    }
+
+    // The Paste button follows the clipboard; a paste without a picture
+    // makes no layer and says why.
+    void pasteFollowsTheClipboard() {
+        QVERIFY(!f_.Enabled("btnPaste"));
+        Clip()->setText(QStringLiteral("text only"));
+        QVERIFY(!f_.Enabled("btnPaste") && !f_.Enabled("Paste1"));
+        const int count = f_.Layers().Count();
+        TScriptedPrompts prompts;
+        prompts.ExpectError(QStringLiteral("The clipboard holds no picture."));
+        RunGuarded([&] { W().Paste1Click(); });
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(f_.Layers().Count(), count);
+        Clip()->setImage(Picture(4, 4));
+        QVERIFY(f_.Enabled("btnPaste"));
+        W().close();
+        Settle();
+        QVERIFY(!f_.Enabled("btnPaste") && !f_.Enabled("btnCopy"));
+    }
+
+    // Another program on the same X display: it reads what Copy put there and
+    // gives a picture that Paste takes.
+    void exchangeWithAnotherProgram() {
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))
+            QSKIP("needs an X display (run under xvfb-run with QT_QPA_PLATFORM=xcb)");
+        const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
+        if (xclip.isEmpty()) QSKIP("needs xclip");
+        Select({5, 6}, {45, 26});
+        f_.Run("btnCopy");
+        QProcess read;
+        read.start(xclip, {"-selection", "clipboard", "-t", "image/png", "-o"});
+        // The clipboard is served by this process: keep its event loop going.
+        QTRY_VERIFY_WITH_TIMEOUT(read.state() == QProcess::NotRunning, 10000);
+        QImage got;
+        QVERIFY(got.loadFromData(read.readAllStandardOutput(), "PNG"));
+        QCOMPARE(got.size(), QSize(40, 20));
+        QCOMPARE(QColor(got.pixel(0, 0)), QColor(qRgb(5, 6, 100)));
+
+        const QString file = f_.Dir.filePath(QStringLiteral("given.png"));
+        QVERIFY(Picture(12, 9).save(file));
+        QProcess give;
+        give.start(xclip, {"-selection", "clipboard", "-t", "image/png", "-i", file});
+        QVERIFY(give.waitForFinished(10000));
+        QTRY_VERIFY_WITH_TIMEOUT(ClipboardHasImage(), 10000);
+        f_.Run("btnPaste");
+        auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        QVERIFY(pasted);
+        QCOMPARE(pasted->Bitmap().Width(), 12);
+        QCOMPARE(pasted->Bitmap().Pixel(2, 3), Color32(14, 15, 200));
+    }
+};
+
+QTEST_MAIN(TestClipboard)
+#include "tst_clipboard.moc"
