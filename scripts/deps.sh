@@ -9,6 +9,7 @@ packages=(
   libjpeg-dev libpng-dev zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  xvfb xauth xclip
 )
 # Extra packages a caller asks for (e.g. the benchmark peers).
 packages+=("$@")

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test:
-#  1. the Release build with all unit, batch-tool and GUI tests, and the
-#     check that scripts/deps.sh installs every package the build used;
+#  1. the Release build with all unit, batch-tool and GUI tests, the check
+#     that scripts/deps.sh installs every package the build used, and the
+#     clipboard exchange with another program (xclip) under Xvfb;
 #  2. the core and batch-tool tests again under AddressSanitizer and
 #     UndefinedBehaviorSanitizer;
 #  3. each libFuzzer harness for a few seconds over its seed corpus.
@@ -41,6 +42,13 @@ cmake --build build -j"$jobs"
 # have used anything else.
 if bash scripts/check_deps.sh build; then passed=$((passed + 1)); else failed=$((failed + 1)); fi
 run_ctest build
+
+echo "== Clipboard exchange with another program under Xvfb"
+if QT_QPA_PLATFORM=xcb timeout 300 xvfb-run -a build/tests/gui/tst_clipboard exchangeWithAnotherProgram; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
 
 echo "== Sanitizer build of the core"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DIVRA_SANITIZE=ON \
