@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../TestNames.h"
+
 #include <chrono>
 #include <csignal>
 #include <filesystem>
@@ -67,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                       FactorCase{"-0.5", "not positive"}, FactorCase{"inf", "not a finite number"},
                       FactorCase{"nan", "not a finite number"}, FactorCase{"2e9", "too large"},
                       FactorCase{"1e400", "too large"}, FactorCase{"abc", "not a number"},
-                      FactorCase{"1e9", nullptr}, FactorCase{"1e-18", nullptr}));
+                      FactorCase{"1e9", nullptr}, FactorCase{"1e-18", nullptr}),
+    ivra::test::NameFrom([](const FactorCase& c) { return std::string(c.factor); }));
 
 TEST(CliHostile, NonRegularInputsAreRefusedAtOnce) {
     TempDir dir;

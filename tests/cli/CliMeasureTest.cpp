@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../TestNames.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -55,7 +57,8 @@ INSTANTIATE_TEST_SUITE_P(
         MeasureCase{"polyline 0 0 3 4 3 10", "PolyLength:11.00\n"},
         MeasureCase{"polyline 0 0 3 4 3 4 3 10", "PolyLength:11.00\n"},
         MeasureCase{"polyline 7 7", "PolyLength:0.00\n"},
-        MeasureCase{"--factor 2 polyline -3 0 0 -4", "PolyLength:10.00\n"}));
+        MeasureCase{"--factor 2 polyline -3 0 0 -4", "PolyLength:10.00\n"}),
+    ivra::test::NameFrom([](const MeasureCase& c) { return std::string(c.args); }));
 
 TEST(CliMeasure, ErrorsAndUsage) {
     RunResult undefined = RunCli("measure angle 10 0 0 0 0 0");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../../TestNames.h"
+
 #include <cmath>
 #include <random>
 #include <vector>
@@ -80,7 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         AreaCase{"two vertices", Poly({{0, 0}, {10, 10}}), 0},
         AreaCase{"one vertex", Poly({{3, 3}}), 0},
         AreaCase{"none", {}, 0},
-        AreaCase{"degenerate line", Poly({{0, 0}, {5, 5}, {10, 10}}), 0}));
+        AreaCase{"degenerate line", Poly({{0, 0}, {5, 5}, {10, 10}}), 0}),
+    ivra::test::NameFrom([](const AreaCase& c) { return std::string(c.name); }));
 
 // For convex polygons the fan of triangles from the vertex mean is right;
 // compare with it, computed slowly in long double.
@@ -203,7 +206,11 @@ INSTANTIATE_TEST_SUITE_P(
         // An area that does not start at the origin.
         FitCase{{5, 5, 15, 10}, {100, 200, 140, 300}, {100, 240, 140, 260}},
         // Sizes whose products pass 32 bits.
-        FitCase{{0, 0, 100000, 50000}, {0, 0, 60000, 60000}, {0, 15000, 60000, 45000}}));
+        FitCase{{0, 0, 100000, 50000}, {0, 0, 60000, 60000}, {0, 15000, 60000, 45000}}),
+    ivra::test::NameFrom([](const FitCase& c) {
+        return std::to_string(c.s.Width()) + "x" + std::to_string(c.s.Height()) + " on " + std::to_string(c.a.Width()) +
+               "x" + std::to_string(c.a.Height());
+    }));
 
 TEST(FitRect, EmptySourceGivesNothing) {
     EXPECT_FALSE(FitRect({0, 0, 0, 10}, {0, 0, 100, 100}).has_value());

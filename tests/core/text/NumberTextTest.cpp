@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "../../TestNames.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +54,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{std::numeric_limits<double>::infinity(), 2, "INF"},
         Case{-std::numeric_limits<double>::infinity(), 2, "-INF"},
         Case{std::numeric_limits<double>::denorm_min(), 3, "0.000"},
-        Case{std::numeric_limits<double>::max(), 3, "1.7976931E+308"}));
+        Case{std::numeric_limits<double>::max(), 3, "1.7976931E+308"}),
+    ivra::test::NameFrom([](const Case& c) { return std::string(c.text); }));
 
 TEST(FloatToText, DecimalSeparatorIsTheCallers) {
     EXPECT_EQ(FloatToText(12.3456, 2, ','), "12,35");
@@ -168,7 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ParseCase{"-", false, 0}, ParseCase{"1.2.3", false, 0}, ParseCase{"1,000.5", false, 0},
                       ParseCase{"abc", false, 0}, ParseCase{"nan", false, 0}, ParseCase{"inf", false, 0},
                       ParseCase{"1e", false, 0}, ParseCase{"0x10", false, 0}, ParseCase{"5 units", false, 0},
-                      ParseCase{"NAN", false, 0}));
+                      ParseCase{"NAN", false, 0}),
+    ivra::test::NameFrom([](const ParseCase& c) { return std::string(c.text); }));
 
 TEST(TextToInteger, Parses) {
     std::int64_t v = -1;
