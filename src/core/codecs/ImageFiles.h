@@ -1,5 +1,6 @@
 #pragma once
-// Reading and writing image files: JPEG (libjpeg), PNG (libpng), BMP (own).
+// Reading and writing image files: JPEG (libjpeg), PNG (read with libpng,
+// written by the core with libdeflate), BMP (own).
 
 #include "core/raster/Bitmap32.h"
 
@@ -61,17 +62,10 @@ std::uint8_t PngFilterOfIndex(int index);
 // (the highest filter bit other than None wins; "None" for the empty set).
 const char* PngFilterName(std::uint8_t filterSet);
 
-// zlib settings of the PNG writer. level 0-9; memLevel 1-9; windowBits 9-15;
-// the strategies are zlib's (Z_DEFAULT_STRATEGY = 0, Z_FILTERED = 1,
-// Z_HUFFMAN_ONLY = 2, Z_RLE = 3) or -1 for the usual choice: noneStrategy
-// (default Z_DEFAULT_STRATEGY) until the first row that is written with a
-// filter, strategy (default Z_FILTERED) from there on.
+// Compression of the PNG writer: the libdeflate level, 0 (stored) to 12
+// (slowest, smallest).
 struct TPngCompression {
     int level = 6;
-    int memLevel = 8;
-    int strategy = -1;
-    int noneStrategy = -1;
-    int windowBits = 15;
 };
 // The settings every PNG save of the program uses, chosen by measurement
 // (bench/png_levels.md).

@@ -119,11 +119,13 @@ bool ReadPngHeader(TPngReader& r) {
 bool ReadPngPixels(TPngReader& r, TBitmap32& out) {
     if (setjmp(r.err.jump)) return false;
     // Everything becomes 8-bit RGBA: palette and tRNS expanded, low bit
-    // depths widened, 16 bits cut to their high byte, gray spread to RGB,
+    // depths widened, 16 bits scaled to 8 with rounding (v x 255 / 65535 to
+    // the nearest; cutting to the high byte made every level about half a
+    // step low), gray spread to RGB,
     // opaque alpha added where the file has none. Bytes are then ordered as
     // a native ARGB word.
     png_set_expand(r.png);
-    png_set_strip_16(r.png);
+    png_set_scale_16(r.png);
     png_set_gray_to_rgb(r.png);
     if (!(r.colorType & PNG_COLOR_MASK_ALPHA) && !r.hasTrns) png_set_add_alpha(r.png, 0xFF, PNG_FILLER_AFTER);
     if constexpr (std::endian::native == std::endian::little)

@@ -1,11 +1,14 @@
 // PNG: every colour type and bit depth read into ARGB, broken files, the
-// writer's layout and filters, and the filter choice.
+// writer's layout and filters, and the filter choice. Every file the writer
+// makes is read back twice: by libpng and by a reader of this file that
+// shares no code with it (zlib's inflate and our own row unfiltering).
 
 #include "CodecTestUtil.h"
 
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
 
+#include <cstdlib>
 #include <functional>
 #include <set>
 #include <thread>
@@ -49,6 +52,10 @@ std::uint32_t Pattern(int x, int y, int c, int depth) {
     return std::uint32_t(x * 7 + y * 13 + c * 29 + (x * y) % 5) % (max + 1);
 }
 
+// A 16-bit sample (taken modulo 2^16, as the file stores it) as 8 bits:
+// v x 255 / 65535 rounded to the nearest, in floating point.
+std::uint8_t To8(std::uint32_t v) { return std::uint8_t(std::lround((v & 0xFFFF) * 255.0 / 65535.0)); }
+
 std::vector<TPngCase> Cases() {
     std::vector<TPngCase> v;
     for (int depth : {1, 2, 4, 8}) {
@@ -73,8 +80,8 @@ std::vector<TPngCase> Cases() {
                      }(),
                      {0, 100}});
     }
-    v.push_back({"gray 16 bit keeps the high byte", 16, 0, [](int x, int y, int) { return std::uint32_t(x * 4099 + y * 777); },
-                 [](int x, int y) { return Gray32(std::uint8_t(std::uint32_t(x * 4099 + y * 777) >> 8)); }});
+    v.push_back({"gray 16 bit rounded to 8", 16, 0, [](int x, int y, int) { return std::uint32_t(x * 4099 + y * 777); },
+                 [](int x, int y) { return Gray32(To8(std::uint32_t(x * 4099 + y * 777))); }});
     v.push_back({"gray with a transparent value", 8, 0, [](int x, int y, int) { return std::uint32_t((x + y) % 3 * 100); },
                  [](int x, int y) {
                      const std::uint8_t g = std::uint8_t((x + y) % 3 * 100);
@@ -85,7 +92,7 @@ std::vector<TPngCase> Cases() {
                  [](int x, int y) { return Gray32(std::uint8_t(Pattern(x, y, 0, 8)), std::uint8_t(Pattern(x, y, 1, 8))); }});
     v.push_back({"gray and alpha 16 bit", 16, 4, [](int x, int y, int c) { return Pattern(x, y, c, 16) * 3; },
                  [](int x, int y) {
-                     return Gray32(std::uint8_t((Pattern(x, y, 0, 16) * 3) >> 8), std::uint8_t((Pattern(x, y, 1, 16) * 3) >> 8));
+                     return Gray32(To8(Pattern(x, y, 0, 16) * 3), To8(Pattern(x, y, 1, 16) * 3));
                  }});
     v.push_back({"RGB", 8, 2, [](int x, int y, int c) { return Pattern(x, y, c, 8); },
                  [](int x, int y) {
@@ -96,7 +103,7 @@ std::vector<TPngCase> Cases() {
                  [](int x, int) { return x % 2 ? Color32(1, 2, 3, 0) : Color32(0, 0, 0); }, {}, {0, 1, 0, 2, 0, 3}});
     v.push_back({"RGB 16 bit", 16, 2, [](int x, int y, int c) { return std::uint32_t(x * 1000 + y * 300 + c * 20000) & 0xFFFF; },
                  [](int x, int y) {
-                     auto ch = [&](int c) { return std::uint8_t(((std::uint32_t(x * 1000 + y * 300 + c * 20000)) & 0xFFFF) >> 8); };
+                     auto ch = [&](int c) { return To8(std::uint32_t(x * 1000 + y * 300 + c * 20000)); };
                      return Color32(ch(0), ch(1), ch(2));
                  }});
     v.push_back({"RGBA", 8, 6, [](int x, int y, int c) { return Pattern(x, y, c, 8); },
@@ -106,13 +113,110 @@ std::vector<TPngCase> Cases() {
                  }});
     v.push_back({"RGBA 16 bit", 16, 6, [](int x, int y, int c) { return Pattern(x, y, c, 16) * 5; },
                  [](int x, int y) {
-                     auto ch = [&](int c) { return std::uint8_t((Pattern(x, y, c, 16) * 5) >> 8); };
+                     auto ch = [&](int c) { return To8(Pattern(x, y, c, 16) * 5); };
                      return Color32(ch(0), ch(1), ch(2), ch(3));
                  }});
     return v;
 }
 
+// The prediction of PNG filter type t (0 None ... 4 Paeth) from the bytes
+// to the left (a), above (b) and above left (c).
+int Predict(int t, int a, int b, int c) {
+    const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+    const int paeth = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+    const int predictions[] = {0, a, b, (a + b) / 2, paeth};
+    return predictions[t];
+}
+
+// The second reader: checks the chunks (IHDR first, then IDAT chunks of at
+// most 256 KB, IEND last, every CRC), inflates the image data with zlib,
+// undoes the filters and compares the pixels with want.
+::testing::AssertionResult ReadsBackIndependently(const Bytes& png, const TBitmap32& want) {
+    if (png.size() < 8 || !std::equal(PngSignature().begin(), PngSignature().end(), png.begin()))
+        return ::testing::AssertionFailure() << "no PNG signature";
+    std::vector<std::string> order;  // runs of IDAT chunks count once
+    for (std::size_t pos = 8; pos < png.size();) {
+        if (pos + 12 > png.size()) return ::testing::AssertionFailure() << "a chunk is cut at " << pos;
+        const std::uint32_t len = GetBe32(png, pos);
+        const std::string type(png.begin() + long(pos) + 4, png.begin() + long(pos) + 8);
+        if (pos + 12 + len > png.size()) return ::testing::AssertionFailure() << type << " runs past the end";
+        if (crc32(0, &png[pos + 4], len + 4) != GetBe32(png, pos + 8 + len))
+            return ::testing::AssertionFailure() << type << " at " << pos << ": CRC error";
+        if (type == "IDAT" && len > 256 * 1024) return ::testing::AssertionFailure() << "IDAT of " << len << " bytes";
+        if (type != "IDAT" || order.empty() || order.back() != "IDAT") order.push_back(type);
+        pos += 12 + len;
+    }
+    if (order != std::vector<std::string>{"IHDR", "IDAT", "IEND"}) return ::testing::AssertionFailure() << "chunks out of order";
+    TPngParts parts = SplitPng(png);
+    const std::size_t bpp = parts.colorType == 6 ? 4 : 3, w = parts.width, n = w * bpp;
+    if (parts.width != std::uint32_t(want.Width()) || parts.height != std::uint32_t(want.Height()) ||
+        parts.depth != 8 || (parts.colorType != 2 && parts.colorType != 6) || parts.raw.size() != (n + 1) * parts.height)
+        return ::testing::AssertionFailure() << "unexpected header or data size";
+    Bytes& raw = parts.raw;
+    for (std::size_t y = 0; y < parts.height; ++y) {
+        std::uint8_t* row = &raw[y * (n + 1) + 1];
+        const std::uint8_t* up = y > 0 ? row - (n + 1) : nullptr;
+        if (row[-1] > 4) return ::testing::AssertionFailure() << "filter type " << int(row[-1]) << " in row " << y;
+        for (std::size_t i = 0; i < n; ++i)
+            row[i] = std::uint8_t(row[i] + Predict(row[-1], i >= bpp ? row[i - bpp] : 0, up ? up[i] : 0,
+                                                   up && i >= bpp ? up[i - bpp] : 0));
+        for (std::size_t x = 0; x < w; ++x) {
+            const std::uint8_t* p = row + x * bpp;
+            const TColor32 got = Color32(p[0], p[1], p[2], bpp == 4 ? p[3] : 255);
+            if (got != want.Pixel(int(x), int(y)))
+                return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << "): " << std::hex << got;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// An opaque image that filter type t (1 to 4) suits best: beyond the top row
+// and the left column, which are noise, every byte is the filter's
+// prediction plus a constant of its row, so that the rows filtered with t
+// are each one repeated byte. For t = 0 the bytes are random 0s and 1s,
+// which every filter only makes noisier.
+void MakeImageForFilter(TBitmap32& bmp, int t) {
+    const int w = 100, h = 60, n = w * 3;
+    std::vector<std::uint8_t> v(std::size_t(n * h));
+    std::uint32_t s = std::uint32_t(t) + 11;
+    auto random = [&s] { return int((s = s * 1664525u + 1013904223u) >> 24); };
+    for (int y = 0; y < h; ++y) {
+        const int delta = 21 + 2 * (random() % 21);
+        for (int i = 0; i < n; ++i) {
+            auto at = [&](int yy, int ii) { return yy >= 0 && ii >= 0 ? int(v[std::size_t(yy * n + ii)]) : 0; };
+            const int noise = random();
+            v[std::size_t(y * n + i)] = std::uint8_t(t == 0 ? noise & 1
+                                                     : y == 0 || i < 3
+                                                         ? noise
+                                                         : Predict(t, at(y, i - 3), at(y - 1, i), at(y - 1, i - 3)) + delta);
+        }
+    }
+    bmp.SetSize(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const std::uint8_t* p = &v[std::size_t(y * n + x * 3)];
+            bmp.SetPixel(x, y, Color32(p[0], p[1], p[2]));
+        }
+}
+
 } // namespace
+
+// Rounding, not truncation: the mean of a 16-bit image read as 8 bits
+// matches the mean of its samples scaled in floating point (truncation
+// made it about half a level low).
+TEST(PngRead, SixteenBitMeanMatchesAFloatReference) {
+    const int w = 64, h = 64;
+    auto sample = [](int x, int y, int) { return std::uint32_t((x * 7919 + y * 104729) % 65536); };
+    TBitmap32 bmp;
+    Decode(MakePng(w, h, 16, 0, false, sample), bmp);
+    double mean = 0, reference = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            mean += RedComponent(bmp.Pixel(x, y));
+            reference += sample(x, y, 0) * 255.0 / 65535.0;
+        }
+    EXPECT_NEAR(mean / (w * h), reference / (w * h), 0.02);
+}
 
 TEST(PngRead, EveryColourTypeAndDepthPlainAndInterlaced) {
     // Odd sizes leave some Adam7 passes empty and some rows partial.
@@ -192,12 +296,31 @@ TEST(PngWrite, RoundTripIsExactForEveryFilterSet) {
                 TBitmap32 back;
                 Decode(png, back);
                 EXPECT_TRUE(SameBitmaps(back, bmp));
+                EXPECT_TRUE(ReadsBackIndependently(png, bmp));
                 const TPngParts parts = SplitPng(png);
                 EXPECT_EQ(parts.width, std::uint32_t(w));
                 EXPECT_EQ(parts.depth, 8);
                 EXPECT_EQ(parts.colorType, alpha ? 6 : 2);  // RGB when every pixel is opaque
                 EXPECT_EQ(parts.interlace, 0);
             }
+}
+
+TEST(PngWrite, EveryLevelReadsBackAndLongDataIsCutIntoChunks) {
+    // 860 KB of rows, a third of them noise: more than one IDAT chunk at any level.
+    for (bool alpha : {false, true}) {
+        TBitmap32 bmp;
+        MakeTestImage(bmp, 800, 360, alpha, 12);
+        for (int level : {0, 1, DefaultPngCompression().level, 12}) {
+            SCOPED_TRACE("level " + std::to_string(level) + (alpha ? " alpha" : ""));
+            const Bytes png = EncodePng(bmp, PngFilterPaeth, TPngCompression{level});
+            TBitmap32 back;
+            Decode(png, back);
+            EXPECT_TRUE(SameBitmaps(back, bmp));
+            EXPECT_TRUE(ReadsBackIndependently(png, bmp));
+            EXPECT_GE(SplitPng(png).idatChunks, 2);
+        }
+    }
+    for (int level : {-1, 13}) EXPECT_THROW(EncodePng(TBitmap32(2, 2), PngFilterNone, TPngCompression{level}), Error);
 }
 
 TEST(PngWrite, RowsUseOnlyNoneAndTheGivenFilter) {
@@ -285,6 +408,22 @@ TEST(PngFilterChoice, TheSmallestTrialWinsAndItsBytesAreKept) {
         TBitmap32 back;
         Decode(choice.bytes, back);
         EXPECT_TRUE(SameBitmaps(back, bmp));
+        EXPECT_TRUE(ReadsBackIndependently(choice.bytes, bmp));
+    }
+}
+
+TEST(PngFilterChoice, EachFilterWinsOnTheImageMadeForIt) {
+    for (int t = 0; t < 5; ++t) {
+        SCOPED_TRACE(PngFilterName(PngFilterOfIndex(t)));
+        TBitmap32 bmp;
+        MakeImageForFilter(bmp, t);
+        const TPngChoice choice = ChoosePngFilter(bmp);
+        EXPECT_EQ(choice.index, t);
+        for (int i = 0; i < 5; ++i) {
+            if (i == t) continue;
+            EXPECT_LT(choice.sizes[std::size_t(t)], choice.sizes[std::size_t(i)]) << "trial " << i;
+        }
+        EXPECT_TRUE(ReadsBackIndependently(choice.bytes, bmp));
     }
 }
 
@@ -349,4 +488,5 @@ TEST(SaveToPng, WritesTheWinningTrialUnderThePngName) {
     TBitmap32 back;
     EXPECT_EQ(LoadImageFile(written, back), TImageFormat::Png);
     EXPECT_TRUE(SameBitmaps(back, bmp));
+    EXPECT_TRUE(ReadsBackIndependently(Slurp(written), bmp));
 }
