@@ -128,21 +128,9 @@ void TBitmapLayer::PaintBitmap(TBitmap32& buffer) {
     const TRect vis{std::max(clip.Left, dst.Left), std::max(clip.Top, dst.Top), std::min(clip.Right, dst.Right),
                     std::min(clip.Bottom, dst.Bottom)};
     if (vis.IsEmpty()) return;
-    const bool fullyInside = dst.Left >= clip.Left && dst.Top >= clip.Top && dst.Right <= clip.Right &&
-                             dst.Bottom <= clip.Bottom;
-    if (!cropped_ || fullyInside) {
-        // The stretch clips to the buffer and samples only the pixels it writes.
-        bitmap_.DrawTo(buffer, dst);
-        return;
-    }
-    // Cropped: compose in a scratch copy of the visible part of the buffer,
-    // so that the sampling stays that of the whole layer, then copy it back.
-    TBitmap32 part(vis.Width(), vis.Height());
-    for (int y = 0; y < vis.Height(); ++y)
-        std::copy_n(buffer.ScanLine(vis.Top + y) + vis.Left, vis.Width(), part.ScanLine(y));
-    bitmap_.DrawTo(part, TRect{dst.Left - vis.Left, dst.Top - vis.Top, dst.Right - vis.Left, dst.Bottom - vis.Top});
-    for (int y = 0; y < vis.Height(); ++y)
-        std::copy_n(part.ScanLine(y), vis.Width(), buffer.ScanLine(vis.Top + y) + vis.Left);
+    // Cropped to the image: only the pixels inside it are written, sampled
+    // as for the whole layer. The stretch clips to the buffer itself.
+    bitmap_.DrawTo(buffer, dst, bitmap_.BoundsRect(), vis);
 }
 
 // ---- TRubberbandLayer --------------------------------------------------------

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/Error.h"
+#include "core/raster/Blend.h"
 
 #include <algorithm>
 #include <cstring>
@@ -108,22 +109,6 @@ void TBitmap32::Changed() {
 
 namespace {
 
-// Writes one row of source pixels into a destination row by the draw mode.
-inline void CombineRow(const TColor32* src, TColor32* dst, int count, TDrawMode mode,
-                       std::uint32_t master) {
-    if (mode == TDrawMode::dmOpaque) {
-        std::memcpy(dst, src, std::size_t(count) * sizeof(TColor32));
-        return;
-    }
-    // Overlays are mostly transparent: skip runs of four clear pixels at once.
-    int i = 0;
-    for (; i + 4 <= count; i += 4) {
-        if (((src[i] | src[i + 1] | src[i + 2] | src[i + 3]) & 0xFF000000u) == 0) continue;
-        for (int k = i; k < i + 4; ++k) dst[k] = BlendPixel(src[k], dst[k], master);
-    }
-    for (; i < count; ++i) dst[i] = BlendPixel(src[i], dst[i], master);
-}
-
 inline TColor32 LerpPixel(TColor32 a, TColor32 b, std::uint32_t w) {
     // w from 0 to 256: the weight of b.
     const std::uint32_t rb = ((a & 0x00FF00FFu) * (256 - w) + (b & 0x00FF00FFu) * w + 0x00800080u) >> 8;
@@ -144,7 +129,12 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect) const {
     DrawTo(dst, dstRect, BoundsRect());
 }
 
-void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRectIn) const {
+void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRect) const {
+    if (Empty() || dst.Empty()) return;
+    DrawTo(dst, dstRect, srcRect, dst.BoundsRect());
+}
+
+void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRectIn, const TRect& clip) const {
     if (Empty() || dst.Empty() || dstRect.IsEmpty()) return;
     TRect srcRect = srcRectIn;
     srcRect.Left = std::max(srcRect.Left, 0);
@@ -153,8 +143,8 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRec
     srcRect.Bottom = std::min(srcRect.Bottom, height_);
     if (srcRect.IsEmpty()) return;
 
-    const int x0 = std::max(dstRect.Left, 0), x1 = std::min(dstRect.Right, dst.width_);
-    const int y0 = std::max(dstRect.Top, 0), y1 = std::min(dstRect.Bottom, dst.height_);
+    const int x0 = std::max({dstRect.Left, clip.Left, 0}), x1 = std::min({dstRect.Right, clip.Right, dst.width_});
+    const int y0 = std::max({dstRect.Top, clip.Top, 0}), y1 = std::min({dstRect.Bottom, clip.Bottom, dst.height_});
     if (x0 >= x1 || y0 >= y1) return;
 
     const std::int64_t sw = srcRect.Width(), sh = srcRect.Height();
@@ -174,7 +164,7 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRec
     }
 
     const int n = x1 - x0;
-    std::vector<TColor32> row(static_cast<std::size_t>(n), 0u);
+    std::vector<TColor32> row(static_cast<std::size_t>(n));
     if (stretchFilter_ == TStretchFilter::sfNearest) {
         // Each destination pixel takes the source pixel under its centre.
         std::vector<int> xs(static_cast<std::size_t>(n));
@@ -182,11 +172,24 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRec
             const std::int64_t dx = x0 + i - dstRect.Left;
             xs[std::size_t(i)] = int(srcRect.Left + (2 * dx + 1) * sw / (2 * dw));
         }
+        const int* xi = xs.data();
+        int sampled = -1; // the source row now in `row`
         for (int y = y0; y < y1; ++y) {
             const std::int64_t dy = y - dstRect.Top;
-            const TColor32* s = ScanLine(int(srcRect.Top + (2 * dy + 1) * sh / (2 * dh)));
-            for (int i = 0; i < n; ++i) row[std::size_t(i)] = s[xs[std::size_t(i)]];
-            CombineRow(row.data(), dst.ScanLine(y) + x0, n, mode, master);
+            const int sy = int(srcRect.Top + (2 * dy + 1) * sh / (2 * dh));
+            const TColor32* s = ScanLine(sy);
+            TColor32* d = dst.ScanLine(y) + x0;
+            if (mode == TDrawMode::dmOpaque) {
+                // Straight into the destination.
+                for (int i = 0; i < n; ++i) d[i] = s[xi[i]];
+                continue;
+            }
+            // When enlarging, neighbouring rows sample the same source row.
+            if (sy != sampled) {
+                for (int i = 0; i < n; ++i) row[std::size_t(i)] = s[xi[i]];
+                sampled = sy;
+            }
+            BlendRow(row.data(), d, n, master);
         }
     } else {
         // Bilinear sampling between the four source pixels around the centre
@@ -209,16 +212,34 @@ void TBitmap32::DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRec
         };
         std::vector<Tap> xt(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) xt[std::size_t(i)] = taps(x0 + i - dstRect.Left, dw, sw, srcRect.Left);
-        for (int y = y0; y < y1; ++y) {
-            const Tap yt = taps(y - dstRect.Top, dh, sh, srcRect.Top);
-            const TColor32* r0 = ScanLine(yt.i0);
-            const TColor32* r1 = ScanLine(yt.i1);
+        // The horizontal step of a source row is the same for every
+        // destination row that reads it: the last two are kept.
+        std::vector<TColor32> top(static_cast<std::size_t>(n)), bottom(static_cast<std::size_t>(n));
+        int topRow = -1, bottomRow = -1;
+        auto horizontal = [&](int sy, std::vector<TColor32>& out) {
+            const TColor32* r = ScanLine(sy);
             for (int i = 0; i < n; ++i) {
                 const Tap& t = xt[std::size_t(i)];
-                const TColor32 top = LerpPixel(r0[t.i0], r0[t.i1], t.w);
-                const TColor32 bottom = LerpPixel(r1[t.i0], r1[t.i1], t.w);
-                row[std::size_t(i)] = LerpPixel(top, bottom, yt.w);
+                out[std::size_t(i)] = LerpPixel(r[t.i0], r[t.i1], t.w);
             }
+        };
+        for (int y = y0; y < y1; ++y) {
+            const Tap yt = taps(y - dstRect.Top, dh, sh, srcRect.Top);
+            if (topRow != yt.i0) {
+                if (bottomRow == yt.i0) {
+                    std::swap(top, bottom);
+                    std::swap(topRow, bottomRow);
+                } else {
+                    horizontal(yt.i0, top);
+                    topRow = yt.i0;
+                }
+            }
+            if (bottomRow != yt.i1) {
+                horizontal(yt.i1, bottom);
+                bottomRow = yt.i1;
+            }
+            for (int i = 0; i < n; ++i)
+                row[std::size_t(i)] = LerpPixel(top[std::size_t(i)], bottom[std::size_t(i)], yt.w);
             CombineRow(row.data(), dst.ScanLine(y) + x0, n, mode, master);
         }
     }

@@ -106,6 +106,9 @@ public:
     void DrawTo(TBitmap32& dst, const TRect& dstRect) const;
     // Draws srcRect of this bitmap stretched into dstRect of dst.
     void DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRect) const;
+    // The same, writing only the destination pixels inside clipRect; they
+    // are sampled exactly as the whole dstRect would be.
+    void DrawTo(TBitmap32& dst, const TRect& dstRect, const TRect& srcRect, const TRect& clipRect) const;
 
     // Pen position and stipple pattern used by the line drawing of the engine.
     TPoint PenPos;
