@@ -9,11 +9,14 @@
 #include "core/analysis/FrequencyTable.h"
 #include "core/analysis/ImageAnalysis.h"
 #include "core/analysis/PixelProfile.h"
+#include "core/analysis/RegionStats.h"
 #include "core/codecs/ImageFiles.h"
 #include "core/text/NumberText.h"
 #include "core/text/TextGrid.h"
 
+#include <algorithm>
 #include <iostream>
+#include <optional>
 
 namespace ivra::cli {
 
@@ -72,7 +75,55 @@ int Histogram(TCliContext& ctx) {
     return 0;
 }
 
+// True when the text is a whole number (a coordinate of --region).
+bool IsInteger(const std::string& text) {
+    std::size_t i = (text.size() > 1 && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    if (i >= text.size()) return false;
+    for (; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return false;
+    return true;
+}
+
+// Removes "--region polygon X Y X Y ...", "--region rect X1 Y1 X2 Y2" or
+// "--region ellipse CX CY RX RY" from args; none when it is not there. The
+// polygon takes every whole number after it, in pairs, leaving the last
+// argument for the image.
+std::optional<TRegionShape> TakeRegion(std::vector<std::string>& args) {
+    const auto at = std::find(args.begin(), args.end(), std::string("--region"));
+    if (at == args.end()) return std::nullopt;
+    const std::size_t i = std::size_t(at - args.begin());
+    if (i + 1 >= args.size()) throw TCliUsageError("--region needs polygon, rect or ellipse");
+    const std::string kind = args[i + 1];
+    std::size_t n = 0;
+    TRegionShape shape;
+    if (kind == "polygon") {
+        shape.Kind = TRegionShape::TKind::Polygon;
+        while (i + 2 + n + 1 < args.size() && IsInteger(args[i + 2 + n])) ++n;
+        if (n % 2 != 0) throw TCliUsageError("--region polygon needs pairs of whole numbers X Y");
+        if (n < 6) throw TCliUsageError("--region polygon needs at least three vertices");
+    } else if (kind == "rect" || kind == "ellipse") {
+        shape.Kind = kind == "rect" ? TRegionShape::TKind::Rectangle : TRegionShape::TKind::Ellipse;
+        n = 4;
+        if (i + 2 + n > args.size()) throw TCliUsageError("--region " + kind + " needs four whole numbers");
+    } else {
+        throw TCliUsageError("--region must be polygon, rect or ellipse, not \"" + kind + "\"");
+    }
+    std::vector<int> v;
+    for (std::size_t k = 0; k < n; ++k) v.push_back(ParseInt(args[i + 2 + k], "--region"));
+    if (shape.Kind == TRegionShape::TKind::Ellipse) {
+        if (v[2] < 0 || v[3] < 0) throw TCliUsageError("--region ellipse needs radii of 0 or more");
+        shape.Points = {{v[0], v[1]}};
+        shape.RadiusX = float(v[2]);
+        shape.RadiusY = float(v[3]);
+    } else {
+        for (std::size_t k = 0; k + 1 < v.size(); k += 2) shape.Points.push_back({v[k], v[k + 1]});
+    }
+    args.erase(at, at + std::ptrdiff_t(2 + n));
+    return shape;
+}
+
 int Stats(TCliContext& ctx) {
+    const std::optional<TRegionShape> region = TakeRegion(ctx.args);
     const std::string set = TakeOption(ctx.args, "--channels", "rgb");
     const int decimals = DecimalsOption(ctx.args);
     const bool html = TakeFlag(ctx.args, "--html");
@@ -92,7 +143,17 @@ int Stats(TCliContext& ctx) {
     TTextGrid grid;
     AppendRow(grid, StatsHeaderCells());
     for (const std::string& path : ctx.args) {
-        const TChannelHistograms h = Analyse(timing, path);
+        TChannelHistograms h;
+        if (region) {
+            TBitmap32 bmp;
+            timing.Read([&] { return LoadImageFile(path, bmp); });
+            timing.Process([&] { AnalyseRegion(bmp, *region, RegionLabel(path, region->Kind), h); });
+            if (h.PixelCount == 0)
+                throw Error(path + ": the region holds no pixel of the image (" + std::to_string(bmp.Width()) +
+                            " x " + std::to_string(bmp.Height()) + " pixels)");
+        } else {
+            h = Analyse(timing, path);
+        }
         timing.Process([&] {
             for (const auto& row : StatsRows(h, channels, decimals, '.')) AppendRow(grid, row);
         });
@@ -144,8 +205,11 @@ const TCliRegistrar histogramCommand("histogram", "histogram --channel red|green
                                      "prints the count of every level of one channel: level, a tab, count",
                                      Histogram, 400);
 const TCliRegistrar statsCommand(
-    "stats", "stats [--channels rgb|hsv|gray] [--decimals N] [--html] IMAGE...",
-    "prints the statistics grid: the header row, then the rows of every image (default rgb, 2 decimals)", Stats, 401);
+    "stats",
+    "stats [--channels rgb|hsv|gray] [--decimals N] [--html] [--region polygon X Y X Y X Y ... | --region rect X1 Y1 "
+    "X2 Y2 | --region ellipse CX CY RX RY] IMAGE...",
+    "prints the statistics grid: the header row, then the rows of every image (default rgb, 2 decimals); with "
+    "--region only of the pixels whose centre lies inside the shape", Stats, 401);
 const TCliRegistrar freqCommand(
     "freq", "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--html] IMAGE",
     "prints the frequency table of one channel in intervals of N levels (default 20)", Freq, 402);

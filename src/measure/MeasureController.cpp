@@ -100,6 +100,44 @@ void TMeasureController::DrawFigure(TMeasureHost& host, const TToolOutput& out) 
     }
 }
 
+std::optional<TRegionShape> TMeasureController::LastShape(const TBitmap32& image) const {
+    const auto it = lastShapes_.find(&image);
+    if (it == lastShapes_.end()) return std::nullopt;
+    return it->second;
+}
+
+void TMeasureController::KeepShapesOf(const std::vector<const TBitmap32*>& images) {
+    for (auto it = lastShapes_.begin(); it != lastShapes_.end();)
+        it = std::find(images.begin(), images.end(), it->first) == images.end() ? lastShapes_.erase(it) : std::next(it);
+}
+
+void TMeasureController::RememberShape(TMeasureHost& host, std::uint32_t tool, const TToolOutput& out, bool ctrl) {
+    const TToolFigure& f = out.Figure;
+    TRegionShape shape;
+    switch (f.Kind) {
+    case TToolFigure::TKind::Polygon:
+        if (tool != toolPolygon || f.Polygon.size() < 2) return;
+        // The outline carries the closing press as its last point; the area
+        // was computed from the vertices before it.
+        shape.Kind = TRegionShape::TKind::Polygon;
+        shape.Points.assign(f.Polygon.begin(), f.Polygon.end() - 1);
+        break;
+    case TToolFigure::TKind::Rect:
+        shape.Kind = TRegionShape::TKind::Rectangle;
+        shape.Points = f.Points;
+        break;
+    case TToolFigure::TKind::Ellipse:
+        shape.Kind = ctrl ? TRegionShape::TKind::Circle : TRegionShape::TKind::Ellipse;
+        shape.Points = {f.Points.at(0)};
+        shape.RadiusX = f.RadiusX;
+        shape.RadiusY = f.RadiusY;
+        break;
+    default:
+        return;
+    }
+    lastShapes_[&host.Image()] = std::move(shape);
+}
+
 void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasureButton button, TPoint p,
                                   bool ctrl) {
     TDrawingState& d = host.Drawing();
@@ -144,6 +182,7 @@ void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasu
     default:
         return;
     }
+    RememberShape(host, tool, out, ctrl);
     Report(host, out);
 }
 

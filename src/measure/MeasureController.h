@@ -10,14 +10,19 @@
 // windows; it is the one owner of the vertices of a poly measurement, which
 // a new image window empties.
 
+#include "core/analysis/RegionStats.h"
 #include "core/raster/FixedPoint.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace ivra {
 
+class TBitmap32;
 class TMeasureHost;
 class TMeasuringState;
 struct TToolOutput;
@@ -43,6 +48,15 @@ public:
 
     TMeasuringState& State() { return *state_; }
 
+    // The last finished polygon, rectangle or ellipse (circle) measured on
+    // an image window, by the window's image; none when there is none. A
+    // polygon holds the vertices its area was computed from.
+    std::optional<TRegionShape> LastShape(const TBitmap32& image) const;
+    // Forgets the shape of an image (its window goes).
+    void ForgetShape(const TBitmap32& image) { lastShapes_.erase(&image); }
+    // Forgets the shapes of every image not in the list.
+    void KeepShapesOf(const std::vector<const TBitmap32*>& images);
+
     // The colour picker's read-out of a pixel: "R:r G:g B:b".
     static std::string PickerReadout(std::uint32_t color);
     // The decimal separator of the user's locale ('.' when it is not one
@@ -53,8 +67,10 @@ private:
     void Report(TMeasureHost& host, const TToolOutput& out);
     void DrawFigure(TMeasureHost& host, const TToolOutput& out);
     void DrawPolyRubber(TMeasureHost& host, TPoint p);
+    void RememberShape(TMeasureHost& host, std::uint32_t tool, const TToolOutput& out, bool ctrl);
 
     std::unique_ptr<TMeasuringState> state_;
+    std::map<const TBitmap32*, TRegionShape> lastShapes_;
 };
 
 } // namespace ivra

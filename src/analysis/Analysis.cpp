@@ -1,0 +1,56 @@
+#include "analysis/Analysis.h"
+
+#include "analysis/Stats.h"
+#include "imagewin/ChildWin.h"
+#include "measure/MeasureController.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <memory>
+
+namespace ivra {
+
+TChannelHistograms& ChannelHistograms() {
+    static TChannelHistograms histograms;
+    return histograms;
+}
+
+char LocaleSeparator() { return TMeasureController::LocaleDecimalSeparator(); }
+
+void ShowToolWindow(QWidget* w) {
+    if (!w) return;
+    w->show();
+    w->raise();
+    w->activateWindow();
+}
+
+bool AnalyseImage(TMDIChild* w, TChannelSet set) {
+    if (!w) return false;
+    // The box stays up, without buttons, while the pass runs.
+    auto box = std::make_unique<QMessageBox>(QMessageBox::Information, QCoreApplication::applicationName(),
+                                             QStringLiteral("Analysing image. Please wait"),
+                                             QMessageBox::NoButton, w->window());
+    box->setObjectName(QStringLiteral("AnalysingBox"));
+    box->setStandardButtons(QMessageBox::NoButton);
+    box->setModal(false);
+    box->show();
+    box->repaint();
+    const std::string name = w->ImageName().toStdString();
+    const TBitmap32& image = w->ImgView->Bitmap();
+    // One pass on the user-interface thread (the core counts in bands on
+    // its own threads), with the box up and the busy cursor.
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    struct TRestore {
+        ~TRestore() { QApplication::restoreOverrideCursor(); }
+    } restore;
+    AnalyseImage(image, name, ChannelHistograms());
+    if (TfrmStats* stats = StatsForm()) {
+        stats->EnableHistogram();
+        stats->AddStatRows(ChannelHistograms(), set);
+    }
+    box->hide();
+    return true;
+}
+
+} // namespace ivra

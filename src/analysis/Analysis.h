@@ -1,0 +1,32 @@
+#pragma once
+// The image analysis as the windows run it, and the program's one store of
+// its counts (ChannelHistograms), which the histogram window, the stretch
+// dialog and the statistics window read.
+
+#include "core/analysis/ChannelStats.h"
+#include "core/analysis/ImageAnalysis.h"
+
+class QWidget;
+
+namespace ivra {
+
+class TMDIChild;
+
+// The counts of the last analysis (all 0 before the first).
+TChannelHistograms& ChannelHistograms();
+
+// AnalyseImage on an image window: shows "Analysing image. Please wait"
+// while it counts every pixel of the window's image (layers, overlays and
+// the selection play no part), replaces ChannelHistograms, enables the
+// statistics window's "&Histogram" item and adds the statistics rows of the
+// channel set there. Returns false, doing nothing, when w is none.
+bool AnalyseImage(TMDIChild* w, TChannelSet set);
+
+// The decimal separator of the user's locale ('.' when it is not one 8-bit
+// character).
+char LocaleSeparator();
+
+// Brings a tool window up: shown, raised and active.
+void ShowToolWindow(QWidget* w);
+
+} // namespace ivra

@@ -1,0 +1,81 @@
+#include "analysis/ChartFiles.h"
+
+#include "chart/Chart.h"
+#include "core/Error.h"
+#include "core/io/FileIO.h"
+#include "services/Prompts.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPrinter>
+#include <QSvgGenerator>
+
+namespace ivra {
+
+QString ChartPictureFilter() {
+    return QStringLiteral("Bitmaps (*.bmp);;Scalable Vector Graphics (*.svg);;Portable Network Graphics (*.png)");
+}
+
+namespace {
+
+void SaveSvg(TChart& chart, const QString& path) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(chart.size());
+        svg.setViewBox(QRect(QPoint(0, 0), chart.size()));
+        svg.setTitle(chart.Title());
+        QPainter p(&svg);
+        p.fillRect(QRect(QPoint(0, 0), chart.size()), Qt::white);
+        chart.RenderTo(p, QRectF(QPointF(0, 0), QSizeF(chart.size())));
+    }
+    const QByteArray bytes = buffer.data();
+    WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes.constData(), std::size_t(bytes.size()));
+}
+
+} // namespace
+
+void SaveChartPicture(TChart& chart, const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("svg"))
+        SaveSvg(chart, path);
+    else if (suffix == QLatin1String("png"))
+        chart.SavePng(path);
+    else
+        chart.SaveBitmap(path);
+}
+
+void SaveChartAs(TChart& chart, QWidget* parent) {
+    TFileDialogRequest r;
+    r.Caption = QStringLiteral("Save chart");
+    r.Filter = ChartPictureFilter();
+    r.DefaultSuffix = QStringLiteral("bmp");
+    const QString path = AppPrompts().GetSaveFileName(parent, r);
+    if (path.isEmpty()) return;
+    SaveChartPicture(chart, path);
+}
+
+QPrinter& ChartPrinter() {
+    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
+    return *printer;
+}
+
+void PrintChartTo(TChart& chart, QPrinter& printer) {
+    QPainter p;
+    if (!p.begin(&printer)) throw Error("The chart could not be printed: the printer did not start the job.");
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    chart.PrintTo(p, QRect(QPoint(0, 0), page.size()));
+    p.end();
+}
+
+void PrintChart(TChart& chart, QWidget* parent) {
+    QPrinter& printer = ChartPrinter();
+    if (!AppPrompts().PrintDialog(parent, printer)) return;
+    PrintChartTo(chart, printer);
+}
+
+} // namespace ivra

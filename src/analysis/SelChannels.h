@@ -1,0 +1,47 @@
+#pragma once
+// The two channel dialogs of the statistics window: TdlgSelChan (which rows
+// the channel statistics add) and TfrmFreqSel (the channel and bin size of
+// a frequency table). One instance of each lives for the whole run, so
+// their choices persist.
+
+#include "core/analysis/ImageAnalysis.h"
+
+#include <QDialog>
+
+class QLineEdit;
+class QRadioButton;
+
+namespace ivra {
+
+class TUpDown;
+
+class TdlgSelChan : public QDialog {
+    Q_OBJECT
+public:
+    explicit TdlgSelChan(QWidget* parent);
+    // 0 "Red, Green, Blue", 1 "Hue, Saturation, Value", 2 "Grayscale".
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    QRadioButton* Items[3] = {};
+};
+
+class TfrmFreqSel : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmFreqSel(QWidget* parent);
+    // The radio group's item: 0 "Red" to 6 "Value".
+    int ItemIndex() const;
+    void SetItemIndex(int index);
+    // The channel of the chosen item.
+    TAnalysisChannel Channel() const;
+    // The "Bin size " text as an integer, 10 when it is not a number.
+    int BinSize() const;
+    QRadioButton* Items[7] = {};
+    QLineEdit* edBinSize = nullptr;
+    TUpDown* udBinSize = nullptr;
+};
+
+TdlgSelChan* SelChanDialog(QWidget* parent = nullptr);
+TfrmFreqSel* FreqSelDialog(QWidget* parent = nullptr);
+
+} // namespace ivra

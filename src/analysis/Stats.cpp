@@ -1,0 +1,357 @@
+#include "analysis/Stats.h"
+
+#include "analysis/Analysis.h"
+#include "analysis/Histogram.h"
+#include "analysis/SelChannels.h"
+#include "core/analysis/FrequencyTable.h"
+#include "imagewin/ChildWin.h"
+#include "measure/MeasureController.h"
+#include "services/AppInfo.h"
+#include "services/Busy.h"
+#include "services/CommandGuard.h"
+#include "services/FileNames.h"
+#include "services/Hints.h"
+#include "services/Icons.h"
+#include "services/Prompts.h"
+#include "services/Shell.h"
+#include "services/UpDown.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace ivra {
+
+namespace {
+
+TfrmStats* g_stats = nullptr;
+const QString Untitled = QStringLiteral("Untitled");
+
+template <typename Fn>
+QAction* Item(QMenu* menu, const QString& caption, const char* name, QObject* owner, Fn fn) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QLatin1String(name));
+    ConnectGuarded(a, &QAction::triggered, owner, [fn](bool) { fn(); });
+    return a;
+}
+
+} // namespace
+
+TfrmStats::TfrmStats(QWidget* parent) : QMainWindow(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmStats"));
+    resize(826, 597);
+    stat_ = new TTextGridModel(this);
+    freq_ = new TTextGridModel(this);
+    stat_->SetHeader(StatsHeaderCells());
+    freq_->SetHeader(FrequencyHeaderCells());
+
+    // Menus.
+    QMenu* data = menuBar()->addMenu(QStringLiteral("&Data"));
+    DataSaveItem = Item(data, QStringLiteral("&Save"), "DataSaveItem", this, [this] { Save(); });
+    QMenu* exportMenu = data->addMenu(QStringLiteral("&Export"));
+    ExportHTMLItem = Item(exportMenu, QStringLiteral("HTML"), "ExportHTMLItem", this, [this] { ExportHTML(); });
+    QMenu* options = menuBar()->addMenu(QStringLiteral("&Options"));
+    DeleteRowItem = Item(options, QStringLiteral("Delete row"), "DeleteRowItem", this, [this] { DeleteRow(); });
+    ClearAllItem = Item(options, QStringLiteral("Clear all data"), "ClearAllItem", this, [this] { ClearAllData(); });
+    QMenu* calc = menuBar()->addMenu(QStringLiteral("&Calculations"));
+    ChannelStatsItem =
+        Item(calc, QStringLiteral("Channel statistics"), "ChannelStatsItem", this, [this] { ChannelStatistics(); });
+    FrequencyItem = Item(calc, QStringLiteral("Frequency"), "FrequencyItem", this, [this] { Frequency(); });
+    LastShapeItem = Item(calc, QStringLiteral("Statistics of Last Shape"), "LastShapeItem", this,
+                         [this] { StatisticsOfLastShape(); });
+    SetHint(LastShapeItem, QStringLiteral("Statistics of Last Shape|Channel statistics of the pixels inside the last "
+                                          "polygon, rectangle or ellipse measured on the image."));
+    HistogramItem = menuBar()->addAction(QStringLiteral("&Histogram"));
+    HistogramItem->setObjectName(QStringLiteral("HistogramItem"));
+    HistogramItem->setEnabled(false);
+    ConnectGuarded(HistogramItem, &QAction::triggered, this, [this](bool) { ShowHistogram(); });
+
+    // Tool bar: Save, the number of decimals.
+    QToolBar* tb = addToolBar(QStringLiteral("Statistics"));
+    tb->setObjectName(QStringLiteral("ToolBar1"));
+    tb->setMovable(false);
+    tbSave = tb->addAction(AppIcon(QStringLiteral("save")), QStringLiteral("Save"));
+    tbSave->setObjectName(QStringLiteral("tbSave"));
+    ConnectGuarded(tbSave, &QAction::triggered, this, [this](bool) { Save(); });
+    tb->addSeparator();
+    auto* label = new QLabel(QStringLiteral("Decimals "), tb);
+    tb->addWidget(label);
+    edDecimals = new QLineEdit(QStringLiteral("2"), tb);
+    edDecimals->setObjectName(QStringLiteral("edDecimals"));
+    edDecimals->setFixedWidth(std::max(24, edDecimals->fontMetrics().horizontalAdvance(QStringLiteral("88")) + 10));
+    tb->addWidget(edDecimals);
+    udDecimals = new TUpDown(edDecimals, 0, 8, 2, tb);
+    udDecimals->setObjectName(QStringLiteral("udDecimals"));
+    udDecimals->setFixedSize(15, 21);
+    tb->addWidget(udDecimals);
+    connect(edDecimals, &QLineEdit::textChanged, this, [this](const QString&) { ReadDecimals(); });
+
+    // The two grids on their tabs, the Close button below.
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    pcTab = new QTabWidget(central);
+    pcTab->setObjectName(QStringLiteral("pcTab"));
+    sgStat = MakeGrid(stat_, 50);
+    sgStat->setObjectName(QStringLiteral("sgStat"));
+    sgFreq = MakeGrid(freq_, 70);
+    sgFreq->setObjectName(QStringLiteral("sgFreq"));
+    pcTab->addTab(sgStat, QStringLiteral("Statistics"));
+    pcTab->addTab(sgFreq, QStringLiteral("Frequency"));
+    layout->addWidget(pcTab, 1);
+    auto* bottom = new QWidget(central);
+    auto* bl = new QHBoxLayout(bottom);
+    btnClose = new QPushButton(QStringLiteral("Close"), bottom);
+    btnClose->setObjectName(QStringLiteral("btnClose"));
+    btnClose->setFixedSize(std::max(75, btnClose->sizeHint().width()), 25);
+    bl->addStretch();
+    bl->addWidget(btnClose);
+    layout->addWidget(bottom);
+    setCentralWidget(central);
+    statusBar();
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    auto* esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(esc, &QShortcut::activated, this, &QWidget::close);
+
+    PopupMenu1 = new QMenu(this);
+    QAction* popupDelete = PopupMenu1->addAction(QStringLiteral("Delete Row"));
+    popupDelete->setObjectName(QStringLiteral("PopupDeleteRow"));
+    ConnectGuarded(popupDelete, &QAction::triggered, this, [this](bool) { DeleteRow(); });
+
+    SetFileName(Untitled);
+}
+
+QTableView* TfrmStats::MakeGrid(TTextGridModel* model, int otherWidth) {
+    auto* v = new QTableView;
+    v->setModel(model);
+    v->setShowGrid(true);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    v->horizontalHeader()->setDefaultSectionSize(otherWidth);
+    v->horizontalHeader()->setSectionsMovable(true);
+    v->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    v->verticalHeader()->setSectionsMovable(true);
+    v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
+    v->setColumnWidth(0, 120);
+    // A dragged column or row moves its cells in the grid itself, so that
+    // the saved files follow what the user sees.
+    QHeaderView* h = v->horizontalHeader();
+    connect(h, &QHeaderView::sectionMoved, this, [h, model](int, int from, int to) {
+        QSignalBlocker block(h);
+        h->moveSection(to, from);
+        model->MoveColumn(from, to);
+    });
+    QHeaderView* rows = v->verticalHeader();
+    connect(rows, &QHeaderView::sectionMoved, this, [rows, model](int, int from, int to) {
+        QSignalBlocker block(rows);
+        rows->moveSection(to, from);
+        model->MoveDataRow(from + 1, to + 1);
+    });
+    v->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(v, &QWidget::customContextMenuRequested, this,
+            [this, v](const QPoint& p) { PopupMenu1->popup(v->viewport()->mapToGlobal(p)); });
+    return v;
+}
+
+TTextGridModel& TfrmStats::CurrentGrid() { return pcTab->currentIndex() == 1 ? *freq_ : *stat_; }
+QTableView* TfrmStats::CurrentView() { return pcTab->currentIndex() == 1 ? sgFreq : sgStat; }
+
+void TfrmStats::WriteHeaders() {
+    stat_->WriteHeader(StatsHeaderCells());
+    freq_->WriteHeader(FrequencyHeaderCells());
+    sgStat->setColumnWidth(0, 120);
+    sgFreq->setColumnWidth(0, 120);
+}
+
+void TfrmStats::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    WriteHeaders();
+    ReadDecimals();
+}
+
+void TfrmStats::closeEvent(QCloseEvent* e) {
+    bool go = true;
+    RunGuarded([&] { go = QuerySave(); });
+    if (go)
+        e->accept();
+    else
+        e->ignore();
+}
+
+void TfrmStats::ReadDecimals() { decimals_ = StrToIntDef(edDecimals->text(), 2); }
+
+void TfrmStats::EnableHistogram() { HistogramItem->setEnabled(true); }
+
+void TfrmStats::AddRows(TTextGridModel& grid, const std::vector<std::vector<std::string>>& rows) {
+    if (rows.empty()) return;
+    modified_ = true;
+    grid.AppendRows(rows);
+    // Columns widen to show their texts whole; they never get narrower
+    // than the form's widths.
+    QTableView* v = &grid == stat_ ? sgStat : sgFreq;
+    const int other = &grid == stat_ ? 50 : 70;
+    const QFontMetrics fm(v->font());
+    const int first = grid.Grid().RowCount() - int(rows.size());
+    for (int c = 0; c < grid.columnCount(); ++c) {
+        int wanted = std::max(c == 0 ? 120 : other, v->horizontalHeader()->sectionSizeHint(c));
+        for (int r = first; r < grid.Grid().RowCount(); ++r)
+            wanted = std::max(wanted, fm.horizontalAdvance(QString::fromStdString(grid.Grid().Cell(c, r))) + 12);
+        if (v->columnWidth(c) < wanted) v->setColumnWidth(c, wanted);
+    }
+}
+
+void TfrmStats::AddStatRows(const TChannelHistograms& histograms, TChannelSet set) {
+    AddRows(*stat_, StatsRows(histograms, set, decimals_, LocaleSeparator()));
+}
+
+void TfrmStats::ChannelStatistics() {
+    TdlgSelChan* dlg = SelChanDialog(this);
+    if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted)
+        if (TShell* shell = AppShell())
+            AnalyseImage(shell->ActiveImageWindow(), TChannelSet(dlg->ItemIndex() + 1));
+    pcTab->setCurrentIndex(0);
+}
+
+void TfrmStats::Frequency() {
+    TfrmFreqSel* dlg = FreqSelDialog(this);
+    if (AppPrompts().ExecDialog(*dlg) != QDialog::Accepted) return;
+    if (TShell* shell = AppShell()) AnalyseImage(shell->ActiveImageWindow(), TChannelSet::None);
+    const int bin = dlg->BinSize();
+    // Hue, saturation and value give tables of their levels 0 to 100; a bin
+    // size below 1 gives no table.
+    if (bin >= 1) AddRows(*freq_, FrequencyRows(ChannelHistograms(), dlg->Channel(), bin, decimals_, LocaleSeparator()));
+    pcTab->setCurrentIndex(1);
+}
+
+void TfrmStats::StatisticsOfLastShape() {
+    TShell* shell = AppShell();
+    TMDIChild* w = shell ? shell->ActiveImageWindow() : nullptr;
+    if (!w) {
+        pcTab->setCurrentIndex(0);
+        return;
+    }
+    TMeasureController& measuring = TMeasureController::Instance();
+    std::vector<const TBitmap32*> open;
+    for (TMDIChild* c : shell->ImageWindows()) open.push_back(&c->ImgView->Bitmap());
+    measuring.KeepShapesOf(open);
+    const TBitmap32& image = w->ImgView->Bitmap();
+    const auto shape = measuring.LastShape(image);
+    const QString name = FileNamePart(w->ImageName());
+    if (!shape) {
+        AppPrompts().Message(this, QStringLiteral("No polygon, rectangle or ellipse has been measured on %1 yet.")
+                                       .arg(name));
+        return;
+    }
+    if (RegionPixelCount(*shape, image.Width(), image.Height()) == 0) {
+        AppPrompts().Message(this, QStringLiteral("The last %1 measured on %2 holds no pixel of the image.")
+                                       .arg(QLatin1String(RegionShapeName(shape->Kind)), name));
+        return;
+    }
+    TdlgSelChan* dlg = SelChanDialog(this);
+    if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted) {
+        TChannelHistograms h;
+        const std::string label = RegionLabel(w->ImageName().toStdString(), shape->Kind);
+        RunBusy([&] { AnalyseRegion(image, *shape, label, h); });
+        AddStatRows(h, TChannelSet(dlg->ItemIndex() + 1));
+    }
+    pcTab->setCurrentIndex(0);
+}
+
+void TfrmStats::ShowHistogram() { ShowToolWindow(CreateHistogramForm(parentWidget())); }
+
+void TfrmStats::DeleteRow() {
+    QTableView* v = CurrentView();
+    const QModelIndexList sel = v->selectionModel()->selectedIndexes();
+    if (sel.isEmpty()) return;
+    int top = sel.first().row();
+    for (const QModelIndex& i : sel) top = std::min(top, i.row());
+    CurrentGrid().DeleteRow(top + 1);
+}
+
+void TfrmStats::ClearAllData() {
+    if (!QuerySave()) return;
+    CurrentGrid().ClearData();
+}
+
+bool TfrmStats::QuerySave() {
+    if (!modified_) return true;
+    const auto answer = AppPrompts().Confirm(this, QStringLiteral("Save changes to %1?").arg(fileName_),
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::Yes);
+    if (answer == QMessageBox::Cancel) return false;
+    // Yes goes on only when the grid was really written.
+    if (answer == QMessageBox::Yes) return Save();
+    return true;
+}
+
+QString TfrmStats::AskFileName(const QString& filter, const QString& suffix) {
+    TFileDialogRequest r;
+    r.Caption = QStringLiteral("Save As");
+    r.Filter = filter;
+    r.DefaultSuffix = suffix;
+    if (!lastDialogPath_.isEmpty()) {
+        const QFileInfo last(lastDialogPath_);
+        r.Directory = last.absolutePath();
+        r.FileName = last.fileName();
+    }
+    const QString path = AppPrompts().GetSaveFileName(this, r);
+    if (path.isEmpty()) return {};
+    lastDialogPath_ = path;
+    if (QFileInfo::exists(path) &&
+        AppPrompts().Confirm(this, QStringLiteral("OK to overwrite %1").arg(path),
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                             QMessageBox::Yes) != QMessageBox::Yes)
+        return {};
+    return path;
+}
+
+bool TfrmStats::Save() {
+    if (fileName_ == Untitled) return SaveAs();
+    GridToText(CurrentGrid().Grid(), QFile::encodeName(fileName_).toStdString());
+    modified_ = false;
+    return true;
+}
+
+bool TfrmStats::SaveAs() {
+    const QString path = AskFileName(QStringLiteral("Tab delimited files (*.txt)"), QStringLiteral("txt"));
+    if (path.isEmpty()) return false;
+    GridToText(CurrentGrid().Grid(), QFile::encodeName(path).toStdString());
+    SetFileName(path);
+    modified_ = false;
+    return true;
+}
+
+void TfrmStats::ExportHTML() {
+    const QString path = AskFileName(QStringLiteral("HTML files (*.html)"), QStringLiteral("html"));
+    if (path.isEmpty()) return;
+    GridToHTML(CurrentGrid().Grid(), QFile::encodeName(path).toStdString());
+}
+
+void TfrmStats::SetFileName(const QString& name) {
+    fileName_ = name;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(name), AppTitle));
+}
+
+TfrmStats* StatsForm() { return g_stats; }
+
+TfrmStats* CreateStatsForm(QWidget* parent) {
+    if (!g_stats) {
+        g_stats = new TfrmStats(parent);
+        QObject::connect(g_stats, &QObject::destroyed, [] { g_stats = nullptr; });
+    }
+    return g_stats;
+}
+
+} // namespace ivra

@@ -1,0 +1,111 @@
+#pragma once
+// TfrmStats: the statistics window. Its Statistics tab lists the rows of
+// the channel statistics (one per channel and analysis, accumulating across
+// images), its Frequency tab the frequency tables. The grid of the visible
+// tab is the current grid, which Save, Export, Delete row and Clear all
+// data act on. Rows added set the modified flag; closing and Clear all
+// data ask "Save changes to %s?" while it is set.
+
+#include "analysis/GridModel.h"
+#include "core/analysis/ChannelStats.h"
+#include "core/analysis/RegionStats.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QTableView;
+
+namespace ivra {
+
+class TUpDown;
+
+class TfrmStats : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TfrmStats(QWidget* parent);
+
+    // ---- Controls -----------------------------------------------------------
+    QTabWidget* pcTab = nullptr;
+    QTableView* sgStat = nullptr;
+    QTableView* sgFreq = nullptr;
+    QLineEdit* edDecimals = nullptr;
+    TUpDown* udDecimals = nullptr;
+    QPushButton* btnClose = nullptr;
+    QAction* DataSaveItem = nullptr;
+    QAction* ExportHTMLItem = nullptr;
+    QAction* DeleteRowItem = nullptr;
+    QAction* ClearAllItem = nullptr;
+    QAction* ChannelStatsItem = nullptr;
+    QAction* FrequencyItem = nullptr;
+    QAction* LastShapeItem = nullptr;
+    QAction* HistogramItem = nullptr;
+    QAction* tbSave = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+
+    TTextGridModel& StatGrid() { return *stat_; }
+    TTextGridModel& FreqGrid() { return *freq_; }
+    // The grid of the visible tab.
+    TTextGridModel& CurrentGrid();
+    QTableView* CurrentView();
+
+    bool Modified() const { return modified_; }
+    QString FileName() const { return fileName_; }
+    int Decimals() const { return decimals_; }
+
+    // ---- What the analysis calls -------------------------------------------
+    // The "&Histogram" item: enabled by the first analysis.
+    void EnableHistogram();
+    // One row per channel of the set, from the counts (None adds nothing).
+    void AddStatRows(const TChannelHistograms& histograms, TChannelSet set);
+
+    // ---- Commands ------------------------------------------------------------
+    void ChannelStatistics();
+    void Frequency();
+    // The channel statistics of the pixels inside the last polygon,
+    // rectangle or ellipse measured on the active image window.
+    void StatisticsOfLastShape();
+    void ShowHistogram();
+    void DeleteRow();
+    void ClearAllData();
+    // Save: Save As while the file name is "Untitled". Both return whether
+    // the grid was written.
+    bool Save();
+    bool SaveAs();
+    void ExportHTML();
+    // "Save changes to %s?" when modified: false when the operation that
+    // asked is abandoned (Cancel, or Yes with a save that did not happen).
+    bool QuerySave();
+    void SetFileName(const QString& name);
+    // Reads edDecimals (2 when it is not a number).
+    void ReadDecimals();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    QTableView* MakeGrid(TTextGridModel* model, int otherWidth);
+    void WriteHeaders();
+    void AddRows(TTextGridModel& grid, const std::vector<std::vector<std::string>>& rows);
+    // The save dialog with one filter; "" on Cancel or when the overwrite
+    // question was not answered Yes.
+    QString AskFileName(const QString& filter, const QString& suffix);
+
+    TTextGridModel* stat_ = nullptr;
+    TTextGridModel* freq_ = nullptr;
+    bool modified_ = false;
+    QString fileName_;
+    QString lastDialogPath_;
+    int decimals_ = 2;
+};
+
+// The program's statistics window (none before it is made).
+TfrmStats* StatsForm();
+TfrmStats* CreateStatsForm(QWidget* parent);
+
+} // namespace ivra
