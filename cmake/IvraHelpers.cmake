@@ -17,7 +17,7 @@ function(ivra_add_gtest name dir)
   add_executable(${name} ${_files})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE IVRA_TEST_DATA_DIR="${CMAKE_SOURCE_DIR}/tests/data")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 NO_PRETTY_VALUES
     PROPERTIES ENVIRONMENT "IVRA_TEST_DATA_DIR=${CMAKE_SOURCE_DIR}/tests/data")
 endfunction()
 

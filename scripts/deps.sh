@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libpng-dev zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xclip
+  xvfb xauth xclip poppler-utils
 )
 # Extra packages a caller asks for (e.g. the benchmark peers).
 packages+=("$@")

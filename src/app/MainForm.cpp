@@ -573,7 +573,9 @@ TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
 
 TMDIChild* TMainForm::CreateImageWindow(const QString& name) {
     TMDIChild* w = NewImageWindow(name);
-    if (!name.isEmpty() && QFileInfo(name).isFile()) w->LoadImage(name);
+    // Anything of that name is read, so that a folder, device or FIFO gets
+    // a clear error instead of an empty window.
+    if (!name.isEmpty() && QFileInfo::exists(name)) w->LoadImage(name);
     return w;
 }
 

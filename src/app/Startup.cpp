@@ -5,7 +5,11 @@
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "app/Splash.h"
+#include "analysis/AnalysisSetup.h"
+#include "analysis/StretchHisto.h"
+#include "app/Printing.h"
 #include "imagewin/LayerCommands.h"
+#include "processing/ProcessingCommands.h"
 #include "measure/MeasureSetup.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
@@ -30,15 +34,28 @@ struct TLoadStep {
 };
 
 std::vector<TLoadStep> LoadSteps() {
+    // Each subsystem makes its windows (hidden) and registers its commands
+    // and tools in the step that loads it.
     return {
-        {"Loading toolbars...", [](TMainForm&) {}},
-        {"Loading filters...", [](TMainForm& main) { CreateSpatialCalibForm(&main, main.Drawing()); }},
+        {"Loading toolbars...", [](TMainForm& main) { InstallAnalysis(main); }},
+        {"Loading filters...",
+         [](TMainForm& main) {
+             CreateSpatialCalibForm(&main, main.Drawing());
+             InstallProcessing(main);
+         }},
         {"Loading spreadsheet module...",
          [](TMainForm& main) {
              CreateSheetForm(&main, main.Drawing());
              main.AboutBox = new TAboutBoxFrm(&main);
+             InstallMeasuring(main);
          }},
-        {"Loading notepad module...", [](TMainForm& main) { InstallNotepad(main); }},
+        {"Loading notepad module...",
+         [](TMainForm& main) {
+             InstallNotepad(main);
+             InstallStretchHisto(main);
+             InstallLayerCommands(main);
+             InstallPrinting(main);
+         }},
     };
 }
 
@@ -82,10 +99,6 @@ TStartupResult RunStartup(const TStartupOptions& options) {
         splash->AddLine(QLatin1String(step.Line));
         step.Create(main);
     }
-
-    // The measuring tools take the mouse routing and add their commands.
-    InstallMeasuring(main);
-    InstallLayerCommands(main);
 
     // 10. and 11.
     main.InstallAppHandlers();

@@ -256,11 +256,14 @@ void TMDIChild::RotateQuarter(bool cw) {
 }
 
 void TMDIChild::mnGrayScale() {
-    if (TBitmapLayer* l = SelectedBitmapLayer()) {
-        GrayscaleBitmap(&l->Bitmap(), &l->Bitmap());
-        return;
-    }
-    document_->ApplyImageChange([](TBitmap32& image) { GrayscaleBitmap(&image, &image); });
+    // Only the selected picture layer; with none (or a magnifier) nothing.
+    TBitmapLayer* l = SelectedBitmapLayer();
+    if (!l) return;
+    // Made apart and swapped in whole: a failure leaves the layer as it was.
+    TBitmap32 gray;
+    GrayscaleBitmap(&gray, &l->Bitmap());
+    l->Bitmap().SwapPixels(gray);
+    l->Bitmap().Changed();
 }
 
 // ---- Floating panels ---------------------------------------------------------------------

@@ -55,11 +55,35 @@ void TImageDocument::DropUndo() {
     canUndo_ = false;
 }
 
+void TImageDocument::WorkingMemory(TBitmap32& work, bool undoable, int width, int height) {
+    // The snapshot is about to be replaced: its memory, already paged in,
+    // takes the result, so a command costs no fresh allocation. Should the
+    // change fail, the image stays as it was, but the older snapshot is gone.
+    if (undoable && canUndo_ && undo_.Width() == width && undo_.Height() == height) {
+        work.SwapPixels(undo_);
+        canUndo_ = false;
+    }
+}
+
 void TImageDocument::ApplyImageChange(const std::function<void(TBitmap32&)>& change, bool undoable) {
     TBitmap32 work;
+    WorkingMemory(work, undoable, bitmap_.Width(), bitmap_.Height());
     work.Assign(bitmap_);
     RunBusy([&] { change(work); });
-    // Swapped in whole: the image never shows a half-done change.
+    SwapIn(work, undoable);
+}
+
+void TImageDocument::ApplyImageTransform(const std::function<void(const TBitmap32&, TBitmap32&)>& transform,
+                                         bool undoable) {
+    TBitmap32 work;
+    WorkingMemory(work, undoable, bitmap_.Width(), bitmap_.Height());
+    RunBusy([&] { transform(bitmap_, work); });
+    SwapIn(work, undoable);
+}
+
+void TImageDocument::SwapIn(TBitmap32& work, bool undoable) {
+    // Swapped in whole: the image never shows a half-done change. The image
+    // keeps its drawing properties.
     bitmap_.SwapPixels(work);
     bitmap_.Changed();
     Modified = true;

@@ -68,6 +68,11 @@ public:
     // reaches the caller. Peak memory: the image, the copy and the old
     // snapshot, which is freed as the new one takes its place.
     void ApplyImageChange(const std::function<void(TBitmap32& image)>& change, bool undoable = true);
+    // The same for a change that writes its result apart from the image it
+    // reads (a conversion or a turn): `transform` reads the image and fills
+    // `result` (sized by it), so no copy of the image is made first.
+    void ApplyImageTransform(const std::function<void(const TBitmap32& image, TBitmap32& result)>& transform,
+                             bool undoable = true);
 
     // Flatten: the image composed with what `paint` draws over it, in one
     // step that takes the undo snapshot. `paint` draws onto a copy of the
@@ -83,6 +88,8 @@ public:
     bool Modified = false;
 
 private:
+    void WorkingMemory(TBitmap32& work, bool undoable, int width, int height);
+    void SwapIn(TBitmap32& work, bool undoable);
     void KeepAsUndo(TBitmap32& old);
 
     TBitmap32 bitmap_;

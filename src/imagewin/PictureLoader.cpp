@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
+#include "core/io/FileIO.h"
 #include "engine/Drawing.h"
 
 #include <QFile>
@@ -20,6 +21,8 @@ struct TPictureFormat {
     bool Core;              // decoded by the core
 };
 
+// The formats the program names itself; any other format of Qt's image
+// plugins appears under its own name.
 const QList<TPictureFormat>& PictureFormats() {
     static const QList<TPictureFormat> formats = {
         {"JPEG Image File", {"jpg", "jpeg"}, true},
@@ -29,6 +32,14 @@ const QList<TPictureFormat>& PictureFormats() {
         {"TIFF Images", {"tif", "tiff"}, false},
         {"GIF Images", {"gif"}, false},
         {"WebP Images", {"webp"}, false},
+        {"Scalable Vector Graphics", {"svg", "svgz"}, false},
+        {"Portable Anymaps", {"pbm", "pgm", "ppm"}, false},
+        {"X Pixmaps", {"xpm"}, false},
+        {"X Bitmaps", {"xbm"}, false},
+        {"Targa Images", {"tga"}, false},
+        {"Wireless Bitmaps", {"wbmp"}, false},
+        {"Apple Icons", {"icns"}, false},
+        {"JPEG 2000 Images", {"jp2", "j2k"}, false},
     };
     return formats;
 }
@@ -68,6 +79,8 @@ bool IsCorePictureSuffix(const QString& suffix) {
 }
 
 void LoadPicture(const QString& fileName, TBitmap32& bmp) {
+    // Devices and FIFOs are refused at once, also for the platform's readers.
+    RequireRegularInput(Native(fileName));
     const QString suffix = QFileInfo(fileName).suffix();
     // JPEG, PNG and BMP, and anything of unknown extension: the core, which
     // also recognises its formats by their signatures.
@@ -89,13 +102,26 @@ void LoadPicture(const QString& fileName, TBitmap32& bmp) {
 
 QString OpenPictureFilter() {
     QStringList all, entries;
-    for (const TPictureFormat& f : PictureFormats()) {
-        if (!f.Core && !QtReads(f.Suffixes.first())) continue;
+    QStringList named;  // every suffix of a named format, read or not
+    const auto add = [&](const QString& description, const QStringList& suffixes) {
         QStringList patterns;
-        for (const QString& s : f.Suffixes) patterns << QStringLiteral("*.") + s;
+        for (const QString& s : suffixes) patterns << QStringLiteral("*.") + s;
         all << patterns;
-        entries << QString::fromLatin1(f.Description) + QStringLiteral(" (") + patterns.join(' ') +
-                       QStringLiteral(")");
+        entries << description + QStringLiteral(" (") + patterns.join(' ') + QStringLiteral(")");
+    };
+    for (const TPictureFormat& f : PictureFormats()) {
+        named << f.Suffixes;
+        QStringList read;
+        for (const QString& s : f.Suffixes)
+            if (f.Core || QtReads(s)) read << s;
+        if (!read.isEmpty()) add(QString::fromLatin1(f.Description), read);
+    }
+    // The rest of what Qt's image plugins read, e.g. "jfif": "JFIF Images".
+    for (const QByteArray& format : QImageReader::supportedImageFormats()) {
+        const QString s = QString::fromLatin1(format).toLower();
+        if (named.contains(s)) continue;
+        named << s;
+        add(s.toUpper() + QStringLiteral(" Images"), {s});
     }
     return QStringLiteral("All pictures (") + all.join(' ') + QStringLiteral(");;") +
            entries.join(QStringLiteral(";;")) + QStringLiteral(";;All files (*)");

@@ -19,20 +19,28 @@ bool IsBusy() { return g_busyDepth > 0; }
 
 void RunBusy(const std::function<void()>& work) {
     const bool gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-    if (gui) QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
     ++g_busyDepth;
+    // The busy cursor only for work the user can notice (about 150 ms): a
+    // quick command does not make the pointer flicker.
+    bool cursorShown = false;
     struct TRestore {
-        bool gui;
+        bool& shown;
         ~TRestore() {
             --g_busyDepth;
-            if (gui) QGuiApplication::restoreOverrideCursor();
+            if (shown) QGuiApplication::restoreOverrideCursor();
         }
-    } restore{gui};
+    } restore{cursorShown};
 
     std::future<void> done = std::async(std::launch::async, work);
     using namespace std::chrono_literals;
-    while (done.wait_for(15ms) != std::future_status::ready)
+    const auto start = std::chrono::steady_clock::now();
+    while (done.wait_for(15ms) != std::future_status::ready) {
+        if (gui && !cursorShown && std::chrono::steady_clock::now() - start >= 150ms) {
+            QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));
+            cursorShown = true;
+        }
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
     done.get();
 }
 

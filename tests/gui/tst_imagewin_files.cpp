@@ -16,6 +16,9 @@
 
 #include <QDir>
 #include <QFile>
+
+#include <algorithm>
+#include <sys/stat.h>
 #include <QImageReader>
 #include <QMdiArea>
 #include <QPushButton>
@@ -213,13 +216,17 @@ void TestImageWinFiles::unreadableFileKeepsTheWindow_data() {
     QTest::newRow("text as bmp") << "notes.bmp" << QByteArray("hello, world");
     QTest::newRow("unknown extension") << "data.xyz" << QByteArray("0123456789abcdef");
     QTest::newRow("damaged gif") << "bad.gif" << QByteArray("GIF89a\x01");
+    // A FIFO without a writer is refused at once instead of blocking.
+    QTest::newRow("fifo as tif") << "pipe.tif" << QByteArray("fifo");
 }
 
 void TestImageWinFiles::unreadableFileKeepsTheWindow() {
     QFETCH(QString, name);
     QFETCH(QByteArray, content);
     const QString file = Path(name);
-    {
+    if (content == "fifo") {
+        QCOMPARE(::mkfifo(QFile::encodeName(file).constData(), 0600), 0);
+    } else {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);
@@ -237,6 +244,10 @@ void TestImageWinFiles::unreadableFileKeepsTheWindow() {
     QCOMPARE(w->ImgView->Bitmap().Height(), 638);
     QCOMPARE(w->Scale(), 1.0f);
     QCOMPARE(w->ImageName(), QString());
+    // Its pixels are defined: transparent, so the background shows through,
+    // never memory of earlier drawings.
+    const TBitmap32& b = w->ImgView->Bitmap();
+    QVERIFY(std::all_of(b.Bits(), b.Bits() + b.PixelCount(), [](TColor32 c) { return c == 0; }));
 }
 
 void TestImageWinFiles::loadingClearsLayersAndZoom() {

@@ -184,6 +184,11 @@ private slots:
         QVERIFY(RedComponent(g) == GreenComponent(g) && GreenComponent(g) == BlueComponent(g));
         QCOMPARE(W().ImgView->Bitmap().Pixel(5, 5), image);
         QVERIFY(!Doc().CanUndo());
+        // With no layer selected it does nothing, not even to the image.
+        W().ClearSelection();
+        const TColor32 colour = W().ImgView->Bitmap().Pixel(0, 0);
+        f_.Run("Grayscale1");
+        QCOMPARE(W().ImgView->Bitmap().Pixel(0, 0), colour);
     }
 
     // Dragging the rubber band's handles with the mouse.

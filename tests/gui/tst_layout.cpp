@@ -7,60 +7,15 @@
 
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "support/DialogTexts.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QPushButton>
 #include <QTest>
 #include <QWindow>
 
 using namespace ivra;
 
-namespace {
-
-// The texts of w (and its children) that are cut, as "window: object 'text'".
-QStringList ClippedTexts(QWidget* window) {
-    QStringList found;
-    auto report = [&](QWidget* w, const QString& text) {
-        found << QStringLiteral("%1: %2 \"%3\" is %4x%5, needs %6x%7")
-                     .arg(window->objectName(), w->objectName(), text)
-                     .arg(w->width())
-                     .arg(w->height())
-                     .arg(w->sizeHint().width())
-                     .arg(w->sizeHint().height());
-    };
-    for (QWidget* w : window->findChildren<QWidget*>()) {
-        if (!w->isVisibleTo(window) || w->width() <= 0) continue;
-        // Status panels show changing texts (hints, read-outs) of any length.
-        if (w->parentWidget() && w->parentWidget()->inherits("QStatusBar")) continue;
-        if (auto* l = qobject_cast<QLabel*>(w)) {
-            if (l->text().isEmpty() || !l->pixmap().isNull()) continue;
-            const bool fits = l->wordWrap() ? l->heightForWidth(l->width()) <= l->height()
-                                            : l->sizeHint().width() <= l->width() + 1 &&
-                                                  l->fontMetrics().height() <= l->height();
-            if (!fits) report(l, l->text());
-        } else if (auto* b = qobject_cast<QPushButton*>(w)) {
-            // A push button's hint has a minimum width; only its text must fit.
-            QString text = b->text();
-            text.remove(QLatin1Char('&'));
-            if (b->text().isEmpty()) continue;
-            if (b->fontMetrics().horizontalAdvance(text) + 8 > b->width() || b->fontMetrics().height() > b->height())
-                report(b, b->text());
-        } else if (auto* b = qobject_cast<QAbstractButton*>(w)) {
-            if (b->text().isEmpty()) continue;
-            if (b->sizeHint().width() > b->width() + 1 || b->fontMetrics().height() > b->height()) report(b, b->text());
-        } else if (auto* g = qobject_cast<QGroupBox*>(w)) {
-            if (!g->title().isEmpty() && g->fontMetrics().horizontalAdvance(g->title()) + 16 > g->width())
-                report(g, g->title());
-        }
-    }
-    return found;
-}
-
-} // namespace
 
 class TestLayout : public QObject {
     Q_OBJECT
@@ -83,7 +38,7 @@ private slots:
             w->show();
             if (!QTest::qWaitForWindowExposed(w)) continue;
             QTest::qWait(20);
-            clipped << ClippedTexts(w);
+            for (const QString& text : test::CutTexts(*w)) clipped << w->objectName() + QStringLiteral(": ") + text;
             ++checked;
             if (!shots.isEmpty() && !w->objectName().isEmpty())
                 w->grab().save(QDir(shots).filePath(w->objectName() + QStringLiteral(".png")));

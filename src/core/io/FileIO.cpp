@@ -124,15 +124,20 @@ std::string FollowSymbolicLinks(const std::string& path) {
 
 } // namespace
 
-std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
-    // Only a regular file is read: a device could deliver endless data and a
-    // FIFO without a writer would block, so they are refused before opening.
+void RequireRegularInput(const std::string& path) {
+    // A device could deliver endless data and a FIFO without a writer would
+    // block: they are refused before anything opens them.
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
         int err = errno;
         throw Error("Cannot open \"" + path + "\": " + SystemErrorText(err));
     }
     if (!S_ISREG(st.st_mode)) FailNotRegular("Cannot read", path, st.st_mode);
+}
+
+std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
+    RequireRegularInput(path);
+    struct stat st {};
     // O_NONBLOCK: should the name be swapped for a FIFO after the check, the
     // open still returns at once and the second check refuses it.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);

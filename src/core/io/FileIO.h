@@ -28,6 +28,11 @@ namespace ivra {
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path,
                                         std::size_t maxBytes = std::size_t(1) << 31);
 
+// Throws the same Error as ReadWholeFile for a path that does not exist or
+// is not a regular file, before anything opens it (for readers that open
+// files themselves).
+void RequireRegularInput(const std::string& path);
+
 // Writes data to path through a temporary file and a rename.
 void WriteFileAtomically(const std::string& path, const void* data, std::size_t size);
 inline void WriteFileAtomically(const std::string& path, std::string_view text) {

@@ -1,0 +1,220 @@
+#include "processing/ProcessingCommands.h"
+
+#include "core/processing/ColorOps.h"
+#include "core/processing/Filters.h"
+#include "core/processing/GeometricOps.h"
+#include "imagewin/ChildWin.h"
+#include "processing/Brightness.h"
+#include "processing/ImageCommand.h"
+#include "services/Prompts.h"
+#include "services/Shell.h"
+
+#include <QAction>
+#include <QWidget>
+
+#include <algorithm>
+#include <map>
+
+namespace ivra {
+
+namespace {
+
+// Places in the "&Image" menu.
+enum : int {
+    OrderFlip = 10,
+    OrderMirror = 20,
+    OrderRotate = 30,
+    OrderAfterRotate = 35,
+    OrderChannels = 40,
+    OrderColors = 50,
+    OrderBrightness = 70,
+};
+
+// The filter items' component names by Tag.
+const std::map<int, const char*>& FilterItemIds() {
+    static const std::map<int, const char*> ids = {
+        {3, "Sharpen2"},          {21, "UnsharpMask1"},        {6, "Soften1"},        {20, "Soft1"},
+        {7, "Blur2"},             {17, "GaussianBlure1"},      {16, "LaplaceOrigin1"}, {4, "EdgeEnhance1"},
+        {2, "FindEdgestopdown1"}, {11, "FindEdgesBottomtop1"}, {0, "Laplace1"},       {12, "Sobelhor1"},
+        {13, "Sobelvert1"},       {14, "Previthor1"},          {15, "Previtvert1"},   {1, "Hipass1"},
+        {19, "Emboss1"},          {5, "ColorEmbossSorta1"},    {8, "LAP1"},           {10, "HP1"},
+    };
+    return ids;
+}
+
+// The filter submenus of "Filters", by the core table's submenu names.
+struct TFilterMenu {
+    const char* Id;
+    const char* Caption;
+};
+const TFilterMenu FilterMenus[] = {{"NormalFilters", "Normal Filters"},
+                                   {"EdgeFilters", "Edge Filters"},
+                                   {"GradientFilters", "Gradient Filters"},
+                                   {"MiscFilters", "Misc. Filters"}};
+
+// Registers a command of the image window: enabled while an image window is
+// active, run on that window.
+QAction* AddImageCommand(TShell& shell, const QString& id, const QString& caption, const QString& hint,
+                         const QString& menu, int order, std::function<void(TMDIChild&)> run,
+                         bool separatorBefore = false) {
+    TShell* s = &shell;
+    TCommandSpec c;
+    c.Id = id;
+    c.Caption = caption;
+    c.Hint = hint;
+    c.Menu = menu;
+    c.MenuOrder = order;
+    c.SeparatorBefore = separatorBefore;
+    c.Enabled = [s] { return s->ActiveImageWindow() != nullptr; };
+    c.Run = [s, run = std::move(run)] {
+        if (TMDIChild* w = s->ActiveImageWindow()) run(*w);
+    };
+    return shell.Commands().Add(c);
+}
+
+// A filter: the selected picture layer when there is one, else the image.
+// The undo snapshot is always of the image (a layer has no undo of its own).
+void RunFilter(TShell& shell, TMDIChild& w, const TFilterInfo& filter) {
+    const QString what = QString::fromUtf8(filter.caption);
+    const auto apply = [&filter](TBitmap32& bitmap) { ApplyFilter(filter, bitmap); };
+    if (TBitmapLayer* layer = w.SelectedBitmapLayer()) {
+        RunBitmapChange(shell, layer->Bitmap(), what, apply);
+        w.AddUndoAction();
+    } else {
+        RunImageChange(shell, w, what, apply);
+    }
+}
+
+void InstallFilters(TShell& shell) {
+    TCommandRegistry& reg = shell.Commands();
+    int order = 10;
+    for (const TFilterMenu& m : FilterMenus)
+        reg.AddMenu({QLatin1String(m.Id), QLatin1String(m.Caption), QStringLiteral("Filters"), order += 10, true});
+    TShell* s = &shell;
+    std::map<QString, int> itemOrder;
+    for (const TFilterInfo& f : FilterTable()) {
+        const auto menu = std::find_if(std::begin(FilterMenus), std::end(FilterMenus), [&](const TFilterMenu& m) {
+            return QLatin1String(m.Caption) == QLatin1String(f.submenu);
+        });
+        const QString menuId = QLatin1String(menu->Id);
+        const QString caption = QString::fromUtf8(f.caption);
+        // In "Normal Filters" a separator stands before "Blur". The item
+        // carries the filter's Tag.
+        QAction* item = AddImageCommand(
+            shell, QLatin1String(FilterItemIds().at(f.tag)), caption,
+            caption + QStringLiteral("|Applies the filter \"") + caption +
+                QStringLiteral("\" to the image or to the selected picture layer"),
+            menuId, itemOrder[menuId] += 10, [s, &f](TMDIChild& w) { RunFilter(*s, w, f); }, f.tag == 7);
+        item->setData(f.tag);
+    }
+}
+
+void InstallGeometry(TShell& shell) {
+    TShell* s = &shell;
+    auto turn = [s](const char* what, void (*op)(TBitmap32&)) {
+        return [s, what, op](TMDIChild& w) { RunImageChange(*s, w, QLatin1String(what), op); };
+    };
+    AddImageCommand(shell, QStringLiteral("FlipVertically1"), QStringLiteral("Flip"),
+                    QStringLiteral("Flip|Mirrors the image top to bottom"), QStringLiteral("Image"), OrderFlip,
+                    turn("Flip", FlipVert));
+    AddImageCommand(shell, QStringLiteral("Mirror1"), QStringLiteral("Mirror"),
+                    QStringLiteral("Mirror|Mirrors the image left to right"), QStringLiteral("Image"), OrderMirror,
+                    turn("Mirror", FlipHorz));
+    shell.Commands().AddMenu({QStringLiteral("ImageRotate"), QStringLiteral("Rotate"), QStringLiteral("Image"),
+                              OrderRotate, true});
+    AddImageCommand(shell, QStringLiteral("N90Right1"), QStringLiteral("90° Right"),
+                    QStringLiteral("90° Right|Turns the image a quarter turn clockwise"),
+                    QStringLiteral("ImageRotate"), 10, turn("Rotate", Rotate90));
+    AddImageCommand(shell, QStringLiteral("N1801"), QStringLiteral("180°"),
+                    QStringLiteral("180°|Turns the image a half turn"), QStringLiteral("ImageRotate"), 20,
+                    turn("Rotate", Rotate180));
+    AddImageCommand(shell, QStringLiteral("N90Left1"), QStringLiteral("90° Left"),
+                    QStringLiteral("90° Left|Turns the image a quarter turn counter-clockwise"),
+                    QStringLiteral("ImageRotate"), 30, turn("Rotate", Rotate270));
+    // A separator follows the "Rotate" submenu (a menu carries none itself).
+    TCommandSpec sep;
+    sep.Id = QStringLiteral("N2");
+    sep.Menu = QStringLiteral("Image");
+    sep.MenuOrder = OrderAfterRotate;
+    shell.Commands().Add(sep)->setSeparator(true);
+}
+
+void InstallColors(TShell& shell) {
+    TShell* s = &shell;
+    TCommandRegistry& reg = shell.Commands();
+    reg.AddMenu({QStringLiteral("ImageChannels"), QStringLiteral("Channels"), QStringLiteral("Image"),
+                 OrderChannels, true});
+    reg.AddMenu(
+        {QStringLiteral("ImageColors"), QStringLiteral("Colors"), QStringLiteral("Image"), OrderColors, true});
+    AddImageCommand(shell, QStringLiteral("RGBChannels1"), QStringLiteral("RGB Channels"),
+                    QStringLiteral("RGB Channels|Shows the red, green and blue channels in new windows"),
+                    QStringLiteral("ImageChannels"), 10, [s](TMDIChild& w) {
+                        SplitChannels(*s, w, {TColorChannel::Red, TColorChannel::Green, TColorChannel::Blue});
+                    });
+    AddImageCommand(shell, QStringLiteral("HSVChannels1"), QStringLiteral("HSV Channels"),
+                    QStringLiteral("HSV Channels|Shows the hue, saturation and value channels in new windows"),
+                    QStringLiteral("ImageChannels"), 20, [s](TMDIChild& w) {
+                        SplitChannels(*s, w,
+                                      {TColorChannel::Hue, TColorChannel::Saturation, TColorChannel::Value});
+                    });
+    AddImageCommand(shell, QStringLiteral("Grayscale2"), QStringLiteral("Grayscale"),
+                    QStringLiteral("Grayscale|Turns the image into gray levels"), QStringLiteral("ImageColors"),
+                    10, [s](TMDIChild& w) {
+                        RunImageTransform(*s, w, QStringLiteral("Grayscale"),
+                                          [](const TBitmap32& src, TBitmap32& dst) { GrayscaleBitmap(&dst, &src); });
+                    });
+    // Inverting takes the undo snapshot like every other change of the image.
+    AddImageCommand(shell, QStringLiteral("InvertRGB1"), QStringLiteral("Invert RGB"),
+                    QStringLiteral("Invert RGB|Inverts the colours of the image"), QStringLiteral("ImageColors"),
+                    20, [s](TMDIChild& w) {
+                        RunImageTransform(*s, w, QStringLiteral("Invert RGB"),
+                                          [](const TBitmap32& src, TBitmap32& dst) { InvertBitmap(&dst, &src); });
+                    });
+    AddImageCommand(
+        shell, QStringLiteral("Countcolorsused1"), QStringLiteral("Count colors used"),
+        QStringLiteral("Count colors used|Counts the distinct colours of the image"), QStringLiteral("ImageColors"),
+        30,
+        [s](TMDIChild& w) {
+            std::uint32_t count = 0;
+            const TBitmap32& image = w.ImgView->Bitmap();
+            RunComputation(*s, QStringLiteral("Count colors used"), [&] { count = CountColors(image); });
+            AppPrompts().Message(s->Window(), QString::fromStdString(CountColorsMessage(count)));
+        },
+        true);
+}
+
+} // namespace
+
+void SplitChannels(TShell& shell, TMDIChild& w, std::initializer_list<TColorChannel> channels) {
+    const QString name = w.ImageName();
+    const TBitmap32& image = w.ImgView->Bitmap();
+    for (TColorChannel channel : channels) {
+        const QString caption = name + QLatin1Char(' ') + QLatin1String(ColorChannelName(channel));
+        // Computed before its window opens: a failure leaves no empty window.
+        TBitmap32 result;
+        RunComputation(shell, caption, [&] { ChannelImage(&result, &image, channel); });
+        TMDIChild* c = shell.NewImageWindow(caption);
+        c->ImgView->Bitmap().SwapPixels(result);
+        c->FitToImage(c->ImgView->Bitmap().Width(), c->ImgView->Bitmap().Height());
+        c->ImgView->RecomputeLayout();
+    }
+}
+
+TfrmBrightness* BrightnessDialog(TShell& shell) { return shell.Window()->findChild<TfrmBrightness*>(); }
+
+void InstallProcessing(TShell& shell) {
+    InstallGeometry(shell);
+    InstallColors(shell);
+    InstallFilters(shell);
+
+    // The brightness dialog: one instance for the shell's whole life.
+    new TfrmBrightness(shell, shell.Window());
+    TShell* s = &shell;
+    AddImageCommand(shell, QStringLiteral("Brightness1"), QStringLiteral("Adjust Brightness"),
+                    QStringLiteral("Adjust Brightness|Makes the image lighter or darker"), QStringLiteral("Image"),
+                    OrderBrightness, [s](TMDIChild&) {
+                        if (TfrmBrightness* dlg = BrightnessDialog(*s)) AppPrompts().ExecDialog(*dlg);
+                    });
+}
+
+} // namespace ivra
