@@ -409,7 +409,6 @@ TBitmapLayer* TImgView32::GetMeasureLayer() {
     auto made = std::make_unique<TBitmapLayer>();
     made->Bitmap().SetSize(s.width(), s.height());
     TBitmapLayer* l = static_cast<TBitmapLayer*>(layers_.Insert(0, std::move(made)));
-    l->Bitmap().Clear(0);
     l->Bitmap().SetDrawMode(TDrawMode::dmBlend);
     l->SetLocation({0, 0, float(s.width()), float(s.height())});
     l->SetScaled(false);
@@ -426,7 +425,9 @@ TBitmapLayer* TImgView32::GetAnimLayer() {
     auto made = std::make_unique<TBitmapLayer>();
     made->Bitmap().SetSize(w, h);
     TBitmapLayer* l = static_cast<TBitmapLayer*>(layers_.Insert(0, std::move(made)));
-    l->Bitmap().Clear(0);
+    // New pixels are already transparent (0). Not clearing them again keeps
+    // the image-sized drawing layer from costing memory where nothing was
+    // drawn: the system hands out zeroed pages only when they are written.
     l->Bitmap().SetDrawMode(TDrawMode::dmBlend);
     l->SetLocation({0, 0, float(w), float(h)});
     l->SetScaled(true);

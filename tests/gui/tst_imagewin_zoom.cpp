@@ -12,7 +12,10 @@
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QCheckBox>
 #include <QTest>
+
+#include <fstream>
 #include <QToolButton>
 
 using namespace ivra;
@@ -51,6 +54,7 @@ void TypeIntoCombo(TMainForm& main, const QString& keys) {
 class TestImageWinZoom : public QObject {
     Q_OBJECT
 private slots:
+    void smoothZoomAndDrawingLayerKeepNoImageCopy();
     void zoomComboTyped_data();
     void zoomComboTyped();
     void zoomComboTypingKeyByKey();
@@ -364,6 +368,30 @@ void TestImageWinZoom::windowMenusMergeWhileActive() {
     f.w->close();
     Settle();
     QCOMPARE(titles(), (QStringList{"&File", "&View", "&Window", "&Help"}));
+}
+
+// Moving over a large image makes its image-sized drawing layer, and
+// "Interpol." at 10 % stretches it smoothly: neither may cost a copy of the
+// image in memory (the layer's pixels are taken only where drawn).
+void TestImageWinZoom::smoothZoomAndDrawingLayerKeepNoImageCopy() {
+    auto residentMiB = [] {
+        std::ifstream statm("/proc/self/statm");
+        long pages = 0, resident = 0;
+        statm >> pages >> resident;
+        return resident * 4096 / 1048576;
+    };
+    auto main = MakeMainForm();
+    TMDIChild* w = main->NewImageWindow(QStringLiteral("x"));
+    w->NewImage(6000, 4000, 0xFF336699u);  // 92 MiB of pixels
+    w->ImgView->SetScale(0.1f);
+    Settle();
+    const long before = residentMiB();
+    MoveView(*w, QPoint(20, 20));
+    main->ImageInterpolate->setChecked(true);
+    main->ImageInterpolateClick();
+    w->ImgView->Repaint();
+    Settle();
+    QVERIFY2(residentMiB() - before < 30, qPrintable(QString::number(residentMiB() - before)));
 }
 
 QTEST_MAIN(TestImageWinZoom)
