@@ -534,7 +534,18 @@ void TMainForm::RebuildMenusAndBars() {
 
 void TMainForm::RefreshMenusAndBars() {
     const bool imageActive = ActiveImageWindow() != nullptr;
-    for (const TMenuSpec& m : commands_->Menus()) {
+    // Submenus first, so that a menu sees whether its submenus show.
+    std::vector<TMenuSpec> menus = commands_->Menus();
+    auto depth = [&menus](const TMenuSpec& m) {
+        int d = 0;
+        for (QString parent = m.Parent; !parent.isEmpty() && d < 16; ++d) {
+            const auto it = std::find_if(menus.begin(), menus.end(), [&](const TMenuSpec& p) { return p.Id == parent; });
+            parent = it == menus.end() ? QString() : it->Parent;
+        }
+        return d;
+    };
+    std::stable_sort(menus.begin(), menus.end(), [&](const TMenuSpec& a, const TMenuSpec& b) { return depth(a) > depth(b); });
+    for (const TMenuSpec& m : menus) {
         QMenu* menu = menus_.value(m.Id);
         if (!menu) continue;
         const auto acts = menu->actions();

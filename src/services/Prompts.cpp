@@ -5,6 +5,10 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QGridLayout>
+#include <QHeaderView>
+#include <QTreeView>
+
+#include <algorithm>
 #include <QScreen>
 #include <QCoreApplication>
 #include <QDialog>
@@ -39,6 +43,17 @@ void SetUpFileDialog(QFileDialog& dlg, const TFileDialogRequest& r) {
     QSize size(860, 520);
     if (const QScreen* screen = dlg.screen()) size = size.boundedTo(screen->availableGeometry().size() * 9 / 10);
     dlg.resize(size);
+    // The detail view's columns as wide as their usual contents (Qt's
+    // defaults cut sizes, types and dates to "31....KiB").
+    if (auto* tree = dlg.findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        const QFontMetrics fm(tree->font());
+        const int pad = 3 * fm.averageCharWidth();
+        QHeaderView* header = tree->header();
+        header->resizeSection(1, fm.horizontalAdvance(QStringLiteral("999.9 KiB")) + pad);
+        header->resizeSection(2, fm.horizontalAdvance(QStringLiteral("JPEG image")) + pad);
+        header->resizeSection(3, fm.horizontalAdvance(QStringLiteral("31 Dec 2026 23:59:59")) + pad);
+        header->resizeSection(0, std::max(header->sectionSize(0), size.width() / 3));
+    }
 }
 
 // The read-only box of an open dialog, below the dialog's own controls

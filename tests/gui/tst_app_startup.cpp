@@ -73,6 +73,7 @@ private slots:
     void startupWritesItsLinesInOrder();
     void splashClickEndsTheWait();
     void noSplashArgumentSkipsTheDelays();
+    void imageWindowMenusOfEverySubsystemShow();
     void mainWindowFrame();
     void commandsWithoutAnImageWindow();
     void viewTogglesShowAndHideTheirBars_data();
@@ -127,6 +128,28 @@ void TestAppStartup::splashClickEndsTheWait() {
     QCOMPARE(allowedBeforeClick, false);
     QCOMPARE(passes, 1);
     QCOMPARE(r.SplashLines.size(), StartupLines.size());
+}
+
+// After a full start-up the menu bar shows the image window's menus, with
+// their submenus filled by the subsystems, only while an image window is
+// active.
+void TestAppStartup::imageWindowMenusOfEverySubsystemShow() {
+    TStartupOptions o;
+    o.SleepMs = 0;
+    o.SplashMs = 0;
+    TStartupResult r = RunStartup(o);
+    auto titles = [&] {
+        QStringList list;
+        for (QAction* a : r.Main->menuBar()->actions())
+            if (a->isVisible()) list << a->text();
+        return list;
+    };
+    QCOMPARE(titles(), (QStringList{"&File", "&View", "&Tools", "&Window", "&Help"}));
+    TMDIChild* w = r.Main->NewImageWindow(QStringLiteral("x"));
+    w->NewImage(8, 8, clWhite32);
+    QCoreApplication::processEvents();
+    QCOMPARE(titles(), (QStringList{"&File", "&View", "&Tools", "&Image", "&Edit", "Filters", "Layers", "Selection",
+                                    "&Window", "&Help"}));
 }
 
 void TestAppStartup::noSplashArgumentSkipsTheDelays() {
