@@ -1,6 +1,6 @@
 // libFuzzer harness of the Rich Text Format reader. Every outcome other than a
-// document must be an ivra::Error; a document that was read must come back
-// unchanged through the writer and the reader.
+// document must be an ivra::Error; a document that was read (from an input
+// of up to 1 KB) must come back unchanged through the writer and the reader.
 
 #include "core/Error.h"
 #include "core/notes/Rtf.h"
@@ -19,6 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     (void)ivra::NotePlainText(doc);
+    // The round trip through the writer on the smaller inputs only: they
+    // reach the writer's paths as well, and the harness keeps its pace.
+    if (size > 1024) return 0;
     const ivra::TNoteDocument back = ivra::ReadRtf(ivra::WriteRtf(doc));
     if (back.paragraphs != doc.paragraphs) std::abort();
     return 0;
