@@ -101,7 +101,7 @@ std::vector<TCase> Cases() {
         {"Sharpen", [](TBitmap32& b) { ApplyFilter(*FindFilterByTag(3), b); }, [] { Trigger("Sharpen2"); }},
         {"Soften5x5", [](TBitmap32& b) { ApplyFilter(*FindFilterByTag(20), b); }, [] { Trigger("Soft1"); }},
         {"Grayscale", [](TBitmap32& b) { GrayscaleBitmap(&b, &b); }, [] { Trigger("Grayscale2"); }},
-        {"Rotate90", Rotate90, [] { Trigger("N90Right1"); }},
+        {"Rotate90", [](TBitmap32& b) { Rotate90(b); }, [] { Trigger("N90Right1"); }},
         {"Brightness", [](TBitmap32& b) { AdjustBrightness(b, 10); },
          [] {
              TfrmBrightness* dlg = BrightnessDialog(*App().Main);

@@ -213,8 +213,8 @@ void TfrmStretchHisto::Chart1MouseMove(int x) {
 void TfrmStretchHisto::Button1Click() {
     const TStretchCutoffs c = Cutoffs();
     if (TMDIChild* w = shell_.ActiveImageWindow())
-        RunImageChange(shell_, *w, QStringLiteral("Stretch Histogram"),
-                       [c](TBitmap32& image) { StretchLevels(image, c.Low, c.High); });
+        RunImageTransform(shell_, *w, QStringLiteral("Stretch Histogram"),
+                          [c](const TBitmap32& image, TBitmap32& result) { StretchLevels(image, result, c.Low, c.High); });
     accept();
 }
 

@@ -77,8 +77,8 @@ TfrmBrightness::TfrmBrightness(TShell& shell, QWidget* parent) : QDialog(parent)
 void TfrmBrightness::Button1Click() {
     const int change = ParseInteger(leBrightness->text());
     if (TMDIChild* w = shell_.ActiveImageWindow())
-        RunImageChange(shell_, *w, QStringLiteral("Adjust Brightness"),
-                       [change](TBitmap32& image) { AdjustBrightness(image, change); });
+        RunImageTransform(shell_, *w, QStringLiteral("Adjust Brightness"),
+                          [change](const TBitmap32& image, TBitmap32& result) { AdjustBrightness(image, result, change); });
     accept();
 }
 

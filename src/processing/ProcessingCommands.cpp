@@ -114,6 +114,10 @@ void InstallGeometry(TShell& shell) {
     auto turn = [s](const char* what, void (*op)(TBitmap32&)) {
         return [s, what, op](TMDIChild& w) { RunImageChange(*s, w, QLatin1String(what), op); };
     };
+    // The quarter turns write a new bitmap anyway: straight from the image.
+    auto quarter = [s](void (*op)(const TBitmap32&, TBitmap32&)) {
+        return [s, op](TMDIChild& w) { RunImageTransform(*s, w, QStringLiteral("Rotate"), op); };
+    };
     AddImageCommand(shell, QStringLiteral("FlipVertically1"), QStringLiteral("Flip"),
                     QStringLiteral("Flip|Mirrors the image top to bottom"), QStringLiteral("Image"), OrderFlip,
                     turn("Flip", FlipVert));
@@ -124,13 +128,13 @@ void InstallGeometry(TShell& shell) {
                               OrderRotate, true});
     AddImageCommand(shell, QStringLiteral("N90Right1"), QStringLiteral("90° Right"),
                     QStringLiteral("90° Right|Turns the image a quarter turn clockwise"),
-                    QStringLiteral("ImageRotate"), 10, turn("Rotate", Rotate90));
+                    QStringLiteral("ImageRotate"), 10, quarter(Rotate90));
     AddImageCommand(shell, QStringLiteral("N1801"), QStringLiteral("180°"),
                     QStringLiteral("180°|Turns the image a half turn"), QStringLiteral("ImageRotate"), 20,
                     turn("Rotate", Rotate180));
     AddImageCommand(shell, QStringLiteral("N90Left1"), QStringLiteral("90° Left"),
                     QStringLiteral("90° Left|Turns the image a quarter turn counter-clockwise"),
-                    QStringLiteral("ImageRotate"), 30, turn("Rotate", Rotate270));
+                    QStringLiteral("ImageRotate"), 30, quarter(Rotate270));
     // A separator follows the "Rotate" submenu (a menu carries none itself).
     TCommandSpec sep;
     sep.Id = QStringLiteral("N2");

@@ -127,8 +127,8 @@ void TestProcessing::commandsRewriteTheImageWithUndo_data() {
     // Invert RGB takes the undo snapshot too.
     QTest::newRow("Invert RGB") << "InvertRGB1" << TOp([](TBitmap32& b) { InvertBitmap(&b, &b); });
     QTest::newRow("Mirror") << "Mirror1" << TOp(FlipHorz);
-    QTest::newRow("90 right") << "N90Right1" << TOp(Rotate90);
-    QTest::newRow("90 left") << "N90Left1" << TOp(Rotate270);
+    QTest::newRow("90 right") << "N90Right1" << TOp([](TBitmap32& b) { Rotate90(b); });
+    QTest::newRow("90 left") << "N90Left1" << TOp([](TBitmap32& b) { Rotate270(b); });
 }
 
 void TestProcessing::commandsRewriteTheImageWithUndo() {

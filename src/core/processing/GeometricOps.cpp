@@ -1,5 +1,7 @@
 #include "core/processing/GeometricOps.h"
 
+#include "core/Error.h"
+
 #include "core/processing/PixelLoops.h"
 
 #include <algorithm>
@@ -148,6 +150,18 @@ void PreferHugePages(TColor32* bits, std::size_t pixels) {
 #endif
 }
 
+void QuarterTurnInto(const TBitmap32& source, TBitmap32& turned, bool clockwise) {
+    if (&source == &turned) throw Error("A quarter turn cannot write over its source");
+    const int w = source.Width(), h = source.Height();
+    turned.SetSize(h, w);
+    if (source.Empty()) return;
+    PreferHugePages(turned.Bits(), turned.PixelCount());
+    const TColor32* src = source.Bits();
+    TColor32* dst = turned.Bits();
+    ParallelBands(std::size_t(w), std::max<std::size_t>(32, (std::size_t(1) << 18) / std::size_t(h)),
+                  [&](int, std::size_t b, std::size_t e) { TurnRows(src, dst, w, h, clockwise, int(b), int(e)); });
+}
+
 void QuarterTurn(TBitmap32& bitmap, bool clockwise) {
     if (bitmap.Empty()) {
         // An empty bitmap still swaps its (zero) dimensions.
@@ -155,13 +169,8 @@ void QuarterTurn(TBitmap32& bitmap, bool clockwise) {
         bitmap.Changed();
         return;
     }
-    const int w = bitmap.Width(), h = bitmap.Height();
-    TBitmap32 turned(h, w);
-    PreferHugePages(turned.Bits(), turned.PixelCount());
-    const TColor32* src = bitmap.Bits();
-    TColor32* dst = turned.Bits();
-    ParallelBands(std::size_t(w), std::max<std::size_t>(32, (std::size_t(1) << 18) / std::size_t(h)),
-                  [&](int, std::size_t b, std::size_t e) { TurnRows(src, dst, w, h, clockwise, int(b), int(e)); });
+    TBitmap32 turned;
+    QuarterTurnInto(bitmap, turned, clockwise);
     // Only size and pixels change hands; the drawing properties stay.
     bitmap.SwapPixels(turned);
 }
@@ -207,5 +216,15 @@ void Rotate180(TBitmap32& bitmap) {
 void Rotate90(TBitmap32& bitmap) { QuarterTurn(bitmap, true); }
 
 void Rotate270(TBitmap32& bitmap) { QuarterTurn(bitmap, false); }
+
+void Rotate90(const TBitmap32& source, TBitmap32& destination) {
+    QuarterTurnInto(source, destination, true);
+    destination.Changed();
+}
+
+void Rotate270(const TBitmap32& source, TBitmap32& destination) {
+    QuarterTurnInto(source, destination, false);
+    destination.Changed();
+}
 
 } // namespace ivra

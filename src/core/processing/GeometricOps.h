@@ -16,6 +16,10 @@ void FlipVert(TBitmap32& bitmap);
 void Rotate180(TBitmap32& bitmap);
 // A quarter turn clockwise: H wide and W high, new(H - 1 - y, x) = old(x, y).
 void Rotate90(TBitmap32& bitmap);
+// The quarter turns of source written into destination (sized by them;
+// destination must not be the source).
+void Rotate90(const TBitmap32& source, TBitmap32& destination);
+void Rotate270(const TBitmap32& source, TBitmap32& destination);
 // A quarter turn counter-clockwise: H wide and W high,
 // new(y, W - 1 - x) = old(x, y).
 void Rotate270(TBitmap32& bitmap);

@@ -23,6 +23,9 @@ std::uint8_t MapLevel(int level, std::int64_t offset, float factor);
 // "Adjust Brightness": adds change to every component, limited to 0..255
 // (AdjustLevels with offset -change and factor 1).
 void AdjustBrightness(TBitmap32& bitmap, std::int32_t change);
+// The same written into destination (which takes the source's size), for
+// callers that keep the source as it is.
+void AdjustBrightness(const TBitmap32& source, TBitmap32& destination, std::int32_t change);
 
 // The stretch gain 255 / (high - low), stored in single precision.
 float StretchGain(int low, int high);
@@ -32,5 +35,6 @@ float StretchGain(int low, int high);
 // cut-offs (as proposed for an image of one gray level) have no gain, and
 // are refused with an Error before anything changes.
 void StretchLevels(TBitmap32& bitmap, int low, int high);
+void StretchLevels(const TBitmap32& source, TBitmap32& destination, int low, int high);
 
 } // namespace ivra

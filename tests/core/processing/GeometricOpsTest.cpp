@@ -104,3 +104,19 @@ TEST(GeometricOps, InversePairsRestoreAndPropertiesStay) {
         EXPECT_EQ(bmp.StretchFilter(), TStretchFilter::sfLinear);
     }
 }
+
+// The quarter turns written apart equal the in-place ones and keep the source.
+TEST(QuarterTurns, WrittenApartEqualsInPlace) {
+    TBitmap32 src;
+    FillRandom(src, 31, 17, 3);
+    const auto original = Pixels(src);
+    for (bool clockwise : {true, false}) {
+        TBitmap32 expected, result;
+        expected.Assign(src);
+        clockwise ? Rotate90(expected) : Rotate270(expected);
+        clockwise ? Rotate90(src, result) : Rotate270(src, result);
+        EXPECT_EQ(result.Width(), 17);
+        EXPECT_EQ(Pixels(result), Pixels(expected));
+        EXPECT_EQ(Pixels(src), original);
+    }
+}

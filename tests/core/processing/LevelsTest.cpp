@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <limits>
 
 using namespace ivra;
@@ -77,4 +78,25 @@ TEST(Levels, RefusesWhatHasNoMapping) {
     EXPECT_THROW(AdjustLevels(0, bmp, std::numeric_limits<float>::infinity()), Error);
     EXPECT_THROW(AdjustLevels(0, bmp, std::numeric_limits<float>::quiet_NaN()), Error);
     EXPECT_EQ(bmp.Pixel(1, 1), Color32(10, 20, 30, 40));
+}
+
+// The source-to-destination forms give the in-place result and leave the
+// source as it was.
+TEST(Levels, WrittenApartEqualsInPlace) {
+    TBitmap32 src;
+    FillRandom(src, 37, 23, 7);
+    const auto original = Pixels(src);
+    const std::function<void(TBitmap32&)> inPlace[] = {[](TBitmap32& b) { AdjustBrightness(b, 40); },
+                                                       [](TBitmap32& b) { StretchLevels(b, 30, 220); }};
+    const std::function<void(const TBitmap32&, TBitmap32&)> apart[] = {
+        [](const TBitmap32& s, TBitmap32& d) { AdjustBrightness(s, d, 40); },
+        [](const TBitmap32& s, TBitmap32& d) { StretchLevels(s, d, 30, 220); }};
+    for (int i = 0; i < 2; ++i) {
+        TBitmap32 expected, result;
+        expected.Assign(src);
+        inPlace[i](expected);
+        apart[i](src, result);
+        EXPECT_EQ(Pixels(result), Pixels(expected)) << i;
+        EXPECT_EQ(Pixels(src), original) << i;
+    }
 }
