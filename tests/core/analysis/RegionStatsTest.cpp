@@ -20,7 +20,9 @@ std::set<std::pair<int, int>> Pixels(const TRegionShape& s, int w = 100, int h =
     int lastY = -1, lastX1 = -1;
     ForEachRegionSpan(s, w, h, [&](int y, int x0, int x1) {
         EXPECT_LT(x0, x1);
-        if (y == lastY) EXPECT_LE(lastX1, x0) << "spans of a row overlap or run backwards";
+        if (y == lastY) {
+            EXPECT_LE(lastX1, x0) << "spans of a row overlap or run backwards";
+        }
         lastY = y;
         lastX1 = x1;
         for (int x = x0; x < x1; ++x) px.insert({x, y});
