@@ -81,7 +81,10 @@ void RunFilter(TShell& shell, TMDIChild& w, const TFilterInfo& filter) {
         RunBitmapChange(shell, layer->Bitmap(), what, apply);
         w.AddUndoAction();
     } else {
-        RunImageChange(shell, w, what, apply);
+        // The image is filtered straight into the result: no copy first.
+        RunImageTransform(shell, w, what, [&filter](const TBitmap32& image, TBitmap32& result) {
+            ApplyFilter(filter, image, result);
+        });
     }
 }
 

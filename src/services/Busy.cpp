@@ -34,6 +34,13 @@ void RunBusy(const std::function<void()>& work) {
     std::future<void> done = std::async(std::launch::async, work);
     using namespace std::chrono_literals;
     const auto start = std::chrono::steady_clock::now();
+    // Work done within a tenth of a second serves no events meanwhile: a
+    // repaint of the windows would only add to its time, and nobody sees a
+    // pause that short. Longer work keeps the windows painting.
+    if (done.wait_for(100ms) == std::future_status::ready) {
+        done.get();
+        return;
+    }
     while (done.wait_for(15ms) != std::future_status::ready) {
         if (gui && !cursorShown && std::chrono::steady_clock::now() - start >= 150ms) {
             QGuiApplication::setOverrideCursor(QCursor(Qt::BusyCursor));

@@ -443,28 +443,31 @@ void ConvolveRowVector(const TPlan& p, const std::int16_t* const* rows, TColor32
 // on each side of a band boundary are copied before any band starts,
 // because the neighbouring band overwrites them.
 template <class Rows, class RowLoop>
-void RunConvolution(const TPlan& p, TBitmap32& bmp, RowLoop rowLoop) {
-    const int w = bmp.Width(), h = bmp.Height(), r = p.radius;
+void RunConvolution(const TPlan& p, const TBitmap32& src, TBitmap32& dst, RowLoop rowLoop) {
+    const bool inPlace = &src == &dst;
+    const int w = src.Width(), h = src.Height(), r = p.radius;
     const int outRows = h - 2 * r;
     const std::size_t minRows = std::max<std::size_t>(1, (std::size_t(1) << 17) / std::size_t(w));
     const int bands = BandCount(std::size_t(outRows), minRows);
     auto bandStart = [&](int b) { return r + int(std::int64_t(outRows) * b / bands); };
     const std::size_t rowPixels = std::size_t(w);
 
-    // Boundary b (1 .. bands - 1) keeps rows [start(b) - r, start(b) + r).
-    std::vector<TColor32> halo(std::size_t(bands - 1) * 2 * std::size_t(r) * rowPixels);
+    // In place, boundary b (1 .. bands - 1) keeps rows [start(b) - r,
+    // start(b) + r); written apart, the source stays as it is.
+    std::vector<TColor32> halo(inPlace ? std::size_t(bands - 1) * 2 * std::size_t(r) * rowPixels : 0);
     auto haloRow = [&](int b, int k) { return halo.data() + ((std::size_t(b - 1) * 2 * r) + std::size_t(k)) * rowPixels; };
-    for (int b = 1; b < bands; ++b)
-        for (int k = 0; k < 2 * r; ++k)
-            std::memcpy(haloRow(b, k), bmp.ScanLine(bandStart(b) - r + k), rowPixels * sizeof(TColor32));
+    if (inPlace)
+        for (int b = 1; b < bands; ++b)
+            for (int k = 0; k < 2 * r; ++k)
+                std::memcpy(haloRow(b, k), src.ScanLine(bandStart(b) - r + k), rowPixels * sizeof(TColor32));
 
     RunBands(bands, [&](int b, int) {
         const int y0 = bandStart(b), y1 = bandStart(b + 1);
         // The source row yy as it was before any band wrote to the bitmap.
         auto original = [&](int yy) -> const TColor32* {
-            if (yy < y0 && b > 0) return haloRow(b, yy - (y0 - r));
-            if (yy >= y1 && b < bands - 1) return haloRow(b + 1, r + (yy - y1));
-            return bmp.ScanLine(yy); // in this band and not yet written, or a border row
+            if (inPlace && yy < y0 && b > 0) return haloRow(b, yy - (y0 - r));
+            if (inPlace && yy >= y1 && b < bands - 1) return haloRow(b + 1, r + (yy - y1));
+            return src.ScanLine(yy); // in this band and not yet written, a border row, or apart
         };
         const int slots = 2 * r + 1;
         const std::size_t slotSize = rowPixels * Rows::PerPixel;
@@ -476,35 +479,66 @@ void RunConvolution(const TPlan& p, TBitmap32& bmp, RowLoop rowLoop) {
         for (int y = y0; y < y1; ++y) {
             Rows::Convert(original(y + r), slot(y + r), w);
             for (int k = 0; k <= 2 * r; ++k) window[k] = slot(y - r + k);
-            rowLoop(p, window, bmp.ScanLine(y), r, w - r, scratch.data(), w);
+            TColor32* out = dst.ScanLine(y);
+            if (!inPlace) {
+                // The border columns keep their pixels.
+                std::memcpy(out, src.ScanLine(y), std::size_t(r) * sizeof(TColor32));
+                std::memcpy(out + (w - r), src.ScanLine(y) + (w - r), std::size_t(r) * sizeof(TColor32));
+            }
+            rowLoop(p, window, out, r, w - r, scratch.data(), w);
         }
     });
 }
 
-void Convolve(const TPlan& p, TBitmap32& bmp) {
-    if (bmp.Empty() || bmp.Width() < 2 * p.radius + 1 || bmp.Height() < 2 * p.radius + 1) return;
+void Convolve(const TPlan& p, const TBitmap32& src, TBitmap32& dst) {
+    const bool inPlace = &src == &dst;
+    const bool tooSmall = src.Empty() || src.Width() < 2 * p.radius + 1 || src.Height() < 2 * p.radius + 1;
+    if (!inPlace) {
+        dst.SetSize(src.Width(), src.Height());
+        // Apart, the border rows (or all of a bitmap too small to filter)
+        // keep their pixels.
+        const int rows = tooSmall ? src.Height() : p.radius;
+        const std::size_t rowBytes = std::size_t(src.Width()) * sizeof(TColor32);
+        for (int y = 0; y < rows; ++y) std::memcpy(dst.ScanLine(y), src.ScanLine(y), rowBytes);
+        if (!tooSmall)
+            for (int y = src.Height() - p.radius; y < src.Height(); ++y)
+                std::memcpy(dst.ScanLine(y), src.ScanLine(y), rowBytes);
+    }
+    if (tooSmall) {
+        if (!inPlace) dst.Changed();
+        return;
+    }
 #ifdef IVRA_HAVE_X86
     if (p.loop != TLoop::Scalar && UseAvx2())
-        RunConvolution<TWideRows>(p, bmp, ConvolveRowVector);
+        RunConvolution<TWideRows>(p, src, dst, ConvolveRowVector);
     else
 #endif
-        RunConvolution<TPixelRows>(p, bmp, [](const TPlan& plan, const TColor32* const* rows, TColor32* out, int x0,
-                                              int x1, TColor32*, int) {
+        RunConvolution<TPixelRows>(p, src, dst, [](const TPlan& plan, const TColor32* const* rows, TColor32* out,
+                                                   int x0, int x1, TColor32*, int) {
             ConvolveRowScalar<TPixelRows>(plan, rows, out, x0, x1);
         });
-    bmp.Changed();
+    dst.Changed();
 }
 
 } // namespace
 
 void Convolve3x3(const TKernel3x3& kernel, std::uint16_t divisor, std::uint8_t bias, TBitmap32& bitmap) {
+    Convolve3x3(kernel, divisor, bias, bitmap, bitmap);
+}
+
+void Convolve3x3(const TKernel3x3& kernel, std::uint16_t divisor, std::uint8_t bias, const TBitmap32& source,
+                 TBitmap32& destination) {
     if (divisor == 0) throw Error("The divisor of a filter kernel cannot be 0");
-    Convolve(MakePlan(kernel.data(), 3, divisor, bias), bitmap);
+    Convolve(MakePlan(kernel.data(), 3, divisor, bias), source, destination);
 }
 
 void Convolve5x5(const TKernel5x5& kernel, std::uint16_t divisor, TBitmap32& bitmap) {
+    Convolve5x5(kernel, divisor, bitmap, bitmap);
+}
+
+void Convolve5x5(const TKernel5x5& kernel, std::uint16_t divisor, const TBitmap32& source, TBitmap32& destination) {
     if (divisor == 0) throw Error("The divisor of a filter kernel cannot be 0");
-    Convolve(MakePlan(kernel.data(), 5, divisor, 0), bitmap);
+    Convolve(MakePlan(kernel.data(), 5, divisor, 0), source, destination);
 }
 
 } // namespace ivra

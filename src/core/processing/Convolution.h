@@ -39,5 +39,10 @@ using TKernel5x5 = std::array<std::int32_t, 25>;
 // changes. Sums are exact (64-bit where a kernel could overflow 32 bits).
 void Convolve3x3(const TKernel3x3& kernel, std::uint16_t divisor, std::uint8_t bias, TBitmap32& bitmap);
 void Convolve5x5(const TKernel5x5& kernel, std::uint16_t divisor, TBitmap32& bitmap);
+// The same written into destination (which takes the source's size; its
+// border rows and columns become the source's), leaving the source as it is.
+void Convolve3x3(const TKernel3x3& kernel, std::uint16_t divisor, std::uint8_t bias, const TBitmap32& source,
+                 TBitmap32& destination);
+void Convolve5x5(const TKernel5x5& kernel, std::uint16_t divisor, const TBitmap32& source, TBitmap32& destination);
 
 } // namespace ivra

@@ -71,15 +71,17 @@ std::string FilterCommandName(std::string_view caption) {
     return out;
 }
 
-void ApplyFilter(const TFilterInfo& filter, TBitmap32& bitmap) {
+void ApplyFilter(const TFilterInfo& filter, TBitmap32& bitmap) { ApplyFilter(filter, bitmap, bitmap); }
+
+void ApplyFilter(const TFilterInfo& filter, const TBitmap32& source, TBitmap32& destination) {
     if (filter.size == 5) {
         TKernel5x5 k;
         std::copy_n(filter.kernel.begin(), 25, k.begin());
-        Convolve5x5(k, filter.divisor, bitmap);
+        Convolve5x5(k, filter.divisor, source, destination);
     } else {
         TKernel3x3 k;
         std::copy_n(filter.kernel.begin(), 9, k.begin());
-        Convolve3x3(k, filter.divisor, filter.bias, bitmap);
+        Convolve3x3(k, filter.divisor, filter.bias, source, destination);
     }
 }
 

@@ -39,5 +39,7 @@ std::string FilterCommandName(std::string_view caption);
 
 // Convolve3x3 or Convolve5x5 of bitmap with the filter's kernel.
 void ApplyFilter(const TFilterInfo& filter, TBitmap32& bitmap);
+// The same written into destination, leaving the source as it is.
+void ApplyFilter(const TFilterInfo& filter, const TBitmap32& source, TBitmap32& destination);
 
 } // namespace ivra

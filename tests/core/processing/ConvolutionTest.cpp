@@ -105,6 +105,12 @@ TEST(Convolution, EveryFilterMatchesTheDefinition) {
                     bmp.Assign(src);
                     ApplyFilter(f, bmp);
                     ASSERT_EQ(Pixels(bmp), expected) << f.caption << " " << s.w << "x" << s.h << " " << m.Name();
+                    // Written apart into a bitmap of stale pixels: the same
+                    // result, the source untouched.
+                    TBitmap32 apart(s.w, s.h);
+                    apart.Clear(0xDEADBEEFu);
+                    ApplyFilter(f, src, apart);
+                    ASSERT_EQ(Pixels(apart), expected) << f.caption << " apart " << s.w << "x" << s.h << " " << m.Name();
                 }
             }
         }
