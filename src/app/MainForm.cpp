@@ -207,20 +207,20 @@ void TMainForm::RegisterCommands() {
         {"HelpAboutItem", "&About...", "", "", {}, "Help", 30, true, "", 0, nullptr, [this] { HelpAboutItemClick(); }},
     };
     for (const TItem& i : items) {
-        TCommandSpec spec;
-        spec.Id = QLatin1String(i.Id);
-        spec.Caption = QLatin1String(i.Caption);
-        spec.Hint = QLatin1String(i.Hint);
-        spec.Icon = QLatin1String(i.Icon);
-        spec.Shortcut = i.Shortcut;
-        spec.Menu = QLatin1String(i.Menu);
-        spec.MenuOrder = i.Order;
-        spec.SeparatorBefore = i.Separator;
-        spec.Toolbar = QLatin1String(i.Toolbar);
-        spec.ToolbarOrder = i.ToolbarOrder;
-        spec.Enabled = i.Enabled;
-        spec.Run = i.Run;
-        c.Add(std::move(spec));
+        TCommandSpec command;
+        command.Id = QLatin1String(i.Id);
+        command.Caption = QLatin1String(i.Caption);
+        command.Hint = QLatin1String(i.Hint);
+        command.Icon = QLatin1String(i.Icon);
+        command.Shortcut = i.Shortcut;
+        command.Menu = QLatin1String(i.Menu);
+        command.MenuOrder = i.Order;
+        command.SeparatorBefore = i.Separator;
+        command.Toolbar = QLatin1String(i.Toolbar);
+        command.ToolbarOrder = i.ToolbarOrder;
+        command.Enabled = i.Enabled;
+        command.Run = i.Run;
+        c.Add(std::move(command));
     }
 
     // The View toggles: each item flips its own tick, then its bar follows it.
@@ -234,15 +234,15 @@ void TMainForm::RegisterCommands() {
 }
 
 void TMainForm::AddViewToggle(const char* id, const QString& text, QWidget* bar, int order) {
-    TCommandSpec spec;
-    spec.Id = QLatin1String(id);
-    spec.Caption = text;
-    spec.Menu = QStringLiteral("View");
-    spec.MenuOrder = order;
-    spec.Checkable = true;
-    spec.Checked = true;
-    spec.Run = [this, id = spec.Id, bar] { bar->setVisible(Command(id)->isChecked()); };
-    commands_->Add(std::move(spec));
+    TCommandSpec command;
+    command.Id = QLatin1String(id);
+    command.Caption = text;
+    command.Menu = QStringLiteral("View");
+    command.MenuOrder = order;
+    command.Checkable = true;
+    command.Checked = true;
+    command.Run = [this, id = command.Id, bar] { bar->setVisible(Command(id)->isChecked()); };
+    commands_->Add(std::move(command));
 }
 
 void TMainForm::CreateToolBars() {
@@ -495,8 +495,8 @@ QMenu* TMainForm::createPopupMenu() {
 void TMainForm::RebuildMenusAndBars() {
     QMenuBar* bar = menuBar();
     bar->clear();
-    const std::vector<TMenuSpec> specs = commands_->Menus();
-    for (const TMenuSpec& m : specs) {
+    const std::vector<TMenuSpec> menuList = commands_->Menus();
+    for (const TMenuSpec& m : menuList) {
         QMenu*& menu = menus_[m.Id];
         if (!menu) {
             menu = new QMenu(m.Caption, this);
@@ -508,11 +508,11 @@ void TMainForm::RebuildMenusAndBars() {
     }
     windowListActions_.clear();
     // Each menu's items and submenus, by order.
-    for (const TMenuSpec& m : specs) {
+    for (const TMenuSpec& m : menuList) {
         QMenu* menu = menus_[m.Id];
         std::vector<std::pair<int, QAction*>> entries;
-        for (QAction* a : commands_->MenuActions(m.Id)) entries.emplace_back(commands_->Spec(a->objectName())->MenuOrder, a);
-        for (const TMenuSpec& child : specs)
+        for (QAction* a : commands_->MenuActions(m.Id)) entries.emplace_back(commands_->Description(a->objectName())->MenuOrder, a);
+        for (const TMenuSpec& child : menuList)
             if (child.Parent == m.Id) entries.emplace_back(child.Order, menus_[child.Id]->menuAction());
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });

@@ -75,27 +75,27 @@ void InstallLayerCommands(TShell& shell) {
         {"Grayscale1", "Grayscale", "Selection", 120, true, &TMDIChild::mnGrayScale},
     };
     for (const TItem& i : items) {
-        TCommandSpec spec;
-        spec.Id = QLatin1String(i.Id);
-        spec.Caption = QString::fromUtf8(i.Caption);
-        spec.Menu = QLatin1String(i.Menu);
-        spec.MenuOrder = i.Order;
-        spec.SeparatorBefore = i.Separator;
-        spec.Run = [s, m = i.Method] {
+        TCommandSpec command;
+        command.Id = QLatin1String(i.Id);
+        command.Caption = QString::fromUtf8(i.Caption);
+        command.Menu = QLatin1String(i.Menu);
+        command.MenuOrder = i.Order;
+        command.SeparatorBefore = i.Separator;
+        command.Run = [s, m = i.Method] {
             if (TMDIChild* w = s->ActiveImageWindow()) (w->*m)();
         };
-        if (spec.Id == QLatin1String("mnScaled")) {
+        if (command.Id == QLatin1String("mnScaled")) {
             // The tick shows the selection's scaled flag.
-            spec.Checkable = true;
-            spec.Checked = true;
-            spec.Enabled = [s] {
+            command.Checkable = true;
+            command.Checked = true;
+            command.Enabled = [s] {
                 TMDIChild* w = s->ActiveImageWindow();
                 auto* l = w ? dynamic_cast<TPositionedLayer*>(w->Document().Selection) : nullptr;
                 if (QAction* a = s->Commands().Action(QStringLiteral("mnScaled"))) a->setChecked(!l || l->Scaled());
                 return true;
             };
         }
-        c.Add(spec);
+        c.Add(command);
     }
 
     // Reordering shares one handler told apart by the item's tag.
@@ -110,16 +110,16 @@ void InstallLayerCommands(TShell& shell) {
                    {"mnLevelUp", "Up One Level", 3, 30, true},
                    {"mnLevelDown", "Down one Level", 4, 40, false}};
     for (const auto& r : reorder) {
-        TCommandSpec spec;
-        spec.Id = QLatin1String(r.Id);
-        spec.Caption = QLatin1String(r.Caption);
-        spec.Menu = QStringLiteral("Selection");
-        spec.MenuOrder = r.Order;
-        spec.SeparatorBefore = r.Separator;
-        spec.Run = [s, tag = r.Tag] {
+        TCommandSpec command;
+        command.Id = QLatin1String(r.Id);
+        command.Caption = QLatin1String(r.Caption);
+        command.Menu = QStringLiteral("Selection");
+        command.MenuOrder = r.Order;
+        command.SeparatorBefore = r.Separator;
+        command.Run = [s, tag = r.Tag] {
             if (TMDIChild* w = s->ActiveImageWindow()) w->mnReorder(tag);
         };
-        c.Add(spec);
+        c.Add(command);
     }
 
     // The Layers bar's Delete and Flatten buttons.
@@ -135,19 +135,19 @@ void InstallLayerCommands(TShell& shell) {
                    {"btnFlatten", "Flatten Layers", "Flatten Layers|Joins all layers (objects) to the image",
                     "flatten", 20, &TMDIChild::mnFlattenClick}};
     for (const auto& b : buttons) {
-        TCommandSpec spec;
-        spec.Id = QLatin1String(b.Id);
-        spec.Caption = QLatin1String(b.Caption);
-        spec.Hint = QLatin1String(b.Hint);
-        spec.Icon = QLatin1String(b.Icon);
-        spec.Toolbar = QStringLiteral("tbLayers");
-        spec.ToolbarOrder = b.Order;
-        if (b.Order == 10) spec.Enabled = selected;
-        else spec.Enabled = active;
-        spec.Run = [s, m = b.Method] {
+        TCommandSpec command;
+        command.Id = QLatin1String(b.Id);
+        command.Caption = QLatin1String(b.Caption);
+        command.Hint = QLatin1String(b.Hint);
+        command.Icon = QLatin1String(b.Icon);
+        command.Toolbar = QStringLiteral("tbLayers");
+        command.ToolbarOrder = b.Order;
+        if (b.Order == 10) command.Enabled = selected;
+        else command.Enabled = active;
+        command.Run = [s, m = b.Method] {
             if (TMDIChild* w = s->ActiveImageWindow()) (w->*m)();
         };
-        c.Add(spec);
+        c.Add(command);
     }
 
     TCommandSpec grid;

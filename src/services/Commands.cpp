@@ -22,19 +22,19 @@ void TCommandRegistry::AddMenu(const TMenuSpec& menu) {
     emit Changed();
 }
 
-QAction* TCommandRegistry::Add(TCommandSpec spec) {
-    if (Find(spec.Id)) throw Error("The command " + spec.Id.toStdString() + " is registered twice");
-    auto* a = new QAction(spec.Caption, this);
-    a->setObjectName(spec.Id);
-    if (!spec.Hint.isEmpty()) SetHint(a, spec.Hint);
-    if (!spec.Icon.isEmpty()) a->setIcon(AppIcon(spec.Icon));
-    if (!spec.Shortcut.isEmpty()) a->setShortcut(spec.Shortcut);
-    a->setCheckable(spec.Checkable);
-    a->setChecked(spec.Checked);
-    a->setVisible(spec.Visible);
-    if (spec.Run) ConnectGuarded(a, &QAction::triggered, this, [run = spec.Run](bool) { run(); });
+QAction* TCommandRegistry::Add(TCommandSpec command) {
+    if (Find(command.Id)) throw Error("The command " + command.Id.toStdString() + " is registered twice");
+    auto* a = new QAction(command.Caption, this);
+    a->setObjectName(command.Id);
+    if (!command.Hint.isEmpty()) SetHint(a, command.Hint);
+    if (!command.Icon.isEmpty()) a->setIcon(AppIcon(command.Icon));
+    if (!command.Shortcut.isEmpty()) a->setShortcut(command.Shortcut);
+    a->setCheckable(command.Checkable);
+    a->setChecked(command.Checked);
+    a->setVisible(command.Visible);
+    if (command.Run) ConnectGuarded(a, &QAction::triggered, this, [run = command.Run](bool) { run(); });
     auto entry = std::make_unique<TEntry>();
-    entry->Spec = std::move(spec);
+    entry->Command = std::move(command);
     entry->Action = a;
     entries_.push_back(std::move(entry));
     emit Changed();
@@ -43,7 +43,7 @@ QAction* TCommandRegistry::Add(TCommandSpec spec) {
 
 const TCommandRegistry::TEntry* TCommandRegistry::Find(const QString& id) const {
     for (const auto& e : entries_)
-        if (e->Spec.Id == id) return e.get();
+        if (e->Command.Id == id) return e.get();
     return nullptr;
 }
 
@@ -58,9 +58,9 @@ QAction* TCommandRegistry::Action(const QString& id) const {
     return e ? e->Action : nullptr;
 }
 
-const TCommandSpec* TCommandRegistry::Spec(const QString& id) const {
+const TCommandSpec* TCommandRegistry::Description(const QString& id) const {
     const TEntry* e = Find(id);
-    return e ? &e->Spec : nullptr;
+    return e ? &e->Command : nullptr;
 }
 
 std::vector<TMenuSpec> TCommandRegistry::Menus() const {
@@ -86,25 +86,25 @@ std::vector<QAction*> Ordered(std::vector<std::pair<int, QAction*>> items) {
 std::vector<QAction*> TCommandRegistry::MenuActions(const QString& menuId) const {
     std::vector<std::pair<int, QAction*>> items;
     for (const auto& e : entries_)
-        if (!menuId.isEmpty() && e->Spec.Menu == menuId) items.emplace_back(e->Spec.MenuOrder, e->Action);
+        if (!menuId.isEmpty() && e->Command.Menu == menuId) items.emplace_back(e->Command.MenuOrder, e->Action);
     return Ordered(std::move(items));
 }
 
 std::vector<QAction*> TCommandRegistry::ToolbarActions(const QString& toolbar) const {
     std::vector<std::pair<int, QAction*>> items;
     for (const auto& e : entries_)
-        if (!toolbar.isEmpty() && e->Spec.Toolbar == toolbar) items.emplace_back(e->Spec.ToolbarOrder, e->Action);
+        if (!toolbar.isEmpty() && e->Command.Toolbar == toolbar) items.emplace_back(e->Command.ToolbarOrder, e->Action);
     return Ordered(std::move(items));
 }
 
 bool TCommandRegistry::SeparatorBefore(QAction* action, bool onToolbar) const {
     const TEntry* e = Find(action);
-    return e && (onToolbar ? e->Spec.ToolbarSeparatorBefore : e->Spec.SeparatorBefore);
+    return e && (onToolbar ? e->Command.ToolbarSeparatorBefore : e->Command.SeparatorBefore);
 }
 
 void TCommandRegistry::UpdateEnabled() {
     for (const auto& e : entries_)
-        if (e->Spec.Enabled) e->Action->setEnabled(e->Spec.Enabled());
+        if (e->Command.Enabled) e->Action->setEnabled(e->Command.Enabled());
 }
 
 } // namespace ivra

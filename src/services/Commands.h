@@ -62,11 +62,11 @@ public:
     void AddMenu(const TMenuSpec& menu);
     // Registers a command and returns its action (owned by the registry).
     // An id registered before is refused with an Error.
-    QAction* Add(TCommandSpec spec);
+    QAction* Add(TCommandSpec command);
 
     // The action of a command id, none when unknown.
     QAction* Action(const QString& id) const;
-    const TCommandSpec* Spec(const QString& id) const;
+    const TCommandSpec* Description(const QString& id) const;
 
     // The menus, sorted by parent and order.
     std::vector<TMenuSpec> Menus() const;
@@ -85,7 +85,7 @@ signals:
 
 private:
     struct TEntry {
-        TCommandSpec Spec;
+        TCommandSpec Command;
         QAction* Action = nullptr;
     };
     const TEntry* Find(const QString& id) const;
