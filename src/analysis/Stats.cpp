@@ -145,6 +145,9 @@ QTableView* TfrmStats::MakeGrid(TTextGridModel* model, int otherWidth) {
     v->verticalHeader()->setSectionsMovable(true);
     v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
     v->setColumnWidth(0, 120);
+    // Every heading shows whole from the start.
+    for (int c = 0; c < model->columnCount(); ++c)
+        v->setColumnWidth(c, std::max(v->columnWidth(c), v->horizontalHeader()->sectionSizeHint(c)));
     // A dragged column or row moves its cells in the grid itself, so that
     // the saved files follow what the user sees.
     QHeaderView* h = v->horizontalHeader();
