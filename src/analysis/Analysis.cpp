@@ -18,13 +18,6 @@ TChannelHistograms& ChannelHistograms() {
 
 char LocaleSeparator() { return TMeasureController::LocaleDecimalSeparator(); }
 
-void ShowToolWindow(QWidget* w) {
-    if (!w) return;
-    w->show();
-    w->raise();
-    w->activateWindow();
-}
-
 bool AnalyseImage(TMDIChild* w, TChannelSet set) {
     if (!w) return false;
     // The box stays up, without buttons, while the pass runs.

@@ -3,6 +3,7 @@
 // its counts (ChannelHistograms), which the histogram window, the stretch
 // dialog and the statistics window read.
 
+#include "services/ToolWindows.h"
 #include "core/analysis/ChannelStats.h"
 #include "core/analysis/ImageAnalysis.h"
 
@@ -26,7 +27,5 @@ bool AnalyseImage(TMDIChild* w, TChannelSet set);
 // character).
 char LocaleSeparator();
 
-// Brings a tool window up: shown, raised and active.
-void ShowToolWindow(QWidget* w);
 
 } // namespace ivra

@@ -1,5 +1,6 @@
 #include "app/HelpWindow.h"
 
+#include "services/ToolWindows.h"
 #include "services/AppInfo.h"
 #include "core/Error.h"
 
@@ -65,9 +66,7 @@ void THelpWindow::ShowTopic(const QString& topic) {
     if (!QFileInfo::exists(path))
         throw Error("Cannot open the help file " + QDir::toNativeSeparators(path).toStdString() + ".");
     browser_->setSource(QUrl::fromLocalFile(path));
-    show();
-    raise();
-    activateWindow();
+    ShowToolWindow(this);
 }
 
 } // namespace ivra

@@ -4,6 +4,7 @@
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
 #include "services/Shell.h"
+#include "services/ToolWindows.h"
 
 #include <QAction>
 
@@ -13,17 +14,11 @@ void SpatialCalibrationClick(TShell& shell) {
     shell.SetMode(toolLine);
     TfrmSpatialCalib* calib = SpatialCalibForm();
     if (!calib) calib = CreateSpatialCalibForm(shell.Window(), shell.Drawing());
-    calib->show();
-    calib->raise();
-    calib->activateWindow();
+    ShowToolWindow(calib);
 }
 
 void SpreadsheetClick() {
-    TfrmSheet* sheet = SheetForm();
-    if (!sheet) return;
-    sheet->show();
-    sheet->raise();
-    sheet->activateWindow();
+    ShowToolWindow(SheetForm());
 }
 
 TMeasureCommands InstallMeasuring(TShell& shell) {

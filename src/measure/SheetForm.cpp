@@ -4,6 +4,7 @@
 #include "services/CommandGuard.h"
 #include "services/DrawingState.h"
 #include "services/Hints.h"
+#include "services/ToolWindows.h"
 #include "services/Icons.h"
 #include "services/Shell.h"
 #include "services/Prompts.h"
@@ -206,17 +207,7 @@ TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
     CreateMenus();
     CreateToolBar();
 
-    for (int i = 0; i < 3; ++i) {
-        panels_[i] = new QLabel(this);
-        panels_[i]->setFrameShape(QFrame::Panel);
-        panels_[i]->setFrameShadow(QFrame::Sunken);
-    }
-    panels_[0]->setFixedWidth(120);
-    panels_[1]->setFixedWidth(60);
-    panels_[1]->setAlignment(Qt::AlignCenter);
-    panels_[2]->setFixedWidth(50);
-    for (QLabel* l : panels_) statusBar()->addWidget(l);
-    ShowLongHintsInStatusBar(this);
+    AddStatusPanels(*this, panels_);
 
     connect(sg1->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { ViewSelectionChanged(); });
     connect(sg1->selectionModel(), &QItemSelectionModel::currentChanged, this, [this] { ViewSelectionChanged(); });

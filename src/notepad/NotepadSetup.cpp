@@ -2,6 +2,7 @@
 
 #include "notepad/RichEdit.h"
 #include "services/Shell.h"
+#include "services/ToolWindows.h"
 
 namespace ivra {
 
@@ -17,13 +18,7 @@ void InstallNotepad(TShell& shell) {
     editor.MenuOrder = 50;
     editor.Toolbar = QStringLiteral("tbSpecials");
     editor.ToolbarOrder = 60;
-    editor.Run = [] {
-        TfrmEdit* edit = EditForm();
-        if (!edit) return;
-        edit->show();
-        edit->raise();
-        edit->activateWindow();
-    };
+    editor.Run = [] { ShowToolWindow(EditForm()); };
     shell.Commands().Add(editor);
 
     // On exit the notepad asks to save an unsaved document before anything

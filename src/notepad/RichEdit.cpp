@@ -8,6 +8,7 @@
 #include "services/CommandGuard.h"
 #include "services/FileNames.h"
 #include "services/Hints.h"
+#include "services/ToolWindows.h"
 #include "services/Icons.h"
 #include "services/Prompts.h"
 #include "services/UpDown.h"
@@ -241,17 +242,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     layout->addWidget(Editor, 1);
     setCentralWidget(central);
 
-    for (int i = 0; i < 3; ++i) {
-        panels_[i] = new QLabel(this);
-        panels_[i]->setFrameShape(QFrame::Panel);
-        panels_[i]->setFrameShadow(QFrame::Sunken);
-    }
-    panels_[0]->setFixedWidth(120);
-    panels_[1]->setFixedWidth(60);
-    panels_[1]->setAlignment(Qt::AlignCenter);
-    panels_[2]->setFixedWidth(50);
-    for (QLabel* l : panels_) statusBar()->addWidget(l);
-    ShowLongHintsInStatusBar(this);
+    AddStatusPanels(*this, panels_);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
 
     connect(Editor, &QTextEdit::cursorPositionChanged, this, [this] { RunGuarded([this] { SelectionChange(); }); });

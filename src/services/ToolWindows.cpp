@@ -1,0 +1,31 @@
+#include "services/ToolWindows.h"
+
+#include "services/Hints.h"
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QStatusBar>
+
+namespace ivra {
+
+void ShowToolWindow(QWidget* window) {
+    if (!window) return;
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+void AddStatusPanels(QMainWindow& window, QLabel* (&panels)[3]) {
+    const int widths[3] = {120, 60, 50};
+    for (int i = 0; i < 3; ++i) {
+        panels[i] = new QLabel(&window);
+        panels[i]->setFrameShape(QFrame::Panel);
+        panels[i]->setFrameShadow(QFrame::Sunken);
+        panels[i]->setFixedWidth(widths[i]);
+        window.statusBar()->addWidget(panels[i]);
+    }
+    panels[1]->setAlignment(Qt::AlignCenter);
+    ShowLongHintsInStatusBar(&window);
+}
+
+} // namespace ivra
