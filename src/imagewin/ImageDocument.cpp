@@ -59,7 +59,9 @@ void TImageDocument::WorkingMemory(TBitmap32& work, bool undoable, int width, in
     // The snapshot is about to be replaced: its memory, already paged in,
     // takes the result, so a command costs no fresh allocation. Should the
     // change fail, the image stays as it was, but the older snapshot is gone.
-    if (undoable && canUndo_ && undo_.Width() == width && undo_.Height() == height) {
+    // The pixel count decides, not the shape: after a quarter turn the
+    // snapshot has the shape the next quarter turn makes.
+    if (undoable && canUndo_ && undo_.PixelCount() == std::size_t(width) * std::size_t(height)) {
         work.SwapPixels(undo_);
         canUndo_ = false;
     }
