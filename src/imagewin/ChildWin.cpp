@@ -164,14 +164,17 @@ void TMDIChild::SetImageName(const QString& name) {
     UpdateCaption();
 }
 
+QString TMDIChild::SizeCaption() const {
+    return FileNamePart(imageName_) +
+           QStringLiteral("  [%1x%2 pixels]").arg(ImageSizeWidth).arg(std::abs(ImageSizeHeight));
+}
+
 void TMDIChild::UpdateCaption() {
     const TBitmap32& bmp = ImgView->Bitmap();
     // A top-down bitmap header records its height as negative.
     ImageSizeWidth = bmp.Width();
     ImageSizeHeight = -bmp.Height();
-    setWindowTitle(FileNamePart(imageName_) + QStringLiteral("  [%1x%2 pixels]")
-                                                  .arg(ImageSizeWidth)
-                                                  .arg(std::abs(ImageSizeHeight)));
+    setWindowTitle(SizeCaption());
 }
 
 QSize TMDIChild::FrameSize() const {
@@ -332,8 +335,13 @@ void TMDIChild::PaintCheckerboard(TBitmap32& buffer) {
 }
 
 void TMDIChild::ImgViewResize() {
-    if (fitting_) return;
     const TBitmap32& bmp = ImgView->Bitmap();
+    // The view reports a change of the image's size here too (a quarter
+    // turn, its undo): a caption stating the size must not go on stating the
+    // old one. A caption given otherwise (a channel window's) stays.
+    if ((bmp.Width() != ImageSizeWidth || -bmp.Height() != ImageSizeHeight) && windowTitle() == SizeCaption())
+        UpdateCaption();
+    if (fitting_) return;
     const double scale = ImgView->Scale();
     const bool fits = ImgView->width() >= bmp.Width() * scale && ImgView->height() >= bmp.Height() * scale;
     const int thickness = fits ? 1 : 12;

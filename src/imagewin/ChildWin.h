@@ -59,7 +59,8 @@ public:
     // nothing; any other name is stored and the caption updated.
     QString ImageName() const { return imageName_; }
     void SetImageName(const QString& name);
-    // Caption: file-name part of ImageName, two blanks, [WxH pixels].
+    // Caption: file-name part of ImageName, two blanks, [WxH pixels]. It
+    // follows later changes of the image's size.
     void UpdateCaption();
 
     // ---- Undo --------------------------------------------------------------
@@ -189,6 +190,8 @@ protected:
     void closeEvent(QCloseEvent* e) override;
 
 private:
+    // The caption UpdateCaption gives for the recorded size.
+    QString SizeCaption() const;
     void WheelZoom(bool zoomIn);
     // Places a new layer made apart at the centre of the view on top of the
     // stack, selectable, selects it and shows the bitmap panel.

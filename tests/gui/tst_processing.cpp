@@ -139,12 +139,18 @@ void TestProcessing::commandsRewriteTheImageWithUndo() {
     TBitmap32 before, expected;
     before.Assign(w->ImgView->Bitmap());
     Expect(expected, before, op);
+    // The caption states the size the image has now.
+    auto sizeInCaption = [w](const TBitmap32& b) {
+        return w->windowTitle().endsWith(QStringLiteral("  [%1x%2 pixels]").arg(b.Width()).arg(b.Height()));
+    };
     app.Run(id.toLatin1());
     QVERIFY(Same(w->ImgView->Bitmap(), expected));
+    QVERIFY(sizeInCaption(expected));
     QVERIFY(w->Document().Modified);
     app.Run("Undo1");
     // The old width and height come back with the pixels.
     QVERIFY(Same(w->ImgView->Bitmap(), before));
+    QVERIFY(sizeInCaption(before));
     QVERIFY(!w->Document().CanUndo());
 }
 
