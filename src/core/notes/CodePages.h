@@ -1,12 +1,13 @@
 #pragma once
-// Single-byte Windows code pages for the Rich Text Format reader and the
+// Single-byte code pages for the Rich Text Format reader and the
 // plain-text reader.
 
 #include <cstdint>
 
 namespace ivra {
 
-// The code pages with a table: 1250 to 1254 and 1257.
+// The code pages the reader knows: 437 and 850 (\pc, \pca), 874, 1250 to
+// 1258 and 10000 (\mac).
 bool IsSupportedCodePage(int codePage);
 
 // The Unicode code point of a byte in a code page; code pages without a table

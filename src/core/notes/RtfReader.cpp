@@ -38,7 +38,7 @@ enum class TKw : std::uint8_t {
     DestText, DestNoText, DestFontTable, DestColorTable, DestListTable, DestList, DestListOverrideTable,
     DestListOverride, DestPn,
     Plain, Font, FontSize, Bold, Italic, Underline, UnderlineNone, Color,
-    AnsiCodePage, DefaultFont, UnicodeSkip, Unicode, Charset, FontCodePage, Red, Green, Blue,
+    AnsiCodePage, CharacterSet, DefaultFont, UnicodeSkip, Unicode, Charset, FontCodePage, Red, Green, Blue,
     Pard, AlignLeft, AlignCenter, AlignRight, FirstIndent, LeftIndent, RightIndent,
     ListSelect, ListId, ListLevel, LevelNfc, PnMarker,
     Par, SoftBreak, Line, Tab, Char, Bin,
@@ -46,7 +46,7 @@ enum class TKw : std::uint8_t {
 
 struct TKeyword {
     TKw kw;
-    std::uint32_t cp = 0; // the character of TKw::Char
+    std::uint32_t cp = 0; // the character of TKw::Char, the code page of TKw::CharacterSet
 };
 
 const std::unordered_map<std::string_view, TKeyword>& Keywords() {
@@ -97,6 +97,9 @@ const std::unordered_map<std::string_view, TKeyword>& Keywords() {
             {"zwbo", 0x200B},     {"zwnbo", 0xFEFF},
         };
         for (const auto& [w, cp] : chars) t.emplace(w, TKeyword{TKw::Char, cp});
+        // The document's character sets other than \ansi, by their code pages.
+        const std::pair<std::string_view, std::uint32_t> sets[] = {{"mac", 10000}, {"pc", 437}, {"pca", 850}};
+        for (const auto& [w, cp] : sets) t.emplace(w, TKeyword{TKw::CharacterSet, cp});
         return t;
     }();
     return table;
@@ -410,6 +413,10 @@ private:
             break;
         case TKw::AnsiCodePage:
             ansiCodePage_ = IsSupportedCodePage(int(value)) ? int(value) : 1252;
+            codePageCache_ = -1;
+            break;
+        case TKw::CharacterSet:
+            ansiCodePage_ = int(k.cp);
             codePageCache_ = -1;
             break;
         case TKw::DefaultFont:
