@@ -218,6 +218,8 @@ void InstallScaleBar(TShell& shell) {
         w->AddBitmapLayerAt(std::move(layer), TFloatRect{float(r.Left), float(r.Top), float(r.Right), float(r.Bottom)});
     };
     shell.Commands().Add(c);
+    // Made now, hidden, like the program's other dialogs.
+    ScaleBarDialog(shell.Window());
 }
 
 } // namespace ivra
