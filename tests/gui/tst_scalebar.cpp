@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -99,6 +100,9 @@ private slots:
         auto* bar = dynamic_cast<TBitmapLayer*>(Doc().Selection);
         QVERIFY(bar);
         QVERIFY(bar->Scaled());
+        // With IVRA_SHOTS_DIR set, a screenshot of the window with its bar.
+        if (const QString shots = qEnvironmentVariable("IVRA_SHOTS_DIR"); !shots.isEmpty())
+            f_.Main->grab().save(QDir(shots).filePath(QStringLiteral("scalebar.png")));
         // 100 pixels long at 4 pixels (2 % of 200) from the lower right corner.
         const TFloatRect at = bar->Location();
         QCOMPARE(at.Right, 296.0f);
