@@ -6,6 +6,7 @@
 #include "services/ColorPanel.h"
 #include "services/DrawingState.h"
 #include "app/Startup.h"
+#include "imagewin/GridSeparation.h"
 #include "measure/MeasureController.h"
 #include "measure/MeasureRouter.h"
 #include "core/measure/MeasureTools.h"
@@ -492,6 +493,9 @@ private slots:
         cmds_.Spreadsheet->trigger();
         QCOMPARE(SheetCell(1, 3), QStringLiteral("10.00"));
         QCOMPARE(Sheet().lbConvUnit->text(), QStringLiteral("\u00B5m/px"));
+        TdlgGridSeparation& grid = GridSeparationDialog(M());
+        grid.FormShow();
+        QCOMPARE(grid.lbUnits->text(), QStringLiteral("\u00B5m"));
     }
 
     // The program's start-up makes both windows hidden and installs the
