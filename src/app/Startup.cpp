@@ -11,6 +11,7 @@
 #include "imagewin/LayerCommands.h"
 #include "processing/ProcessingCommands.h"
 #include "measure/MeasureSetup.h"
+#include "measure/ScaleBarCommand.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
 #include "notepad/NotepadSetup.h"
@@ -48,6 +49,7 @@ std::vector<TLoadStep> LoadSteps() {
              CreateSheetForm(&main, main.Drawing());
              main.AboutBox = new TAboutBoxFrm(&main);
              InstallMeasuring(main);
+             InstallScaleBar(main);
          }},
         {"Loading notepad module...",
          [](TMainForm& main) {

@@ -32,6 +32,12 @@ int MeasureCommand(TCliContext& ctx) {
     } catch (const Error& e) {
         throw TCliUsageError(std::string("--factor: ") + e.what());
     }
+    std::string unit;
+    try {
+        unit = CheckCalibrationUnit(TakeOption(args, "--unit"));
+    } catch (const Error& e) {
+        throw TCliUsageError(std::string("--unit: ") + e.what());
+    }
     for (const auto& a : args)
         if (a.size() > 2 && a.rfind("--", 0) == 0) throw TCliUsageError("unknown option " + a);
     if (args.empty()) throw TCliUsageError("which tool?");
@@ -39,7 +45,7 @@ int MeasureCommand(TCliContext& ctx) {
     const std::vector<TPoint> p = ParsePoints(args, 1);
 
     std::int32_t toolState = 0;
-    TToolContext tc{toolState, factor, '.'};
+    TToolContext tc{toolState, factor, '.', unit};
     TMeasuringState state;
     std::vector<std::string> messages;
     auto collect = [&](const TToolOutput& out) {
@@ -89,9 +95,10 @@ int SheetRoundtripCommand(TCliContext& ctx) {
 }
 
 const TCliRegistrar measureRegistrar(
-    "measure", "measure [--factor F] TOOL X Y ...",
+    "measure", "measure [--factor F] [--unit U] TOOL X Y ...",
     "prints the lines a measuring tool writes to the messages pane for these presses\n"
-    "      (image pixels; F = calibration factor, default 1, from 1e-18 to 1e9). TOOL and its points:\n"
+    "      (image pixels; F = calibration factor, default 1, from 1e-18 to 1e9; U = the unit the\n"
+    "      lengths and areas are shown in, at most 16 characters, none by default). TOOL and its points:\n"
     "        line X1 Y1 X2 Y2          rect X1 Y1 X2 Y2\n"
     "        ellipse XC YC X2 Y2       circle XC YC X2 Y2\n"
     "        angle XA YA XV YV XB YB   (first point, vertex, end point)\n"

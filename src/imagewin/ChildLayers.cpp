@@ -143,8 +143,13 @@ TPositionedLayer* TMDIChild::CreatePositionedLayer() {
 }
 
 TBitmapLayer* TMDIChild::AddCentredBitmapLayer(std::unique_ptr<TBitmapLayer> made) {
+    const TFloatRect location = CentredLocation(made->Bitmap().Width(), made->Bitmap().Height());
+    return AddBitmapLayerAt(std::move(made), location);
+}
+
+TBitmapLayer* TMDIChild::AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> made, const TFloatRect& location) {
     made->Bitmap().SetDrawMode(TDrawMode::dmBlend);
-    made->SetLocation(CentredLocation(made->Bitmap().Width(), made->Bitmap().Height()));
+    made->SetLocation(location);
     MakeSelectable(*this, *made);
     auto* layer = static_cast<TBitmapLayer*>(ImgView->Layers().Add(std::move(made)));
     SelectLayer(layer);

@@ -97,6 +97,9 @@ public:
     TFloatRect CentredLocation(int w, int h) const;
     // A new 64 x 64 positioned layer on top, centred, scaled, selectable.
     TPositionedLayer* CreatePositionedLayer();
+    // Puts a made picture layer on top at a location in bitmap pixels (blend
+    // mode, scaled, selectable), selects it and shows the layer panel.
+    TBitmapLayer* AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> layer, const TFloatRect& location);
     // Resizing event of the rubber band: clamps to the image while the
     // selection tool is in force; with Ctrl, resizes about the old centre.
     void RubberBandResizing(TRubberbandLayer* sender, const TFloatRect& oldLocation, TFloatRect& newLocation,

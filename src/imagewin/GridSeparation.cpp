@@ -32,7 +32,9 @@ TdlgGridSeparation::TdlgGridSeparation(TShell& shell, QWidget* parent) : QDialog
     grid->addWidget(lePixels, 0, 0);
     grid->addWidget(new QLabel(QStringLiteral("pixels"), frame), 0, 1);
     grid->addWidget(leUnits, 1, 0);
-    grid->addWidget(new QLabel(QStringLiteral("units"), frame), 1, 1);
+    lbUnits = new QLabel(QStringLiteral("units"), frame);
+    lbUnits->setObjectName(QStringLiteral("lbUnits"));
+    grid->addWidget(lbUnits, 1, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
@@ -48,6 +50,8 @@ TdlgGridSeparation::TdlgGridSeparation(TShell& shell, QWidget* parent) : QDialog
 void TdlgGridSeparation::FormShow() {
     if (Target) GridSeparation = Target->GetGridLayer()->GridSize();
     lePixels->setText(QString::number(GridSeparation));
+    const std::string& unit = shell_.Drawing().CalibrationUnit;
+    lbUnits->setText(unit.empty() ? QStringLiteral("units") : QString::fromStdString(unit));
     lePixelsChange();
 }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+class QLabel;
 class QLineEdit;
 
 namespace ivra {
@@ -22,13 +23,15 @@ public:
 
     QLineEdit* lePixels = nullptr;
     QLineEdit* leUnits = nullptr;
+    // "units", or the calibration's unit when one is named.
+    QLabel* lbUnits = nullptr;
     // The window whose grid the dialog edits (set before it is shown).
     QPointer<TMDIChild> Target;
     // The spacing edited, kept from one use to the next.
     std::int32_t GridSeparation = 50;
 
     // Takes the target's grid spacing (making its grid, visible, when it has
-    // none) and shows it.
+    // none) and shows it, with the calibration's unit.
     void FormShow();
     // Every edit of the pixels: a non-empty text must be an integer ("'x' is
     // not a valid integer value" otherwise, nothing changes); the units show

@@ -141,7 +141,7 @@ void TMeasureController::RememberShape(TMeasureHost& host, std::uint32_t tool, c
 void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasureButton button, TPoint p,
                                   bool ctrl) {
     TDrawingState& d = host.Drawing();
-    TToolContext ctx{d.ToolState, d.CalibrationFactor, LocaleDecimalSeparator()};
+    TToolContext ctx{d.ToolState, d.CalibrationFactor, LocaleDecimalSeparator(), d.CalibrationUnit};
     const TMouseButton b = CoreButton(button);
     TToolOutput out;
     switch (tool) {
@@ -200,7 +200,7 @@ void TMeasureController::DrawPolyRubber(TMeasureHost& host, TPoint p) {
 void TMeasureController::ToolMove(TMeasureHost& host, std::uint32_t tool, TPoint p, bool ctrl, bool leftHeld) {
     TDrawingState& d = host.Drawing();
     const std::int32_t& ToolState = d.ToolState;
-    TToolContext ctx{d.ToolState, d.CalibrationFactor, LocaleDecimalSeparator()};
+    TToolContext ctx{d.ToolState, d.CalibrationFactor, LocaleDecimalSeparator(), d.CalibrationUnit};
     TToolOutput out;
     switch (tool) {
     case toolLine:

@@ -383,6 +383,9 @@ void TfrmSheet::CreateToolBar() {
     edConvFact->setReadOnly(true);
     edConvFact->setFixedWidth(70);
     tb->addWidget(edConvFact);
+    lbConvUnit = new QLabel(tb);
+    lbConvUnit->setObjectName(QStringLiteral("lbConvUnit"));
+    tb->addWidget(lbConvUnit);
 }
 
 // ---- View <-> model -------------------------------------------------------------------
@@ -604,6 +607,8 @@ void TfrmSheet::DropFiles(const QStringList& paths) {
 void TfrmSheet::showEvent(QShowEvent* e) {
     const char sep = TMeasureController::LocaleDecimalSeparator();
     edConvFact->setText(QString::fromStdString(FloatToGeneralText(drawing_.CalibrationFactor, 15, sep)));
+    lbConvUnit->setText(drawing_.CalibrationUnit.empty() ? QString()
+                                                         : QString::fromStdString(drawing_.CalibrationUnit + "/px"));
     QMainWindow::showEvent(e);
     // Only a real show loads the start-up file: the window system's show on
     // restoring a minimised window must not throw away unsaved values.

@@ -41,6 +41,8 @@ public:
     QLineEdit* edDecimals = nullptr;
     TUpDown* udDecimals = nullptr;
     QLineEdit* edConvFact = nullptr;
+    // The unit of the factor beside it ("µm/px"), empty without a unit.
+    QLabel* lbConvUnit = nullptr;
     QAction* disableAutoInc = nullptr;
     QAction* SelectionMode = nullptr;
     QAction* FileNewItem = nullptr;

@@ -6,6 +6,7 @@
 #include "core/measure/Calibration.h"
 #include "measure/MeasureController.h"
 
+#include <QComboBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QPushButton>
 #include <QStyle>
 #include <QToolButton>
@@ -86,11 +88,23 @@ TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     edLineLength->setFixedWidth(edLineLength->fontMetrics().horizontalAdvance(QStringLiteral("0000000000")) + 10);
     edLineLength->installEventFilter(this);
     Label1 = MakeLabel(bevel, "Label1", QStringLiteral("units of measuring system"), false);
+    cbUnit = new QComboBox(bevel);
+    cbUnit->setObjectName(QStringLiteral("cbUnit"));
+    cbUnit->setEditable(true);
+    cbUnit->setInsertPolicy(QComboBox::NoInsert);
+    cbUnit->addItems({QStringLiteral("nm"), QStringLiteral("\u00B5m"), QStringLiteral("mm"), QStringLiteral("cm"),
+                      QStringLiteral("m"), QStringLiteral("in")});
+    cbUnit->setCurrentIndex(-1);
+    cbUnit->setEditText(QString());
+    cbUnit->lineEdit()->setMaxLength(int(MaxCalibrationUnitLength));
+    cbUnit->setMinimumContentsLength(6);
+    cbUnit->setToolTip(QStringLiteral("The unit of the real length; empty for none"));
     auto* lengthRow = new QHBoxLayout;
     lengthRow->addWidget(labPixLength);
     lengthRow->addWidget(Label4);
     lengthRow->addWidget(edLineLength);
     lengthRow->addWidget(Label1);
+    lengthRow->addWidget(cbUnit);
     lengthRow->addStretch(1);
     grid->addLayout(lengthRow, 2, 0, 1, 4);
 
@@ -141,6 +155,7 @@ TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     outer->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(edLineLength, &QLineEdit::textChanged, this, [this] { RunGuarded([this] { edLineLengthChange(); }); });
+    connect(cbUnit, &QComboBox::editTextChanged, this, [this] { RunGuarded([this] { cbUnitChange(); }); });
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { RunGuarded([this] { SpeedButton1Click(); }); });
     connect(SpeedButton2, &QToolButton::clicked, this, [this] { RunGuarded([this] { SpeedButton2Click(); }); });
     connect(OKBtn, &QPushButton::clicked, this, &QDialog::accept);
@@ -204,6 +219,17 @@ void TfrmSpatialCalib::edLineLengthChange() {
     OKBtn->setEnabled(true);
 }
 
+void TfrmSpatialCalib::cbUnitChange() {
+    try {
+        drawing_.CalibrationUnit = CheckCalibrationUnit(cbUnit->currentText().toStdString());
+    } catch (...) {
+        // The box shows the unit in force again, then the reason is shown.
+        const QSignalBlocker quiet(cbUnit);
+        cbUnit->setEditText(QString::fromStdString(drawing_.CalibrationUnit));
+        throw;
+    }
+}
+
 void TfrmSpatialCalib::SpeedButton1Click() {
     TFileDialogRequest r;
     r.Caption = QStringLiteral("Save");
@@ -215,7 +241,8 @@ void TfrmSpatialCalib::SpeedButton1Click() {
         AppPrompts().Confirm(this, QStringLiteral("Overwrite existing file?"), QMessageBox::Yes | QMessageBox::No,
                              QMessageBox::No) != QMessageBox::Yes)
         return;
-    SaveCalibrationFile(path.toStdString(), drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator());
+    SaveCalibrationFile(path.toStdString(), drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator(),
+                        drawing_.CalibrationUnit);
 }
 
 void TfrmSpatialCalib::SpeedButton2Click() {
@@ -224,10 +251,16 @@ void TfrmSpatialCalib::SpeedButton2Click() {
     r.Filter = CalibFilter;
     const QString path = AppPrompts().GetOpenFileName(this, r);
     if (path.isEmpty()) return;
-    // A bad file throws here, before anything changed.
-    const float f = LoadCalibrationFile(path.toStdString());
-    drawing_.CalibrationFactor = f;
-    LbConvFact->setText(QString::fromStdString(CalibrationFactorText(f, TMeasureController::LocaleDecimalSeparator())));
+    // A bad file throws here, before anything changed. A file without a
+    // unit line leaves no unit.
+    const TCalibration c = ReadCalibrationFile(path.toStdString());
+    drawing_.CalibrationFactor = c.Factor;
+    drawing_.CalibrationUnit = c.Unit;
+    {
+        const QSignalBlocker quiet(cbUnit);
+        cbUnit->setEditText(QString::fromStdString(c.Unit));
+    }
+    LbConvFact->setText(QString::fromStdString(CalibrationFactorText(c.Factor, TMeasureController::LocaleDecimalSeparator())));
     OKBtn->setEnabled(true);
     close();
 }

@@ -2,8 +2,8 @@
 // TfrmSpatialCalib: the spatial calibration window. The user measures a line
 // of known length with the line tool (its length in image pixels appears in
 // the pixel label), types the real length, and the window sets the
-// program's CalibrationFactor. The factor can be saved to and loaded from a
-// calibration file. The window stays on top and does not block the others.
+// program's CalibrationFactor; the unit box names the real unit. Factor and
+// unit can be saved to and loaded from a calibration file. The window stays on top and does not block the others.
 
 #include "services/DrawingState.h"
 
@@ -11,6 +11,7 @@
 
 #include <string>
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -35,6 +36,9 @@ public:
     QLabel* Label4 = nullptr;
     QLineEdit* edLineLength = nullptr;
     QLabel* Label1 = nullptr;
+    // The unit's name: nm, µm, mm, cm, m, in or any other of at most 16
+    // characters; empty (as at start) for none.
+    QComboBox* cbUnit = nullptr;
     QLabel* Label7 = nullptr;
     QLabel* LbConvFact = nullptr;
     QLabel* Label5 = nullptr;
@@ -48,6 +52,9 @@ public:
     void SetPixelLength(const std::string& text);
     // A change of the length text: a new factor when a line was measured.
     void edLineLengthChange();
+    // A change of the unit's text: the program's unit (an unusable name is
+    // refused with its reason and the unit stays).
+    void cbUnitChange();
     // Save and Load buttons.
     void SpeedButton1Click();
     void SpeedButton2Click();

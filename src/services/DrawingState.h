@@ -7,6 +7,7 @@
 #include "core/raster/Color32.h"
 
 #include <cstdint>
+#include <string>
 
 namespace ivra {
 
@@ -39,8 +40,11 @@ struct TDrawingState {
     TColor BackColor = 0x00000000;
     // Real length per image pixel.
     float CalibrationFactor = 1.0f;
+    // The name of the real unit (UTF-8, at most 16 characters), empty when
+    // none was named: readouts then carry bare numbers.
+    std::string CalibrationUnit;
 
-    // The state of a fresh start: no tool, step 0, pen 3, white on black, factor 1.
+    // The state of a fresh start: no tool, step 0, pen 3, white on black, factor 1, no unit.
     void Reset() { *this = TDrawingState{}; }
 };
 

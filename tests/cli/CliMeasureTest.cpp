@@ -57,7 +57,12 @@ INSTANTIATE_TEST_SUITE_P(
         MeasureCase{"polyline 0 0 3 4 3 10", "PolyLength:11.00\n"},
         MeasureCase{"polyline 0 0 3 4 3 4 3 10", "PolyLength:11.00\n"},
         MeasureCase{"polyline 7 7", "PolyLength:0.00\n"},
-        MeasureCase{"--factor 2 polyline -3 0 0 -4", "PolyLength:10.00\n"}),
+        MeasureCase{"--factor 2 polyline -3 0 0 -4", "PolyLength:10.00\n"},
+        // With a unit: lengths end with it, areas with its square, angles stay bare.
+        MeasureCase{"--factor 0.25 --unit \xC2\xB5m line 0 0 0 40", "Distance: 10.00 \xC2\xB5m\n"},
+        MeasureCase{"--unit mm --factor 0.25 rect 0 0 10 10", "Rectangle: a=2.50 mm b=2.50 mm\nArea= 6.25 mm\xC2\xB2\n"},
+        MeasureCase{"--unit in circle 0 0 3 4", "Circle: r=4.00 in\nPerimeter=25.13 in\nArea= 50 in\xC2\xB2\n"},
+        MeasureCase{"--unit mm angle 10 0 0 0 0 10", "Angle: 90.00\n"}),
     ivra::test::NameFrom([](const MeasureCase& c) { return std::string(c.args); }));
 
 TEST(CliMeasure, ErrorsAndUsage) {
@@ -69,7 +74,8 @@ TEST(CliMeasure, ErrorsAndUsage) {
     for (const char* bad : {"measure", "measure line 1 2 3", "measure line 1 2 3 4 5 6", "measure square 0 0 1 1",
                             "measure line a 2 3 4", "measure --factor x line 0 0 1 1", "measure --factor",
                             "measure --zoom 2 line 0 0 1 1", "measure polygon", "measure angle 0 0 1 1",
-                            "measure --factor 1e300 line 0 0 1 1", "sheet-roundtrip onlyone"}) {
+                            "measure --factor 1e300 line 0 0 1 1", "measure --factor 0 line 0 0 1 1",
+                            "measure --unit abcdefghijklmnopq line 0 0 1 1", "measure --unit", "sheet-roundtrip onlyone"}) {
         RunResult r = RunCli(bad);
         EXPECT_EQ(r.exitCode, 2) << bad << ": " << r.err;
         EXPECT_NE(r.err.find("Usage"), std::string::npos) << bad;

@@ -8,6 +8,7 @@
 #include "support/TestFiles.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -166,11 +167,13 @@ private slots:
     void loadSetsTheFactorAndCloses() {
         TScriptedPrompts prompts;
         const QString path = Path("in.cnv");
-        WriteAll(path, "0.5\r\nignored\r\n");
+        WriteAll(path, "0.5\r\n");
+        drawing_.CalibrationUnit = "mm";
         prompts.ExpectOpenFile(path);
         D().SpeedButton2->click();
         VERIFY_PROMPTS(prompts);
         QCOMPARE(drawing_.CalibrationFactor, 0.5f);
+        QCOMPARE(drawing_.CalibrationUnit, std::string());  // an old one-line file names no unit
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("0.50000"));
         QVERIFY(D().OKBtn->isEnabled());
         QVERIFY(!D().isVisible());
@@ -183,6 +186,7 @@ private slots:
         QTest::newRow("not a number") << QByteArray("abc\r\n") << true;
         QTest::newRow("empty") << QByteArray() << true;
         QTest::newRow("missing") << QByteArray() << false;
+        QTest::newRow("second line not a unit") << QByteArray("0.5\r\nignored\r\n") << true;
     }
     void badFileChangesNothing() {
         QFETCH(QByteArray, content);
@@ -199,6 +203,30 @@ private slots:
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("??????"));
         QVERIFY(D().isVisible());
         QVERIFY(CalibrationMode);
+    }
+
+    void saveAndLoadKeepTheUnit() {
+        TScriptedPrompts prompts;
+        D().SetPixelLength("200");
+        TypeLength(QStringLiteral("50"));
+        QVERIFY(D().cbUnit->currentText().isEmpty());
+        QTest::keyClicks(D().cbUnit->lineEdit(), QStringLiteral("\u00B5m"));
+        QCOMPARE(drawing_.CalibrationUnit, std::string("\xC2\xB5m"));
+        const QString path = Path("unit.cnv");
+        prompts.ExpectSaveFile(path);
+        D().SpeedButton1->click();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(ReadAll(path), QByteArray("0.25000\r\nunit=\xC2\xB5m\r\n"));
+        // Another unit chosen from the list, then the file loaded: both lines come back.
+        D().cbUnit->setCurrentIndex(D().cbUnit->findText(QStringLiteral("in")));
+        QCOMPARE(drawing_.CalibrationUnit, std::string("in"));
+        drawing_.CalibrationFactor = 1.0f;
+        prompts.ExpectOpenFile(path);
+        D().SpeedButton2->click();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(drawing_.CalibrationFactor, 0.25f);
+        QCOMPARE(drawing_.CalibrationUnit, std::string("\xC2\xB5m"));
+        QCOMPARE(D().cbUnit->currentText(), QStringLiteral("\u00B5m"));
     }
 
     void okCloses() {

@@ -6,6 +6,7 @@
 #include "services/ColorPanel.h"
 #include "services/DrawingState.h"
 #include "app/Startup.h"
+#include "imagewin/GridSeparation.h"
 #include "measure/MeasureController.h"
 #include "measure/MeasureRouter.h"
 #include "core/measure/MeasureTools.h"
@@ -18,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -472,6 +474,28 @@ private slots:
         // The spreadsheet shows the factor when it is shown.
         cmds_.Spreadsheet->trigger();
         QCOMPARE(Sheet().edConvFact->text(), QStringLiteral("0.25"));
+    }
+
+    void calibrationWithAUnit() {
+        cmds_.SpatialCalibration->trigger();
+        TfrmSpatialCalib* calib = SpatialCalibForm();
+        Click({10, 100});
+        Click({210, 100});
+        calib->edLineLength->selectAll();
+        QTest::keyClicks(calib->edLineLength, QStringLiteral("50"));
+        QTest::keyClicks(calib->cbUnit->lineEdit(), QStringLiteral("\u00B5m"));
+        calib->OKBtn->click();
+        Click({10, 10});
+        Click({50, 10});
+        QCOMPARE(Readout(), QStringLiteral("Distance: 10.00 \u00B5m"));
+        QCOMPARE(Messages().last(), QStringLiteral("Distance: 10.00 \u00B5m"));
+        // The cells keep bare numbers; the sheet names the factor's unit.
+        cmds_.Spreadsheet->trigger();
+        QCOMPARE(SheetCell(1, 3), QStringLiteral("10.00"));
+        QCOMPARE(Sheet().lbConvUnit->text(), QStringLiteral("\u00B5m/px"));
+        TdlgGridSeparation& grid = GridSeparationDialog(M());
+        grid.FormShow();
+        QCOMPARE(grid.lbUnits->text(), QStringLiteral("\u00B5m"));
     }
 
     // The program's start-up makes both windows hidden and installs the

@@ -1,5 +1,6 @@
 #include "core/measure/MeasureTools.h"
 
+#include "core/measure/Calibration.h"
 #include "core/measure/Geometry.h"
 #include "core/text/NumberText.h"
 
@@ -39,6 +40,14 @@ TToolFigure EllipseFigure(TPoint centre, float rx, float ry) {
 // two singles fits a double).
 double Scaled(float length, float factor) { return double(length) * double(factor); }
 
+// A length and an area as the readouts write them, with the unit when one is set.
+std::string LengthText(const TToolContext& ctx, double v, int decimals = 2) {
+    return FloatToText(v, decimals, ctx.DecimalSeparator) + LengthUnitSuffix(ctx.Unit);
+}
+std::string AreaText(const TToolContext& ctx, double v, int decimals = 2) {
+    return FloatToText(v, decimals, ctx.DecimalSeparator) + AreaUnitSuffix(ctx.Unit);
+}
+
 } // namespace
 
 std::string PixelLengthLabel(float length) {
@@ -76,7 +85,7 @@ TToolOutput TMeasuringState::LineToolDown(TToolContext& ctx, TMouseButton button
             EndPoint = p;
             LastLength = Distance(FirstPoint, EndPoint);
             const double length = Scaled(LastLength, ctx.Factor);
-            const std::string t = "Distance: " + FloatToText(length, 2, ctx.DecimalSeparator);
+            const std::string t = "Distance: " + LengthText(ctx, length);
             out.Status = t;
             out.Messages.push_back(t);
             out.Value = float(length);
@@ -93,7 +102,7 @@ TToolOutput TMeasuringState::LineToolMove(TToolContext& ctx, TPoint p) {
     TToolOutput out;
     if (ctx.ToolState == 1) {
         LastLength = Distance(FirstPoint, p);
-        out.Status = "Distance: " + FloatToText(Scaled(LastLength, ctx.Factor), 2, ctx.DecimalSeparator);
+        out.Status = "Distance: " + LengthText(ctx, Scaled(LastLength, ctx.Factor));
     }
     return out;
 }
@@ -103,14 +112,13 @@ TToolOutput TMeasuringState::PolylineToolDown(TToolContext& ctx, TMouseButton bu
     if (button == TMouseButton::mbLeft) {
         if (PolyLeftPress(ctx, p)) {
             LastLength = PolylineLength(ToolPolygon);
-            out.Status = "Polyline Length: " +
-                         FloatToText(Scaled(LastLength, ctx.Factor), 2, ctx.DecimalSeparator);
+            out.Status = "Polyline Length: " + LengthText(ctx, Scaled(LastLength, ctx.Factor));
         }
     } else if (button == TMouseButton::mbRight) {
         AddPolyVertex(p);
         LastLength = PolylineLength(ToolPolygon);
         const double length = Scaled(LastLength, ctx.Factor);
-        out.Messages.push_back("PolyLength:" + FloatToText(length, 2, ctx.DecimalSeparator));
+        out.Messages.push_back("PolyLength:" + LengthText(ctx, length));
         out.Value = float(length);
         ctx.ToolState = 0;
         ToolPolygonClosed = false;
@@ -132,7 +140,7 @@ TToolOutput TMeasuringState::PolygonToolDown(TToolContext& ctx, TMouseButton but
             ToolPolygon.push_back(p);
             const double f = ctx.Factor;
             const double scaled = double((long double)area * f * f);
-            const std::string t = FloatToText(scaled, 2, ctx.DecimalSeparator);
+            const std::string t = AreaText(ctx, scaled);
             out.Messages.push_back("Area: " + t);
             out.Status = "Polygon area: " + t;
             out.Value = float(scaled);
@@ -147,7 +155,7 @@ TToolOutput TMeasuringState::PolyToolMove(TToolContext& ctx, TPoint p, bool left
     TToolOutput out;
     if (ctx.ToolState == 1) {
         LastLength = float((long double)Distance(FirstPoint, p) + PolylineLength(ToolPolygon));
-        out.Status = "Polyline length: " + FloatToText(Scaled(LastLength, ctx.Factor), 2, ctx.DecimalSeparator);
+        out.Status = "Polyline length: " + LengthText(ctx, Scaled(LastLength, ctx.Factor));
     }
     if (leftButtonHeld) {
         const float cx = float(p.X), cy = float(p.Y);
@@ -193,9 +201,8 @@ TToolOutput TMeasuringState::RectToolDown(TToolContext& ctx, TMouseButton button
             ctx.ToolState = 0;
             EndPoint = p;
             const TRectMeasure m = RectangleMeasure(FirstPoint, EndPoint, ctx.Factor);
-            const char sep = ctx.DecimalSeparator;
-            out.Messages.push_back("Rectangle: a=" + FloatToText(m.A, 2, sep) + " b=" + FloatToText(m.B, 2, sep));
-            out.Messages.push_back("Area= " + FloatToText(m.Area, 2, sep));
+            out.Messages.push_back("Rectangle: a=" + LengthText(ctx, m.A) + " b=" + LengthText(ctx, m.B));
+            out.Messages.push_back("Area= " + AreaText(ctx, m.Area));
             out.Value = float(m.Area);
             out.Figure = LineFigure(TToolFigure::TKind::Rect, {FirstPoint, EndPoint});
         }
@@ -209,8 +216,7 @@ TToolOutput TMeasuringState::RectToolMove(TToolContext& ctx, TPoint p) {
     TToolOutput out;
     if (ctx.ToolState == 1) {
         const TRectMeasure m = RectangleMeasure(FirstPoint, p, ctx.Factor);
-        const char sep = ctx.DecimalSeparator;
-        out.Status = "Rectangle a=" + FloatToText(m.A, 2, sep) + " b=" + FloatToText(m.B, 2, sep);
+        out.Status = "Rectangle a=" + LengthText(ctx, m.A) + " b=" + LengthText(ctx, m.B);
     }
     return out;
 }
@@ -224,13 +230,12 @@ TToolOutput TMeasuringState::EllipseToolDown(TToolContext& ctx, TMouseButton but
         } else if (ctx.ToolState == 1) {
             ctx.ToolState = 0;
             EndPoint = p;
-            const char sep = ctx.DecimalSeparator;
             if (ctrl) {
                 const TCircleMeasure m = CircleMeasure(FirstPoint, EndPoint, ctx.Factor);
                 const float area = float(m.Area);
-                out.Messages.push_back("Circle: r=" + FloatToText(m.Radius, 2, sep));
-                out.Messages.push_back("Perimeter=" + FloatToText(m.Perimeter, 2, sep));
-                out.Messages.push_back("Area= " + FloatToText(area, 0, sep));
+                out.Messages.push_back("Circle: r=" + LengthText(ctx, m.Radius));
+                out.Messages.push_back("Perimeter=" + LengthText(ctx, m.Perimeter));
+                out.Messages.push_back("Area= " + AreaText(ctx, area, 0));
                 out.Value = area;
                 const float r = float(std::max(std::llabs(std::int64_t(EndPoint.X) - FirstPoint.X),
                                                std::llabs(std::int64_t(EndPoint.Y) - FirstPoint.Y)));
@@ -238,9 +243,8 @@ TToolOutput TMeasuringState::EllipseToolDown(TToolContext& ctx, TMouseButton but
             } else {
                 const TEllipseMeasure m = EllipseMeasure(FirstPoint, EndPoint, ctx.Factor);
                 const float area = float(m.Area);
-                out.Messages.push_back("Elipsis: W=" + FloatToText(m.Width, 2, sep) + " H=" +
-                                       FloatToText(m.Height, 2, sep));
-                out.Messages.push_back("Area= " + FloatToText(area, 0, sep));
+                out.Messages.push_back("Elipsis: W=" + LengthText(ctx, m.Width) + " H=" + LengthText(ctx, m.Height));
+                out.Messages.push_back("Area= " + AreaText(ctx, area, 0));
                 out.Value = area;
                 out.Figure = EllipseFigure(FirstPoint, float(std::llabs(std::int64_t(EndPoint.X) - FirstPoint.X)),
                                            float(std::llabs(std::int64_t(EndPoint.Y) - FirstPoint.Y)));
@@ -255,14 +259,13 @@ TToolOutput TMeasuringState::EllipseToolDown(TToolContext& ctx, TMouseButton but
 TToolOutput TMeasuringState::EllipseToolMove(TToolContext& ctx, TPoint p, bool ctrl) {
     TToolOutput out;
     if (ctx.ToolState == 1) {
-        const char sep = ctx.DecimalSeparator;
         if (ctrl) {
             const TCircleMeasure m = CircleMeasure(FirstPoint, p, ctx.Factor);
-            out.Status = "Circle r=" + FloatToText(m.Radius, 2, sep) + " Area=" + FloatToText(m.Area, 2, sep);
+            out.Status = "Circle r=" + LengthText(ctx, m.Radius) + " Area=" + AreaText(ctx, m.Area);
         } else {
             const TEllipseMeasure m = EllipseMeasure(FirstPoint, p, ctx.Factor);
-            out.Status = "Elipsis a=" + FloatToText(m.Width / 2, 2, sep) + " b=" + FloatToText(m.Height / 2, 2, sep) +
-                         " Area=" + FloatToText(m.Area, 2, sep);
+            out.Status = "Elipsis a=" + LengthText(ctx, m.Width / 2) + " b=" + LengthText(ctx, m.Height / 2) +
+                         " Area=" + AreaText(ctx, m.Area);
         }
     }
     return out;

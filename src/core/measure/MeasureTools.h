@@ -50,11 +50,15 @@ struct TToolOutput {
 };
 
 // The settings a handler reads: the calibration factor (real units per
-// image pixel) and the decimal separator of the number texts.
+// image pixel), the decimal separator of the number texts and the unit's
+// name (UTF-8). With a unit, lengths in the texts end with " UNIT" and areas
+// with " UNIT²"; without one the texts carry bare numbers. Angles never carry
+// it, and the spreadsheet's values are always bare numbers.
 struct TToolContext {
     std::int32_t& ToolState;
     float Factor = 1.0f;
     char DecimalSeparator = '.';
+    std::string Unit;
 };
 
 class TMeasuringState {

@@ -131,4 +131,89 @@ TEST(CalibrationFactor, OnlyUsableFactorsPass) {
     EXPECT_GE(float(0.5 * MinCalibrationFactor * MinCalibrationFactor), std::numeric_limits<float>::min());
 }
 
+
+TEST(CalibrationUnit, NamesUpToSixteenCharacters) {
+    struct {
+        std::string unit;
+        const char* result;  // nullptr: refused
+    } cases[] = {
+        {"", ""},
+        {"  \xC2\xB5m ", "\xC2\xB5m"},
+        {std::string(16, 'x'), "xxxxxxxxxxxxxxxx"},
+        {std::string(17, 'x'), nullptr},
+        // 16 characters of two bytes each are 32 bytes, still 16 characters.
+        {[] { std::string s; for (int i = 0; i < 16; ++i) s += "\xC2\xB5"; return s; }(), nullptr},
+        {"m\r\nunit=x", nullptr},
+        {"m\tm", nullptr},
+        {"\xC2", nullptr},           // cut short
+        {"\xC0\xB5", nullptr},       // overlong
+        {"\xED\xA0\x80", nullptr},   // surrogate
+    };
+    cases[4].result = cases[4].unit.c_str();
+    for (auto& c : cases) {
+        if (c.result) {
+            EXPECT_EQ(CheckCalibrationUnit(c.unit), c.result) << c.unit;
+        } else {
+            EXPECT_THROW(CheckCalibrationUnit(c.unit), Error) << c.unit;
+        }
+    }
+}
+
+TEST(CalibrationUnit, SuffixesAreEmptyWithoutAUnit) {
+    EXPECT_EQ(LengthUnitSuffix(""), "");
+    EXPECT_EQ(AreaUnitSuffix(""), "");
+    EXPECT_EQ(LengthUnitSuffix("\xC2\xB5m"), " \xC2\xB5m");
+    EXPECT_EQ(AreaUnitSuffix("\xC2\xB5m"), " \xC2\xB5m\xC2\xB2");
+}
+
+TEST(CalibrationFile, KeepsTheUnitOnASecondLine) {
+    const std::string path = TempPath("u.cnv");
+    SaveCalibrationFile(path, 0.25f, '.', "\xC2\xB5m");
+    EXPECT_EQ(ReadText(path), "0.25000\r\nunit=\xC2\xB5m\r\n");
+    EXPECT_EQ(LoadCalibrationFile(path), 0.25f);  // readers of the first line alone
+    TCalibration c = ReadCalibrationFile(path);
+    EXPECT_EQ(c.Factor, 0.25f);
+    EXPECT_EQ(c.Unit, "\xC2\xB5m");
+    SaveCalibrationFile(path, 0.5f);
+    EXPECT_EQ(ReadText(path), "0.50000\r\n");
+    c = ReadCalibrationFile(path);
+    EXPECT_EQ(c.Unit, "");
+    EXPECT_THROW(SaveCalibrationFile(path, 2.0f, '.', std::string(17, 'm')), Error);
+    EXPECT_EQ(ReadText(path), "0.50000\r\n");
+    std::filesystem::remove(path);
+}
+
+TEST(CalibrationFile, ReadsOrRefusesTheUnitLine) {
+    const std::string path = TempPath("v.cnv");
+    struct {
+        const char* text;
+        const char* unit;  // nullptr: refused
+    } cases[] = {
+        {"0.5", ""},
+        {"0.5\r\nunit=mm", "mm"},
+        {"0.5\nunit=mm\n\n", "mm"},
+        {"0.5\r\nunit=\r\n", ""},
+        {"0.5\r\n\r\n", ""},
+        {"0.5\r\nunits=mm\r\n", nullptr},
+        {"0.5\r\nanything else\r\n", nullptr},
+        {"0.5\r\nunit=mm\r\nunit=cm\r\n", nullptr},
+        {"0.5\r\nunit=abcdefghijklmnopq\r\n", nullptr},
+        {"0\r\nunit=mm\r\n", nullptr},
+    };
+    for (auto& c : cases) {
+        WriteFileAtomically(path, std::string(c.text));
+        if (c.unit) {
+            EXPECT_EQ(ReadCalibrationFile(path).Unit, c.unit) << c.text;
+        } else {
+            try {
+                ReadCalibrationFile(path);
+                FAIL() << "accepted \"" << c.text << "\"";
+            } catch (const Error& e) {
+                EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+            }
+        }
+    }
+    std::filesystem::remove(path);
+}
+
 } // namespace

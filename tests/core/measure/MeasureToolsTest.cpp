@@ -13,7 +13,7 @@ using B = TMouseButton;
 
 struct Tools {
     std::int32_t toolState = 0;
-    TToolContext ctx{toolState, 1.0f, '.'};
+    TToolContext ctx{toolState, 1.0f, '.', {}};
     TMeasuringState state;
 };
 
@@ -200,7 +200,6 @@ TEST(PixelLengthLabel, HalvesToEven) {
     EXPECT_EQ(PixelLengthLabel(3e9f), "3000000000"); // beyond 32 bits
 }
 
-} // namespace
 
 // Coordinates beyond 32767 pixels (a 40000-pixel-wide image, or the widest
 // one the pixel limit allows) must not wrap: the tools measure on the
@@ -230,3 +229,90 @@ TEST(PolyTools, LargeCoordinatesDoNotWrap) {
         EXPECT_EQ(out.Messages[0], c.message);
     }
 }
+
+TEST(Tools, TheUnitFollowsLengthsAndAreasButNotAngles) {
+    const std::string um = "\xC2\xB5m", um2 = " \xC2\xB5m\xC2\xB2";
+    struct {
+        const char* name;
+        std::vector<std::string> (*run)(Tools&);
+        std::vector<std::string> withUnit;
+    } cases[] = {
+        {"line",
+         [](Tools& t) {
+             t.state.LineToolDown(t.ctx, B::mbLeft, {0, 0});
+             const auto out = t.state.LineToolDown(t.ctx, B::mbLeft, {0, 40});
+             return std::vector<std::string>{*out.Status, out.Messages[0]};
+         },
+         {"Distance: 10.00 " + um, "Distance: 10.00 " + um}},
+        {"rect",
+         [](Tools& t) {
+             t.state.RectToolDown(t.ctx, B::mbLeft, {0, 0});
+             const std::string live = *t.state.RectToolMove(t.ctx, {10, 10}).Status;
+             auto m = t.state.RectToolDown(t.ctx, B::mbLeft, {10, 10}).Messages;
+             m.insert(m.begin(), live);
+             return m;
+         },
+         {"Rectangle a=2.50 " + um + " b=2.50 " + um, "Rectangle: a=2.50 " + um + " b=2.50 " + um,
+          "Area= 6.25" + um2}},
+        {"circle",
+         [](Tools& t) {
+             t.state.EllipseToolDown(t.ctx, B::mbLeft, {0, 0}, true);
+             const std::string live = *t.state.EllipseToolMove(t.ctx, {4, 0}, true).Status;
+             auto m = t.state.EllipseToolDown(t.ctx, B::mbLeft, {4, 0}, true).Messages;
+             m.insert(m.begin(), live);
+             return m;
+         },
+         {"Circle r=1.00 " + um + " Area=3.14" + um2, "Circle: r=1.00 " + um, "Perimeter=6.28 " + um, "Area= 3" + um2}},
+        {"ellipse",
+         [](Tools& t) {
+             t.state.EllipseToolDown(t.ctx, B::mbLeft, {0, 0}, false);
+             const std::string live = *t.state.EllipseToolMove(t.ctx, {4, 8}, false).Status;
+             auto m = t.state.EllipseToolDown(t.ctx, B::mbLeft, {4, 8}, false).Messages;
+             m.insert(m.begin(), live);
+             return m;
+         },
+         {"Elipsis a=1.00 " + um + " b=2.00 " + um + " Area=6.28" + um2, "Elipsis: W=2.00 " + um + " H=4.00 " + um,
+          "Area= 6" + um2}},
+        {"polygon",
+         [](Tools& t) {
+             for (TPoint p : {TPoint{0, 0}, TPoint{8, 0}, TPoint{8, 4}}) t.state.PolygonToolDown(t.ctx, B::mbLeft, p);
+             const auto out = t.state.PolygonToolDown(t.ctx, B::mbRight, {0, 4});
+             return std::vector<std::string>{*out.Status, out.Messages[0]};
+         },
+         {"Polygon area: 1.00" + um2, "Area: 1.00" + um2}},
+        {"polyline",
+         [](Tools& t) {
+             t.state.PolylineToolDown(t.ctx, B::mbLeft, {0, 0});
+             const std::string live = *t.state.PolyToolMove(t.ctx, {0, 4}, false).Status;
+             const std::string pressed = *t.state.PolylineToolDown(t.ctx, B::mbLeft, {0, 4}).Status;
+             return std::vector<std::string>{live, pressed,
+                                             t.state.PolylineToolDown(t.ctx, B::mbRight, {4, 4}).Messages[0]};
+         },
+         {"Polyline length: 1.00 " + um, "Polyline Length: 1.00 " + um, "PolyLength:2.00 " + um}},
+        {"angle",
+         [](Tools& t) {
+             for (TPoint p : {TPoint{10, 0}, TPoint{0, 0}}) t.state.AngleToolDown(t.ctx, B::mbLeft, p);
+             return t.state.AngleToolDown(t.ctx, B::mbLeft, {0, 10}).Messages;
+         },
+         {"Angle: 90.00"}},
+    };
+    for (auto& c : cases) {
+        // The same presses with and without a unit: without one, every text
+        // is the unit text with the unit taken out.
+        Tools bare;
+        bare.ctx.Factor = 0.25f;
+        Tools unit;
+        unit.ctx.Factor = 0.25f;
+        unit.ctx.Unit = um;
+        EXPECT_EQ(c.run(unit), c.withUnit) << c.name;
+        std::vector<std::string> expected;
+        for (std::string s : c.withUnit) {
+            for (const std::string& cut : {um2, " " + um})
+                for (std::size_t at; (at = s.find(cut)) != std::string::npos;) s.erase(at, cut.size());
+            expected.push_back(s);
+        }
+        EXPECT_EQ(c.run(bare), expected) << c.name;
+    }
+}
+
+} // namespace
