@@ -87,6 +87,10 @@ TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     edLineLength->installEventFilter(this);
     Label1 = MakeLabel(bevel, "Label1", QStringLiteral("units of measuring system"), false);
     auto* lengthRow = new QHBoxLayout;
+    // Its own spacing: inside the grid (whose two spacings differ) it would
+    // get none, and the number would run into "pixels =".
+    const int spacing = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
+    lengthRow->setSpacing(spacing >= 0 ? spacing : 6);
     lengthRow->addWidget(labPixLength);
     lengthRow->addWidget(Label4);
     lengthRow->addWidget(edLineLength);
@@ -200,6 +204,7 @@ void TfrmSpatialCalib::edLineLengthChange() {
     drawing_.CalibrationFactor = *f;
     LbConvFact->setText(
         QString::fromStdString(CalibrationFactorText(drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator())));
+    emit FactorChanged();
     SpeedButton1->setEnabled(true);
     OKBtn->setEnabled(true);
 }
@@ -229,6 +234,7 @@ void TfrmSpatialCalib::SpeedButton2Click() {
     drawing_.CalibrationFactor = f;
     LbConvFact->setText(QString::fromStdString(CalibrationFactorText(f, TMeasureController::LocaleDecimalSeparator())));
     OKBtn->setEnabled(true);
+    emit FactorChanged();
     close();
 }
 

@@ -52,6 +52,10 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
 
+signals:
+    // The window set a new CalibrationFactor.
+    void FactorChanged();
+
 protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;
