@@ -151,6 +151,12 @@ void TestImageWinFiles::openShowsTheImageWholeAt100Percent() {
     main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(main->ImageWindows().size(), 2);
+    // The second window stands down and right of the first, its title bar
+    // in sight.
+    Settle();
+    const QPoint step = main->ImageWindows()[1]->pos() - w->pos();
+    QVERIFY(step.x() > 0 && step.y() > 0);
+    QVERIFY(step.y() <= w->FrameSize().height());
     // Cancel opens nothing.
     prompts.ExpectOpenFile(QString());
     main->Command(QStringLiteral("FileOpenItem"))->trigger();

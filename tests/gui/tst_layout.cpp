@@ -7,10 +7,13 @@
 
 #include "app/MainForm.h"
 #include "app/Startup.h"
+#include "core/measure/MeasureTools.h"
+#include "support/AppFixture.h"
 #include "support/DialogTexts.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QTest>
 #include <QWindow>
 
@@ -46,6 +49,25 @@ private slots:
         }
         QVERIFY(checked >= 3);
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QLatin1Char('\n'))));
+    }
+
+    // The status panels show the tools' longest readouts whole: the
+    // ellipse's over a large image (with Ctrl a circle).
+    void statusPanelShowsLongReadouts() {
+        auto main = test::MakeMainForm();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+        for (bool ctrl : {false, true}) {
+            std::int32_t toolState = 1;
+            TToolContext ctx{toolState};
+            TMeasuringState m;
+            m.FirstPoint = {0, 0};
+            const QString text = QString::fromStdString(m.EllipseToolMove(ctx, {6000, 4000}, ctrl).Status.value_or(""));
+            main->SetStatusText(1, text);
+            test::Settle();
+            auto* panel = main->findChild<QLabel*>(QStringLiteral("StatusPanel1"));
+            QVERIFY(panel->contentsRect().width() >= panel->fontMetrics().horizontalAdvance(text));
+        }
     }
 };
 
