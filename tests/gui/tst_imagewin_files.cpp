@@ -11,6 +11,7 @@
 #include "core/measure/MeasureTools.h"
 #include "measure/MeasureController.h"
 #include "measure/MeasureSetup.h"
+#include "processing/ImageCommand.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 
@@ -20,6 +21,12 @@
 #include <algorithm>
 #include <sys/stat.h>
 #include <QImageReader>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QSpinBox>
@@ -107,6 +114,7 @@ private slots:
     void saveOfAnOtherFormatAsksForAName();
     void failedSaveReportsAndKeepsTheNewName();
     void closeAndExitAskNothing();
+    void longPngSaveShowsProgressAndAnswers();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -544,4 +552,49 @@ void TestImageWinFiles::closeAndExitAskNothing() {
 }
 
 QTEST_MAIN(TestImageWinFiles)
+// A long PNG save shows itself in the status bar after the threshold, and
+// the window keeps answering meanwhile: a click on File opens the menu.
+void TestImageWinFiles::longPngSaveShowsProgressAndAnswers() {
+    auto main = MakeMainForm();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    TMDIChild* w = main->NewImageWindow(QStringLiteral("x"));
+    TBitmap32& b = w->ImgView->Bitmap();
+    // Smooth ramps with a little noise: work for the deflater.
+    b.SetSize(1200, 800);
+    std::uint32_t state = 99;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) {
+            const int n = int((state = state * 1664525u + 1013904223u) >> 29);
+            b.SetPixel(x, y, Color32(std::uint8_t(x / 12 + n), std::uint8_t(y / 8 + n), std::uint8_t((x + y) / 20)));
+        }
+    w->SetImageName(Path("big.png"));
+    const TProgressTiming old = SetProgressTiming({0, 10});
+    QString seen;
+    bool clicked = false;
+    QMenuBar* bar = main->menuBar();
+    QAction* file = main->Menu(QStringLiteral("File"))->menuAction();
+    QTimer probe;
+    probe.setInterval(10);
+    connect(&probe, &QTimer::timeout, [&] {
+        if (auto* label = main->statusBar()->findChild<QLabel*>(QStringLiteral("lbProgress"))) seen = label->text();
+        if (seen.isEmpty() || clicked) return;
+        clicked = true;
+        const QPointF at = bar->actionGeometry(file).center();
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(bar, new QMouseEvent(t, at, bar->mapToGlobal(at), Qt::LeftButton,
+                                                            t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                            Qt::NoModifier));
+    });
+    probe.start();
+    main->AppOnIdle();
+    main->Command(QStringLiteral("FileSaveItem"))->trigger();
+    probe.stop();
+    SetProgressTiming(old);
+    QVERIFY2(seen.startsWith(QStringLiteral("Saving big.png")), qPrintable(seen));
+    QVERIFY(QFileInfo(Path("big.png")).size() > 0);
+    QTRY_VERIFY(main->Menu(QStringLiteral("File"))->isVisible());
+    main->Menu(QStringLiteral("File"))->hide();
+}
+
 #include "tst_imagewin_files.moc"
