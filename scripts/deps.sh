@@ -9,7 +9,7 @@ packages=(
   libjpeg-dev libpng-dev zlib1g-dev libdeflate-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xclip poppler-utils
+  xvfb xauth xclip xdotool poppler-utils
   locales
 )
 # Extra packages a caller asks for (e.g. the benchmark peers).
