@@ -7,7 +7,7 @@
 //   bench_codecs --benchmark_filter='PngLevel|PngZlib6' --benchmark_counters_tabular=true
 //                                                  the table of bench/png_levels.md
 //   bench_codecs --write-image NAME FILE.bmp       one of the images (photograph,
-//                                                  micrograph, screenshot, flat) as a
+//                                                  micrograph, screenshot, flat, smooth) as a
 //                                                  24-bit BMP, e.g. for ivra-cli convert
 //
 // SavePng is the program's save from the call to the closed file: the five
@@ -120,14 +120,41 @@ void MakeScreenshot(TBitmap32& bmp, int w, int h) {
     }
 }
 
+// A smooth photograph: the sample picture images/micrograph.png enlarged
+// to w x h with bilinear interpolation, as a camera picture scaled up or a
+// soft-focus photo looks (no noise left between neighbouring pixels).
+void MakeSmoothPhoto(TBitmap32& bmp, int w, int h) {
+    TBitmap32 sample;
+    LoadImageFile(std::string(IVRA_IMAGES_DIR) + "/micrograph.png", sample);
+    const int sw = sample.Width(), sh = sample.Height();
+    bmp.SetSize(w, h);
+    for (int y = 0; y < h; ++y) {
+        const double fy = std::clamp((y + 0.5) * sh / h - 0.5, 0.0, sh - 1.0);
+        const int y0 = int(fy), y1 = std::min(y0 + 1, sh - 1);
+        const double ty = fy - y0;
+        for (int x = 0; x < w; ++x) {
+            const double fx = std::clamp((x + 0.5) * sw / w - 0.5, 0.0, sw - 1.0);
+            const int x0 = int(fx), x1 = std::min(x0 + 1, sw - 1);
+            const double tx = fx - x0;
+            auto mix = [&](int shift) {
+                auto c = [&](int px, int py) { return double((sample.Pixel(px, py) >> shift) & 255); };
+                return (c(x0, y0) * (1 - tx) + c(x1, y0) * tx) * (1 - ty) + (c(x0, y1) * (1 - tx) + c(x1, y1) * tx) * ty;
+            };
+            bmp.SetPixel(x, y, Color32(Clamp8(mix(16)), Clamp8(mix(8)), Clamp8(mix(0))));
+        }
+    }
+}
+
 // The level table's images: 0 photograph (6000 x 4000), 1 micrograph,
-// 2 screenshot, 3 one flat colour (2000 x 1500 each).
+// 2 screenshot, 3 one flat colour (2000 x 1500 each), 4 the smooth
+// photograph (6000 x 4000).
 const TBitmap32& Image(int which) {
-    static TBitmap32 images[4];
+    static TBitmap32 images[5];
     TBitmap32& bmp = images[which];
     if (which == 0) return Photo();
     if (bmp.Empty()) {
-        if (which == 1) MakeMicrograph(bmp, SmallWidth, SmallHeight);
+        if (which == 4) MakeSmoothPhoto(bmp, BenchWidth, BenchHeight);
+        else if (which == 1) MakeMicrograph(bmp, SmallWidth, SmallHeight);
         else if (which == 2) MakeScreenshot(bmp, SmallWidth, SmallHeight);
         else {
             bmp.SetSize(SmallWidth, SmallHeight);
@@ -136,14 +163,13 @@ const TBitmap32& Image(int which) {
     }
     return bmp;
 }
-const char* const ImageNames[] = {"photograph", "micrograph", "screenshot", "flat"};
+const char* const ImageNames[] = {"photograph", "micrograph", "screenshot", "flat", "smooth"};
 
 std::string TempName(const char* ext) {
     return "/tmp/ivra-bench-codecs-" + std::to_string(::getpid()) + ext;
 }
 
-void Encode(benchmark::State& state, TImageFormat format) {
-    const TBitmap32& bmp = Photo();
+void Encode(benchmark::State& state, TImageFormat format, const TBitmap32& bmp, const std::string& label = {}) {
     const std::string path = TempName(format == TImageFormat::Jpeg ? ".jpg" : format == TImageFormat::Bmp ? ".bmp" : ".png");
     for (auto _ : state) {
         if (format == TImageFormat::Jpeg) SaveToJPG(bmp, path);
@@ -151,7 +177,7 @@ void Encode(benchmark::State& state, TImageFormat format) {
         else {
             std::uint8_t filter = 0;
             SaveToPng(bmp, path, filter);
-            state.SetLabel(PngFilterName(filter));
+            state.SetLabel(label + PngFilterName(filter));
         }
     }
     state.counters["bytes"] = double(ReadWholeFile(path).size());
@@ -177,17 +203,21 @@ void Decode(benchmark::State& state, TImageFormat format) {
     state.SetBytesProcessed(std::int64_t(state.iterations()) * std::int64_t(data.size()));
 }
 
-void BM_SaveJpeg(benchmark::State& s) { Encode(s, TImageFormat::Jpeg); }
-void BM_SaveBmp(benchmark::State& s) { Encode(s, TImageFormat::Bmp); }
-void BM_SavePng(benchmark::State& s) { Encode(s, TImageFormat::Png); }
+void BM_SaveJpeg(benchmark::State& s) { Encode(s, TImageFormat::Jpeg, Photo()); }
+void BM_SaveBmp(benchmark::State& s) { Encode(s, TImageFormat::Bmp, Photo()); }
+// range(0): the image (0 the photograph, 4 the smooth photograph).
+void BM_SavePng(benchmark::State& s) {
+    Encode(s, TImageFormat::Png, Image(int(s.range(0))), std::string(ImageNames[s.range(0)]) + " ");
+}
 void BM_LoadJpeg(benchmark::State& s) { Decode(s, TImageFormat::Jpeg); }
 void BM_LoadBmp(benchmark::State& s) { Decode(s, TImageFormat::Bmp); }
 void BM_LoadPng(benchmark::State& s) { Decode(s, TImageFormat::Png); }
 
-// libpng's default save of the photo: 8-bit RGB, libpng's adaptive filter
+// libpng's default save of image range(0): 8-bit RGB, libpng's adaptive filter
 // choice per row, zlib level 6, written with stdio and closed.
 void BM_LibpngSave(benchmark::State& state) {
-    const TBitmap32& bmp = Photo();
+    const TBitmap32& bmp = Image(int(state.range(0)));
+    state.SetLabel(ImageNames[state.range(0)]);
     const std::string path = TempName("-libpng.png");
     std::vector<png_byte> row(std::size_t(bmp.Width()) * 3);
     for (auto _ : state) {
@@ -303,7 +333,7 @@ void BM_PngZlib6(benchmark::State& state) {
 }
 
 int WriteImage(const char* name, const char* path) {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < 5; ++i)
         if (std::strcmp(name, ImageNames[i]) == 0) {
             SaveToBmp(Image(i), path);
             return 0;
@@ -322,12 +352,18 @@ BENCHMARK(BM_LoadPng)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 // The save and its peer, one after the other in the same run; the fastest
 // repetition is the one least disturbed by other work on a shared machine.
 BENCHMARK(BM_SavePng)
+    ->ArgNames({"image"})
+    ->Arg(0)
+    ->Arg(4)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime()
     ->Iterations(1)
     ->ComputeStatistics("min", [](const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); });
 BENCHMARK(BM_LibpngSave)
+    ->ArgNames({"image"})
+    ->Arg(0)
+    ->Arg(4)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1)
@@ -337,14 +373,14 @@ BENCHMARK(BM_ComputePNGSize)->Unit(benchmark::kMillisecond)->UseRealTime()->Iter
 // and zlib level 6 on the same filtered rows.
 BENCHMARK(BM_PngLevel)
     ->ArgNames({"image", "level"})
-    ->ArgsProduct({{0, 1, 2, 3}, benchmark::CreateDenseRange(1, 12, 1)})
+    ->ArgsProduct({{0, 1, 2, 3, 4}, benchmark::CreateDenseRange(1, 12, 1)})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->MeasureProcessCPUTime()
     ->Iterations(1);
 BENCHMARK(BM_PngZlib6)
     ->ArgNames({"image"})
-    ->DenseRange(0, 3)
+    ->DenseRange(0, 4)
     ->Unit(benchmark::kMillisecond)
     ->MeasureProcessCPUTime()
     ->Iterations(1);

@@ -9,7 +9,8 @@ packages=(
   libjpeg-dev libpng-dev zlib1g-dev libdeflate-dev libfreetype-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  xvfb xauth xclip poppler-utils
+  xvfb xauth xclip xdotool poppler-utils
+  locales
 )
 # Extra packages a caller asks for (e.g. the benchmark peers).
 packages+=("$@")
@@ -26,4 +27,11 @@ if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The number tests run once more under a decimal-comma locale; a fresh
+# machine has none, so make it (the locales package holds its source).
+if ! locale -a 2>/dev/null | grep -qix 'de_DE\.utf-\?8'; then
+  echo "Generating the locale de_DE.UTF-8"
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8
 fi

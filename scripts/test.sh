@@ -2,7 +2,8 @@
 # Installs what is missing, builds and runs every test:
 #  1. the Release build with all unit, batch-tool and GUI tests, the check
 #     that scripts/deps.sh installs every package the build used, and the
-#     clipboard exchange with another program (xclip) under Xvfb;
+#     clipboard exchange with another program (xclip) and a real click
+#     during a long save (xdotool) under Xvfb;
 #  2. the core and batch-tool tests again under AddressSanitizer and
 #     UndefinedBehaviorSanitizer;
 #  3. each libFuzzer harness for a few seconds over its seed corpus.
@@ -45,6 +46,13 @@ run_ctest build
 
 echo "== Clipboard exchange with another program under Xvfb"
 if QT_QPA_PLATFORM=xcb timeout 300 xvfb-run -a build/tests/gui/tst_clipboard exchangeWithAnotherProgram; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1))
+fi
+
+echo "== A click during a long save under Xvfb (xdotool)"
+if QT_QPA_PLATFORM=xcb timeout 300 xvfb-run -a build/tests/gui/tst_imagewin_files longPngSaveShowsProgressAndAnswers; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1))

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QPushButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ivra {
@@ -19,6 +20,10 @@ namespace ivra {
 namespace {
 
 TfrmHistogram* g_histogram = nullptr;
+
+// The stair of level v runs from v to v + 1: the axis ends after the last
+// one, so that level 255 shows.
+constexpr double LevelsEnd = 256;
 
 struct TChannelRow {
     TAnalysisChannel Channel;
@@ -52,7 +57,7 @@ TfrmHistogram::TfrmHistogram(QWidget* parent) : QWidget(parent, Qt::Window) {
     Chart1->setObjectName(QStringLiteral("Chart1"));
     Chart1->setGeometry(24, 16, 521, 250);
     series_ = Chart1->AddStairSeries(Channels[0].SeriesColor);
-    Chart1->SetBottomRange(0, 255);
+    Chart1->SetBottomRange(0, LevelsEnd);
     Chart1->SetLeftAutomaticMaximum(true);
 
     ImagePixelRow = new QLabel(this);
@@ -116,15 +121,27 @@ void TfrmHistogram::LoadChart() {
 void TfrmHistogram::SetTitle(const QString& text) { Chart1->SetTitle(text); }
 
 void TfrmHistogram::Chart1Zoom() {
-    Chart1->SetLeftMin(0);
-    if (Chart1->BottomMin() < 0) Chart1->SetBottomMin(0);
-    if (Chart1->BottomMax() > 256) Chart1->SetBottomMax(256);
+    // A range beyond the levels or below zero counts is moved back whole:
+    // panning past an end keeps the width the user zoomed to.
+    if (Chart1->LeftMin() < 0 && !Chart1->LeftAutomaticMaximum())
+        Chart1->SetLeftRange(0, Chart1->LeftMax() - Chart1->LeftMin());
+    else Chart1->SetLeftMin(0);
+    double lo = Chart1->BottomMin(), hi = Chart1->BottomMax();
+    if (lo < 0) {
+        hi -= lo;
+        lo = 0;
+    }
+    if (hi > LevelsEnd) {
+        lo = std::max(0.0, lo - (hi - LevelsEnd));
+        hi = LevelsEnd;
+    }
+    Chart1->SetBottomRange(lo, hi);
     Chart1->update();
     DrawRamp();
 }
 
 void TfrmHistogram::btnRescaleClick() {
-    Chart1->SetBottomRange(0, 255);
+    Chart1->SetBottomRange(0, LevelsEnd);
     Chart1->SetLeftAutomaticMaximum(true);
     Chart1Zoom();
 }
@@ -150,7 +167,8 @@ void TfrmHistogram::DrawRamp() {
     if (width <= 0) return;
     ramp_ = QImage(width, 10, QImage::Format_RGB32);
     for (int i = 0; i < width; ++i) {
-        const long v = std::lrint(double(i) / width * span + minimum);
+        // The level whose stair lies over the middle of the column.
+        const long v = std::clamp(long(std::floor((i + 0.5) / width * span + minimum)), 0L, 255L);
         QRgb c;
         if (rampMode_ == 24) {
             const int g = int(((v % 256) + 256) % 256);

@@ -119,15 +119,17 @@ void THistogramChart::paintEvent(QPaintEvent*) {
                    t);
     }
 
-    // The counts as a filled area in stairs form, no outline.
+    // The counts as a filled area in stairs form, no outline. Each level's
+    // stair is centred on its place on the axis (where its cut-off line
+    // stands), so that levels 0 and 255 show as wide as the others.
     QPainterPath area;
-    area.moveTo(X(0), bottom);
+    area.moveTo(X(-0.5), bottom);
     for (int level = 0; level < 256; ++level) {
         const double y = Y(counts_[std::size_t(level)]);
-        area.lineTo(X(level), y);
-        area.lineTo(X(std::min(level + 1, 255)), y);
+        area.lineTo(X(level - 0.5), y);
+        area.lineTo(X(level + 0.5), y);
     }
-    area.lineTo(X(255), bottom);
+    area.lineTo(X(255.5), bottom);
     area.closeSubpath();
     p.fillPath(area, QColor(128, 128, 128));
 

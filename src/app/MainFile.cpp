@@ -9,6 +9,7 @@
 #include "core/codecs/ImageFiles.h"
 #include "imagewin/ChildWin.h"
 #include "imagewin/PictureLoader.h"
+#include "processing/ImageCommand.h"
 
 #include <QDir>
 #include <QFile>
@@ -69,7 +70,12 @@ void TMainForm::SaveImage(TMDIChild& w) {
     const TBitmap32& bmp = w.ImgView->Bitmap();
     std::uint8_t filter = w.PngFilter;
     std::string written;
-    RunBusy([&] { written = SaveImageFile(bmp, path, filter); });
+    // A large PNG takes seconds (five filter trials, then the file): the
+    // status bar shows the save and its seconds after a second, as for the
+    // filters, and the windows go on painting; clicks meanwhile wait for the
+    // end of the save.
+    RunWithProgress(*this, QStringLiteral("Saving %1").arg(FileNamePart(name)),
+                    [&] { RunBusy([&] { written = SaveImageFile(bmp, path, filter); }); });
     w.PngFilter = filter;
     // The PNG writer names the file with ".png"; the window follows the name
     // actually written (x.PNG is saved as x.png).

@@ -41,6 +41,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -279,6 +280,11 @@ void TMainForm::CreateToolBars() {
     ConnectGuarded(ScaleCombo->lineEdit(), &QLineEdit::textEdited, this,
                    [this](const QString& t) { ScaleComboChange(t); });
     ConnectGuarded(ScaleCombo, &QComboBox::textActivated, this, [this](const QString& t) { ScaleComboChange(t); });
+    // Enter ends typing a zoom: the keyboard goes back to the image window,
+    // so that its shortcuts (Paste, Undo ...) work again.
+    connect(ScaleCombo->lineEdit(), &QLineEdit::returnPressed, this, [this] {
+        if (TMDIChild* w = ActiveImageWindow()) w->ImgView->setFocus(Qt::OtherFocusReason);
+    });
 
     tbLayers = makeBar(QStringLiteral("Layers"), "tbLayers");
 
@@ -574,9 +580,22 @@ QList<TMDIChild*> TMainForm::ImageWindows() const {
 }
 
 TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
+    // A cascade: each new window a title bar's height below and right of the
+    // one made before it, back at the corner when that lies too far down or
+    // right to leave the window room.
+    QPoint place(0, 0);
+    const QList<TMDIChild*> before = ImageWindows();
     auto* w = new TMDIChild;
     mdiArea_->addSubWindow(w);
     w->setWindowTitle(caption);
+    if (!before.isEmpty()) {
+        const int step = std::max(w->FrameSize().height(), style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, w));
+        place = before.last()->pos() + QPoint(step, step);
+        const QSize room = mdiArea_->viewport()->size();
+        const QSize least = w->minimumSizeHint().expandedTo(QSize(4 * step, 4 * step));
+        if (place.x() + least.width() > room.width() || place.y() + least.height() > room.height()) place = {0, 0};
+    }
+    w->move(place);
     w->show();
     mdiArea_->setActiveSubWindow(w);
     return w;
@@ -683,7 +702,17 @@ void TMainForm::ArrangeAll() {
 // ---- Status bar, hints and messages -----------------------------------------------------
 
 void TMainForm::SetStatusText(int panel, const QString& text) {
-    if (panel >= 0 && panel < 3) statusPanels_[panel]->setText(text);
+    if (panel < 0 || panel >= 3) return;
+    QLabel* l = statusPanels_[panel];
+    l->setText(text);
+    // The fixed panels widen for a longer readout (a large ellipse's "Area=")
+    // and keep that width, so that the panels do not jump at every move.
+    if (panel < 2) {
+        const QMargins m = l->contentsMargins();
+        const int need = l->fontMetrics().horizontalAdvance(text) + m.left() + m.right() +
+                         2 * (l->frameWidth() + l->indent() + l->margin()) + 2;
+        if (need > l->minimumWidth()) l->setFixedWidth(need);
+    }
 }
 
 QString TMainForm::StatusText(int panel) const {

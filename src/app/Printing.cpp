@@ -68,6 +68,9 @@ void mnPrintClick(TMDIChild& w, QPrinter& printer) {
         const auto target = FitRect({0, 0, width, height}, {0, 0, printer.width(), printer.height()});
         if (target) {
             p.setRenderHint(QPainter::SmoothPixmapTransform, false);
+            // Measured pictures go to the page without loss: a PDF file
+            // keeps the pixels compressed losslessly (Flate), not as JPEG.
+            p.setRenderHint(QPainter::LosslessImageRendering, true);
             p.drawImage(QRect(target->Left, target->Top, target->Right - target->Left, target->Bottom - target->Top),
                         image);
         }

@@ -1,5 +1,5 @@
-// The image window's clipboard: Copy puts the selection layer on the system
-// clipboard as an image, Paste makes a picture layer of the clipboard's
+// The image window's clipboard: Copy puts the selected picture layer or the
+// selection layer on the system clipboard as an image, Paste makes a picture layer of the clipboard's
 // image; the selection tool's rectangle becomes the selection layer.
 
 #include "imagewin/ChildWin.h"
@@ -29,10 +29,17 @@ void TMDIChild::Paste1Click() {
     PasteAsLayer();
 }
 
+TBitmapLayer* TMDIChild::CopySource() const {
+    if (TBitmapLayer* selected = SelectedBitmapLayer()) return selected;
+    return document_->SelectionLayer;
+}
+
 void TMDIChild::CopySelection() {
-    TBitmapLayer* layer = GetSelectionLayer();
-    TBitmap32& bmp = layer->Bitmap();
-    bmp.SetDrawMode(ImgView->Bitmap().DrawMode());
+    // Nothing is made here: without a picture layer or a rectangle there is
+    // nothing to copy (the command is disabled then).
+    const TBitmapLayer* layer = CopySource();
+    if (!layer) return;
+    const TBitmap32& bmp = layer->Bitmap();
     if (bmp.Empty()) throw Error("The selection is empty: there is nothing to copy.");
     // One copy of the pixels, which the clipboard keeps (the platform
     // converts it only when another program asks for it).
@@ -71,9 +78,8 @@ void TMDIChild::CreateNewSelection(TPoint p1, TPoint p2) {
             std::copy_n(img.ScanLine(y) + x0, x1 - x0, bmp.ScanLine(y - tl.Y) + (x0 - tl.X));
     }
     bmp.Changed();
-    const int cx = (tl.X + br.X) / 2, cy = (tl.Y + br.Y) / 2;
-    const float hw = float(w) / 2, hh = float(h) / 2;
-    layer->SetLocation({float(cx) - hw, float(cy) - hh, float(cx) + hw, float(cy) + hh});
+    // Exactly over the pixels it holds, also for an odd width or height.
+    layer->SetLocation({float(tl.X), float(tl.Y), float(br.X), float(br.Y)});
     layer->SetScaled(true);
     layer->SetMouseEvents(true);
     layer->OnMouseDown = [this](TCustomLayer* l, TMouseButton b, TShiftState s, int x, int y) {

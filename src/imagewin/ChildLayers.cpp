@@ -72,10 +72,12 @@ void TMDIChild::SelectLayer(TCustomLayer* layer) {
         UpdateRBLayer(positioned);
     }
     if (auto* bl = dynamic_cast<TBitmapLayer*>(layer)) {
-        // The controls' handlers write the same values back.
+        // Every field of the panel shows this layer's value (the controls'
+        // handlers write the same values back).
         const TLayerPanels& p = LayerPanels();
         if (p.LayerOpacity) p.LayerOpacity->SetPosition(bl->Bitmap().MasterAlpha());
         if (p.LayerInterpolate) p.LayerInterpolate->setChecked(bl->Bitmap().StretchFilter() == TStretchFilter::sfLinear);
+        if (p.Cropped) p.Cropped->setChecked(bl->Cropped());
     } else if (layer->Tag == MagnifierLayerTag) {
         ShowPanel(LayerPanels().MagnifierWindow, true);
     }
@@ -159,6 +161,7 @@ TBitmapLayer* TMDIChild::AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> made, co
 
 void TMDIChild::mnNewBitmapLayerClick() {
     TFileDialogRequest r;
+    r.Caption = QStringLiteral("Open Bitmap Layer");
     r.Filter = OpenPictureFilter();
     const QString file = AppPrompts().GetOpenFileName(this, r);
     if (file.isEmpty()) return;
@@ -204,10 +207,21 @@ void TMDIChild::mnReorder(int tag) {
     switch (tag) {
     case 1: l->SetIndex(ImgView->Layers().Count() - 2); break;
     case 2: l->SetIndex(0); break;
-    case 3: l->SetIndex(l->Index() + 1); break;
+    case 3:
+        if (CanLevelUp()) l->SetIndex(l->Index() + 1);
+        break;
     case 4: l->SetIndex(l->Index() - 1); break;
     default: break;
     }
+}
+
+bool TMDIChild::CanLevelUp() const {
+    // The selection frame stays on top, so that the layer can still be dragged.
+    const TCustomLayer* l = document_->Selection;
+    if (!l) return false;
+    const TLayerCollection& layers = ImgView->Layers();
+    const int above = l->Index() + 1;
+    return above < layers.Count() && layers[above] != document_->RBLayer;
 }
 
 void TMDIChild::mnScaledClick() {
@@ -219,9 +233,8 @@ void TMDIChild::mnScaledClick() {
 }
 
 void TMDIChild::mnDeleteClick() {
-    TBitmapLayer* selectionLayer = GetSelectionLayer();
     TCustomLayer* l = document_->Selection;
-    if (l == selectionLayer) {
+    if (l && l == document_->SelectionLayer) {
         SelectLayer(nullptr);
         RemoveSelectionLayer();
     } else if (l) {

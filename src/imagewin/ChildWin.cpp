@@ -219,13 +219,10 @@ void TMDIChild::ClearSelection() { SelectLayer(nullptr); }
 TBitmapLayer* TMDIChild::GetSelectionLayer() {
     TBitmapLayer*& SelectionLayer = document_->SelectionLayer;
     if (!SelectionLayer) {
-        // Made apart and inserted whole, so that a failed allocation leaves
-        // the stack as it was.
-        const QSize screen = TImgView32::ScreenSize();
+        // Made empty: CreateNewSelection gives it the rectangle's size and
+        // pixels, so no screen-sized bitmap is ever allocated for it.
         auto made = std::make_unique<TBitmapLayer>();
         made->Bitmap().SetDrawMode(TDrawMode::dmBlend);
-        made->Bitmap().SetSize(screen.width(), screen.height());
-        made->SetLocation({0, 0, float(screen.width()), float(screen.height())});
         made->SetScaled(true);
         SelectionLayer = static_cast<TBitmapLayer*>(ImgView->Layers().Insert(0, std::move(made)));
     }

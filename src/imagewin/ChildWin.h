@@ -70,8 +70,8 @@ public:
     void Undo1Click();
 
     // ---- Layers ------------------------------------------------------------
-    // The screen-sized selection layer at the bottom of the stack (made when
-    // absent) and its removal.
+    // The selection layer at the bottom of the stack (made empty when absent;
+    // CreateNewSelection fills it) and its removal.
     TBitmapLayer* GetSelectionLayer();
     void RemoveSelectionLayer();
     void RemoveGridLayer();
@@ -114,6 +114,9 @@ public:
     // 1 bring to front (just below the rubber band), 2 send to back, 3 up one
     // level, 4 down one level.
     void mnReorder(int tag);
+    // Up One Level has a layer to pass: one lies above the selected layer
+    // and it is not the selection frame.
+    bool CanLevelUp() const;
     void mnScaledClick();
     void mnDeleteClick();
     void mnFlipHorzClick();
@@ -135,7 +138,12 @@ public:
     // ---- Clipboard and selection layer (ChildClipboard.cpp) -------------------
     void Copy1Click();
     void Paste1Click();
-    // Puts the selection layer's bitmap on the clipboard as an image.
+    // What Copy puts on the clipboard: the selected picture layer (the
+    // selection rectangle when it is selected), else the selection
+    // rectangle, else none.
+    TBitmapLayer* CopySource() const;
+    // Puts CopySource's bitmap on the clipboard as an image; with none it
+    // does nothing. The layer's drawing is left as it is.
     void CopySelection();
     // A new centred picture layer from the clipboard's image.
     void PasteAsLayer();

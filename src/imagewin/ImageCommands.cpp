@@ -60,11 +60,16 @@ void InstallImageWindowCommands(TShell& shell) {
     undoItem.Run = undo;
     c.Add(undoItem);
 
-    // Copy puts the selection layer on the clipboard; Paste makes a layer of
-    // the clipboard's picture and is enabled exactly while there is one.
+    // Copy puts the selected picture layer or the selection rectangle on the
+    // clipboard and is enabled while there is one; Paste makes a layer of the
+    // clipboard's picture and is enabled exactly while there is one.
     auto hasSelection = [s] {
         TMDIChild* w = ActiveImage(*s);
         return w && w->Document().Selection != nullptr;
+    };
+    auto canCopy = [s] {
+        TMDIChild* w = ActiveImage(*s);
+        return w && w->CopySource() != nullptr;
     };
     auto canPaste = [s] { return ActiveImage(*s) && ClipboardHasImage(); };
     auto copy = [s] {
@@ -96,7 +101,7 @@ void InstallImageWindowCommands(TShell& shell) {
         std::function<void()> Run;
     } clip[] = {
         {"Copy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", QKeySequence(Qt::CTRL | Qt::Key_C),
-         30, hasSelection, copy},
+         30, canCopy, copy},
         {"Paste1", "&Paste", "Paste|Inserts Clipboard contents", QKeySequence(Qt::CTRL | Qt::Key_V), 40, canPaste,
          paste},
     };
@@ -133,6 +138,7 @@ void InstallImageWindowCommands(TShell& shell) {
         button.ToolbarOrder = b.Order;
         button.ToolbarSeparatorBefore = b.Order == 50;
         if (b.Order == 70) button.Enabled = canPaste;
+        else if (b.Order == 60) button.Enabled = canCopy;
         else button.Enabled = hasSelection;
         button.Run = b.Run;
         c.Add(button);

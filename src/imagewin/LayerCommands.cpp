@@ -24,9 +24,13 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override {
-        if (e->type() != QEvent::MouseButtonPress) return false;
+        if (e->type() != QEvent::MouseButtonPress && e->type() != QEvent::ContextMenu) return false;
         auto* button = qobject_cast<QToolButton*>(watched);
-        if (!button || button->defaultAction() != grid_ || !grid_->isEnabled()) return false;
+        if (!button || button->defaultAction() != grid_) return false;
+        // The right press belongs to the grid size dialog: the context menu
+        // the platform sends after it must not open the toolbar's menu.
+        if (e->type() == QEvent::ContextMenu) return true;
+        if (!grid_->isEnabled()) return false;
         const bool right = static_cast<QMouseEvent*>(e)->button() == Qt::RightButton;
         RunGuarded([&] { GridButtonPress(shell_, right); });
         return right;
@@ -119,6 +123,11 @@ void InstallLayerCommands(TShell& shell) {
         command.Run = [s, tag = r.Tag] {
             if (TMDIChild* w = s->ActiveImageWindow()) w->mnReorder(tag);
         };
+        if (r.Tag == 3)
+            command.Enabled = [s] {
+                TMDIChild* w = s->ActiveImageWindow();
+                return w && w->CanLevelUp();
+            };
         c.Add(command);
     }
 

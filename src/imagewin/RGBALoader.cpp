@@ -115,9 +115,10 @@ void TRGBALoaderForm::Reset() {
 
 namespace {
 
-// The shared open dialog; false on Cancel.
-bool LoadInto(QWidget* parent, TImgView32& view) {
+// The shared open dialog under its own title; false on Cancel.
+bool LoadInto(QWidget* parent, TImgView32& view, const QString& title) {
     TFileDialogRequest r;
+    r.Caption = title;
     r.Filter = OpenPictureFilter();
     const QString file = AppPrompts().GetOpenFileName(parent, r);
     if (file.isEmpty()) return false;
@@ -129,10 +130,11 @@ bool LoadInto(QWidget* parent, TImgView32& view) {
 
 } // namespace
 
-void TRGBALoaderForm::LoadRGBClick() { LoadInto(this, *ImgRGB); }
+void TRGBALoaderForm::LoadRGBClick() { LoadInto(this, *ImgRGB, QStringLiteral("Open Color Picture")); }
 
 void TRGBALoaderForm::LoadAlphaClick() {
-    if (LoadInto(this, *ImgAlpha)) GrayscaleBitmap(&ImgAlpha->Bitmap(), &ImgAlpha->Bitmap());
+    if (LoadInto(this, *ImgAlpha, QStringLiteral("Open Alpha Channel Picture")))
+        GrayscaleBitmap(&ImgAlpha->Bitmap(), &ImgAlpha->Bitmap());
 }
 
 void TRGBALoaderForm::Zoom(TImgView32& view, bool in) { view.SetScale(in ? view.Scale() * 1.5f : view.Scale() / 1.5f); }

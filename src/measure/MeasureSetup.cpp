@@ -24,6 +24,9 @@ void SpreadsheetClick() {
 TMeasureCommands InstallMeasuring(TShell& shell) {
     if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
     if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
+    // The spreadsheet's "Con.Fac." follows the factor while the sheet is open.
+    QObject::connect(SpatialCalibForm(), &TfrmSpatialCalib::FactorChanged, SheetForm(),
+                     &TfrmSheet::ShowConversionFactor, Qt::UniqueConnection);
     RegisterMeasuringTools(shell);
     // On exit the spreadsheet asks to save unsaved values before anything
     // hides; its Cancel keeps the program running.

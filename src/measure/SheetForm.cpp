@@ -604,11 +604,15 @@ void TfrmSheet::DropFiles(const QStringList& paths) {
 
 // ---- Window events ---------------------------------------------------------------------------
 
-void TfrmSheet::showEvent(QShowEvent* e) {
+void TfrmSheet::ShowConversionFactor() {
     const char sep = TMeasureController::LocaleDecimalSeparator();
     edConvFact->setText(QString::fromStdString(FloatToGeneralText(drawing_.CalibrationFactor, 15, sep)));
     lbConvUnit->setText(drawing_.CalibrationUnit.empty() ? QString()
                                                          : QString::fromStdString(drawing_.CalibrationUnit + "/px"));
+}
+
+void TfrmSheet::showEvent(QShowEvent* e) {
+    ShowConversionFactor();
     QMainWindow::showEvent(e);
     // Only a real show loads the start-up file: the window system's show on
     // restoring a minimised window must not throw away unsaved values.

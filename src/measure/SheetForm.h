@@ -103,6 +103,9 @@ public:
     // Brings the grid, the status panels and the caption up to date with
     // the model (every command calls it).
     void SyncView();
+    // "Con.Fac." shows the program's calibration factor now (on every show,
+    // and whenever the calibration window sets a new one).
+    void ShowConversionFactor();
 
 protected:
     void showEvent(QShowEvent* e) override;

@@ -100,6 +100,10 @@ TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     cbUnit->setMinimumContentsLength(6);
     cbUnit->setToolTip(QStringLiteral("The unit of the real length; empty for none"));
     auto* lengthRow = new QHBoxLayout;
+    // Its own spacing: inside the grid (whose two spacings differ) it would
+    // get none, and the number would run into "pixels =".
+    const int spacing = style()->pixelMetric(QStyle::PM_LayoutHorizontalSpacing);
+    lengthRow->setSpacing(spacing >= 0 ? spacing : 6);
     lengthRow->addWidget(labPixLength);
     lengthRow->addWidget(Label4);
     lengthRow->addWidget(edLineLength);
@@ -215,6 +219,7 @@ void TfrmSpatialCalib::edLineLengthChange() {
     drawing_.CalibrationFactor = *f;
     LbConvFact->setText(
         QString::fromStdString(CalibrationFactorText(drawing_.CalibrationFactor, TMeasureController::LocaleDecimalSeparator())));
+    emit FactorChanged();
     SpeedButton1->setEnabled(true);
     OKBtn->setEnabled(true);
 }
@@ -228,6 +233,7 @@ void TfrmSpatialCalib::cbUnitChange() {
         cbUnit->setEditText(QString::fromStdString(drawing_.CalibrationUnit));
         throw;
     }
+    emit FactorChanged();
 }
 
 void TfrmSpatialCalib::SpeedButton1Click() {
@@ -262,6 +268,7 @@ void TfrmSpatialCalib::SpeedButton2Click() {
     }
     LbConvFact->setText(QString::fromStdString(CalibrationFactorText(c.Factor, TMeasureController::LocaleDecimalSeparator())));
     OKBtn->setEnabled(true);
+    emit FactorChanged();
     close();
 }
 

@@ -59,6 +59,10 @@ public:
     void SpeedButton1Click();
     void SpeedButton2Click();
 
+signals:
+    // The window set a new CalibrationFactor or unit.
+    void FactorChanged();
+
 protected:
     void showEvent(QShowEvent* e) override;
     void hideEvent(QHideEvent* e) override;

@@ -8,6 +8,9 @@
 #include "services/Tools.h"
 
 #include <QDialogButtonBox>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -15,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace ivra {
 
@@ -29,9 +33,13 @@ TfrmTextSel::TfrmTextSel(QWidget* parent) : QDialog(parent) {
     btnFont = buttons->addButton(QStringLiteral("Font"), QDialogButtonBox::ActionRole);
     btnFont->setObjectName(QStringLiteral("btnFont"));
     btnFont->setAutoDefault(false);
+    btnColor = buttons->addButton(QStringLiteral("Color"), QDialogButtonBox::ActionRole);
+    btnColor->setObjectName(QStringLiteral("btnColor"));
+    btnColor->setAutoDefault(false);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     ConnectGuarded(btnFont, &QPushButton::clicked, this, [this](bool) { FontClick(); });
+    ConnectGuarded(btnColor, &QPushButton::clicked, this, [this](bool) { ColorClick(); });
     auto* lay = new QVBoxLayout(this);
     lay->addWidget(Memo1);
     lay->addWidget(buttons);
@@ -48,6 +56,32 @@ void TfrmTextSel::FontClick() {
     if (auto f = AppPrompts().GetFont(this, TextToolFont())) TextToolFont() = *f;
 }
 
+void TfrmTextSel::ColorClick() {
+    const TColor32 c = TextToolColor();
+    if (auto chosen = AppPrompts().GetColor(this, QColor::fromRgb(c | 0xFF000000u))) {
+        SetTextToolColor(chosen->rgb());
+        ShowColor();
+    }
+}
+
+void TfrmTextSel::ShowColor() {
+    // A swatch of the colour in front of the caption.
+    const int side = fontMetrics().height() - 2;
+    QPixmap swatch(side, side);
+    swatch.fill(QColor::fromRgb(TextToolColor()));
+    QPainter p(&swatch);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawRect(0, 0, side - 1, side - 1);
+    p.end();
+    btnColor->setIcon(QIcon(swatch));
+    btnColor->setIconSize(swatch.size());
+}
+
+void TfrmTextSel::showEvent(QShowEvent* e) {
+    ShowColor();
+    QDialog::showEvent(e);
+}
+
 TfrmTextSel& TextSelForm(QWidget* parent) {
     static QPointer<TfrmTextSel> form;
     if (!form) form = new TfrmTextSel(parent);
@@ -59,7 +93,25 @@ QFont& TextToolFont() {
     return font;
 }
 
-TColor32 TextToolColor() { return clBlack32; }
+namespace {
+
+std::optional<TColor32>& ChosenTextColor() {
+    static std::optional<TColor32> chosen;
+    return chosen;
+}
+
+} // namespace
+
+TColor32 TextToolColor() {
+    if (const auto& chosen = ChosenTextColor()) return *chosen;
+    TShell* shell = AppShell();
+    return shell ? Color32FromPlatform(shell->Drawing().ForeColor) : clBlack32;
+}
+
+void SetTextToolColor(std::optional<TColor32> color) {
+    if (color) *color |= 0xFF000000u;
+    ChosenTextColor() = color;
+}
 
 int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel) {
     const QFont& font = TextToolFont();

@@ -1,6 +1,7 @@
 #pragma once
 // The text tool (tool 7): "Enter text:" asks for lines of text (the memo
-// keeps them from one use to the next; "Font" picks the tool's font), a
+// keeps them from one use to the next; "Font" picks the tool's font, "Color"
+// its colour), a
 // provisional layer shows them under the pointer, and the second press
 // renders them onto the window's drawing overlay (AnimLayer), whatever the
 // Draw switch says.
@@ -17,6 +18,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 class QPlainTextEdit;
 class QPushButton;
@@ -35,20 +37,32 @@ public:
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* btnFont = nullptr;
+    // "Color": shows the text tool's colour and picks another.
+    QPushButton* btnColor = nullptr;
 
     // The memo's lines (a last empty line after a final line break is not
     // one).
     QStringList Lines() const;
     // "Font": the font dialog; its choice becomes the text tool's font.
     void FontClick();
+    // "Color": the colour dialog; its choice becomes the text tool's colour.
+    void ColorClick();
+    // The button shows the text tool's colour now (also on every showing).
+    void ShowColor();
+
+protected:
+    void showEvent(QShowEvent* e) override;
 };
 
 // The single instance, made on first use.
 TfrmTextSel& TextSelForm(QWidget* parent);
 
-// The text tool's font and the colour it renders in (opaque).
+// The text tool's font and the colour it renders in (opaque): the colour
+// chosen with "Color", until then the program's foreground colour.
 QFont& TextToolFont();
 TColor32 TextToolColor();
+// A colour of its own (none: follow the foreground colour again).
+void SetTextToolColor(std::optional<TColor32> color);
 
 // Renders lines with their top-left corner at (x, y), one below the other
 // spaced by the height of "Fj" in the font; returns the widest line's width.

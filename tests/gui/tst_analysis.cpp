@@ -139,15 +139,18 @@ private slots:
             for (int i = 0; i < 256; ++i) QCOMPARE(H().Chart1->SeriesPoints(0)[i].y(), double(counts[std::size_t(i)]));
         }
         // Green: the darker series, the ramp running up to full green; gray:
-        // black to white. The last column shows level round((w - 1) / w x 255).
+        // black to white, the last column under level 255's stair.
         const int w = H().Ramp().width();
-        const int top = int(std::lrint((w - 1.0) / w * 255.0));
         H().cbChannel->setCurrentIndex(1);
-        QCOMPARE(H().Ramp().pixel(w - 1, 9), qRgb(0, top, 0));
+        QCOMPARE(H().Ramp().pixel(w - 1, 9), qRgb(0, 255, 0));
         H().cbChannel->setCurrentIndex(3);
         QCOMPARE(H().Ramp().pixel(0, 0), qRgb(0, 0, 0));
-        QCOMPARE(H().Ramp().pixel(w - 1, 0), qRgb(top, top, top));
-        QVERIFY(top >= 254);
+        QCOMPARE(H().Ramp().pixel(w - 1, 0), qRgb(255, 255, 255));
+        // Every stair lies inside the axis: level 255's runs up to 256.
+        const auto& gray = H().Chart1->SeriesPoints(0);
+        QVERIFY(gray.last().x() + 1 <= H().Chart1->BottomMax());
+        H().btnRescale->click();
+        QVERIFY(gray.last().x() + 1 <= H().Chart1->BottomMax());
     }
 
     void histogramZoomKeepsTheAxesAndTheRamp() {
@@ -155,30 +158,49 @@ private slots:
         TChart& c = *H().Chart1;
         c.ZoomTo(QRectF(QPointF(100, 50), QPointF(150, 300)));
         QCOMPARE(c.LeftMin(), 0.0);
+        // Each column shows the level whose stair lies over it: 100 to 149.
         QCOMPARE(H().Ramp().pixel(0, 0), qRgb(100, 0, 0));
-        QCOMPARE(H().Ramp().pixel(H().Ramp().width() - 1, 0), qRgb(150, 0, 0));
+        QCOMPARE(H().Ramp().pixel(H().Ramp().width() - 1, 0), qRgb(149, 0, 0));
         QCOMPARE(H().ImagePixelRow->x(), c.x() + c.BottomAxisStartPos());
-        // Scrolling beyond either end stops at 0 and 256.
-        c.ZoomTo(QRectF(QPointF(-30, 0), QPointF(20, 100)));
-        QCOMPARE(c.BottomMin(), 0.0);
-        c.ZoomTo(QRectF(QPointF(230, 0), QPointF(290, 100)));
-        QCOMPARE(c.BottomMax(), 256.0);
+        // Ranges beyond either end stop at 0 and 256 and keep their width.
+        struct {
+            QRectF Asked;
+            QRectF Shown;  // bottom from, to; left from, to
+        } ranges[] = {
+            {QRectF(QPointF(-30, 0), QPointF(20, 100)), QRectF(QPointF(0, 0), QPointF(50, 100))},
+            {QRectF(QPointF(230, 0), QPointF(290, 100)), QRectF(QPointF(196, 0), QPointF(256, 100))},
+            {QRectF(QPointF(10, -40), QPointF(19, 60)), QRectF(QPointF(10, 0), QPointF(19, 100))},
+        };
+        for (const auto& r : ranges) {
+            c.ZoomTo(r.Asked);
+            QCOMPARE(QRectF(QPointF(c.BottomMin(), c.LeftMin()), QPointF(c.BottomMax(), c.LeftMax())), r.Shown);
+        }
+        // Panning a zoomed chart over the ends with the right button moves
+        // the range whole.
+        for (int step = 0; step < 6; ++step) {
+            const QPoint from(c.BottomAxisStartPos() + 50, c.LeftAxisTopPos() + 50);
+            QTest::mousePress(c.viewport(), Qt::RightButton, {}, from);
+            QTest::mouseMove(c.viewport(), from + QPoint(step % 2 ? -400 : 400, -30));
+            QTest::mouseRelease(c.viewport(), Qt::RightButton, {}, from + QPoint(step % 2 ? -400 : 400, -30));
+            QCOMPARE(c.BottomMax() - c.BottomMin(), 9.0);
+            QCOMPARE(c.LeftMax() - c.LeftMin(), 100.0);
+        }
         // A dragged rectangle zooms; one dragged to the upper left undoes it.
         H().btnRescale->click();
-        QCOMPARE(c.BottomMax(), 255.0);
+        QCOMPARE(c.BottomMax(), 256.0);
         QCOMPARE(c.LeftMax(), 400.0);
         const QPoint a(c.BottomAxisStartPos() + 100, c.LeftAxisTopPos() + 20);
         const QPoint b = a + QPoint(100, 100);
         QTest::mousePress(c.viewport(), Qt::LeftButton, {}, a);
         QTest::mouseMove(c.viewport(), b);
         QTest::mouseRelease(c.viewport(), Qt::LeftButton, {}, b);
-        QVERIFY(c.BottomMin() > 0 && c.BottomMax() < 255);
+        QVERIFY(c.BottomMin() > 0 && c.BottomMax() < 256);
         QCOMPARE(c.LeftMin(), 0.0);
         QTest::mousePress(c.viewport(), Qt::LeftButton, {}, b);
         QTest::mouseMove(c.viewport(), a);
         QTest::mouseRelease(c.viewport(), Qt::LeftButton, {}, a);
         QCOMPARE(c.BottomMin(), 0.0);
-        QCOMPARE(c.BottomMax(), 255.0);
+        QCOMPARE(c.BottomMax(), 256.0);
     }
 
     void statisticsRowsAndFrequencyTable() {

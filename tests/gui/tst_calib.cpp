@@ -58,6 +58,11 @@ private slots:
         QCOMPARE(D().labPixLength->text(), QStringLiteral("????"));
         QCOMPARE(D().edLineLength->text(), QStringLiteral("1"));
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("??????"));
+        // The measured length and "pixels =" stand at least a space apart.
+        D().SetPixelLength("200");
+        const int gap = D().Label4->x() - (D().labPixLength->x() + D().labPixLength->width());
+        QVERIFY(gap >= D().fontMetrics().horizontalAdvance(QLatin1Char(' ')));
+        D().SetPixelLength("????");
         QVERIFY(!D().SpeedButton1->isEnabled());
         QVERIFY(D().SpeedButton2->isEnabled());
         QVERIFY(!D().OKBtn->isEnabled());

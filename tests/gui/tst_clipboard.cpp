@@ -32,6 +32,7 @@ class TestClipboard : public QObject {
     TMDIChild& W() { return f_.W(); }
     TImageDocument& Doc() { return f_.Doc(); }
     QClipboard* Clip() { return QGuiApplication::clipboard(); }
+    TBitmapLayer& SelectedLayer() { return *dynamic_cast<TBitmapLayer*>(Doc().Selection); }
 
     // Two presses of the selection tool, moving in between as a hand does.
     void Select(TPoint a, TPoint b) {
@@ -89,8 +90,8 @@ private slots:
             for (int x = 0; x < w; ++x)
                 wrong += sel->Bitmap().Pixel(x, y) != img.Pixel(tl.X + x, tl.Y + y);
         QCOMPARE(wrong, 0);
-        const int cx = (2 * tl.X + w) / 2, cy = (2 * tl.Y + h) / 2;
-        QCOMPARE(sel->Location(), (TFloatRect{cx - w / 2.0f, cy - h / 2.0f, cx + w / 2.0f, cy + h / 2.0f}));
+        // Exactly over the pixels it was cut from, also at an odd size.
+        QCOMPARE(sel->Location(), (TFloatRect{float(tl.X), float(tl.Y), float(tl.X + w), float(tl.Y + h)}));
         // A right press in between starts over.
         f_.Click({1, 1});
         f_.Click({1, 1}, Qt::RightButton);
@@ -119,17 +120,38 @@ private slots:
         QCOMPARE(QColor(got.pixel(49, 29)), QColor(qRgb(69, 59, 100)));
     }
 
-    // Copy copies the selection layer, never the selected layer: with no
-    // rectangle ever made it makes the screen-sized one at the bottom.
-    void copyWithoutASelectionRectangle() {
-        Clip()->setImage(Picture(8, 8));
-        f_.Run("btnPaste");
-        QVERIFY(Doc().Selection && !Doc().SelectionLayer);
-        f_.Run("Copy1");
-        QVERIFY(Doc().SelectionLayer);
-        QCOMPARE(Doc().SelectionLayer->Index(), 0);
-        const QSize screen = TImgView32::ScreenSize();
-        QCOMPARE(Clip()->image().size(), screen);
+    // Copy takes the selected picture layer, else the selection rectangle,
+    // else nothing (disabled). It never changes how a layer is drawn and
+    // never makes a selection layer of its own.
+    void copySource_data() {
+        QTest::addColumn<bool>("rectangle");  // a rectangle was cut first
+        QTest::addColumn<bool>("picture");    // then a picture was pasted
+        QTest::addColumn<bool>("deselect");   // then nothing selected
+        QTest::addColumn<QSize>("copied");    // empty: Copy is disabled
+        QTest::newRow("picture layer") << false << true << false << QSize(8, 6);
+        QTest::newRow("picture layer over a rectangle") << true << true << false << QSize(8, 6);
+        QTest::newRow("rectangle, nothing selected") << true << true << true << QSize(12, 5);
+        QTest::newRow("nothing selected") << false << true << true << QSize(0, 0);
+    }
+    void copySource() {
+        QFETCH(bool, rectangle);
+        QFETCH(bool, picture);
+        QFETCH(bool, deselect);
+        QFETCH(QSize, copied);
+        if (rectangle) W().CreateNewSelection({3, 4}, {15, 9});
+        if (picture) {
+            Clip()->setImage(Picture(8, 6));
+            f_.Run("btnPaste");
+        }
+        if (deselect) W().ClearSelection();
+        Clip()->clear();
+        const TDrawMode mode = Doc().Selection ? SelectedLayer().Bitmap().DrawMode() : TDrawMode::dmBlend;
+        QCOMPARE(f_.Enabled("Copy1"), !copied.isEmpty());
+        QCOMPARE(f_.Enabled("btnCopy"), !copied.isEmpty());
+        W().Copy1Click();
+        QCOMPARE(Clip()->image().size(), copied);
+        QCOMPARE(Doc().SelectionLayer != nullptr, rectangle);
+        if (Doc().Selection) QCOMPARE(SelectedLayer().Bitmap().DrawMode(), mode);
     }
 
     void pasteMakesCentredOpaqueLayers() {

@@ -11,6 +11,8 @@
 #include "core/measure/MeasureTools.h"
 #include "measure/MeasureController.h"
 #include "measure/MeasureSetup.h"
+#include "processing/ImageCommand.h"
+#include "services/Busy.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 
@@ -19,7 +21,16 @@
 
 #include <algorithm>
 #include <sys/stat.h>
+#include <QGuiApplication>
 #include <QImageReader>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QMdiArea>
 #include <QPushButton>
 #include <QSpinBox>
@@ -107,6 +118,7 @@ private slots:
     void saveOfAnOtherFormatAsksForAName();
     void failedSaveReportsAndKeepsTheNewName();
     void closeAndExitAskNothing();
+    void longPngSaveShowsProgressAndAnswers();
 
 private:
     std::unique_ptr<QTemporaryDir> dir_;
@@ -151,6 +163,12 @@ void TestImageWinFiles::openShowsTheImageWholeAt100Percent() {
     main->Command(QStringLiteral("FileOpenItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QCOMPARE(main->ImageWindows().size(), 2);
+    // The second window stands down and right of the first, its title bar
+    // in sight.
+    Settle();
+    const QPoint step = main->ImageWindows()[1]->pos() - w->pos();
+    QVERIFY(step.x() > 0 && step.y() > 0);
+    QVERIFY(step.y() <= w->FrameSize().height());
     // Cancel opens nothing.
     prompts.ExpectOpenFile(QString());
     main->Command(QStringLiteral("FileOpenItem"))->trigger();
@@ -538,4 +556,65 @@ void TestImageWinFiles::closeAndExitAskNothing() {
 }
 
 QTEST_MAIN(TestImageWinFiles)
+// A long PNG save shows itself in the status bar after the threshold, and
+// the window keeps answering meanwhile: a click on File during the save is
+// not lost, the menu opens.
+void TestImageWinFiles::longPngSaveShowsProgressAndAnswers() {
+    auto main = MakeMainForm();
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    TMDIChild* w = main->NewImageWindow(QStringLiteral("x"));
+    TBitmap32& b = w->ImgView->Bitmap();
+    // Smooth ramps with a little noise: work for the deflater.
+    b.SetSize(2000, 1400);
+    std::uint32_t state = 99;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) {
+            const int n = int((state = state * 1664525u + 1013904223u) >> 29);
+            b.SetPixel(x, y, Color32(std::uint8_t(x / 12 + n), std::uint8_t(y / 8 + n), std::uint8_t((x + y) / 20)));
+        }
+    w->SetImageName(Path("big.png"));
+    const TProgressTiming old = SetProgressTiming({0, 10});
+    QString seen;
+    bool clicked = false, clickedWhileSaving = false;
+    // Under X (xvfb-run with QT_QPA_PLATFORM=xcb) the click comes from
+    // xdotool through the server's queue; elsewhere it is posted.
+    const QString xdotool = QGuiApplication::platformName() == QLatin1String("xcb")
+                                ? QStandardPaths::findExecutable(QStringLiteral("xdotool"))
+                                : QString();
+    QMenuBar* bar = main->menuBar();
+    QAction* file = main->Menu(QStringLiteral("File"))->menuAction();
+    QTimer probe;
+    probe.setInterval(10);
+    connect(&probe, &QTimer::timeout, [&] {
+        if (auto* label = main->statusBar()->findChild<QLabel*>(QStringLiteral("lbProgress"))) seen = label->text();
+        if (seen.isEmpty() || clicked) return;
+        clicked = true;
+        const QPointF at = bar->actionGeometry(file).center();
+        if (!xdotool.isEmpty()) {
+            // A real click through the X server, done before this returns.
+            const QPoint g = bar->mapToGlobal(at.toPoint());
+            QProcess::execute(xdotool, {QStringLiteral("mousemove"), QString::number(g.x()), QString::number(g.y()),
+                                        QStringLiteral("click"), QStringLiteral("1")});
+            clickedWhileSaving = IsBusy();
+            return;
+        }
+        clickedWhileSaving = IsBusy();
+        for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+            QCoreApplication::postEvent(bar, new QMouseEvent(t, at, bar->mapToGlobal(at), Qt::LeftButton,
+                                                            t == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                                            Qt::NoModifier));
+    });
+    probe.start();
+    main->AppOnIdle();
+    main->Command(QStringLiteral("FileSaveItem"))->trigger();
+    probe.stop();
+    SetProgressTiming(old);
+    QVERIFY2(seen.startsWith(QStringLiteral("Saving big.png")), qPrintable(seen));
+    QVERIFY(QFileInfo(Path("big.png")).size() > 0);
+    QVERIFY(clickedWhileSaving);
+    QTRY_VERIFY(main->Menu(QStringLiteral("File"))->isVisible());
+    main->Menu(QStringLiteral("File"))->hide();
+}
+
 #include "tst_imagewin_files.moc"

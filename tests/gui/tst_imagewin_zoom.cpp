@@ -8,6 +8,7 @@
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QMenuBar>
 #include <QLineEdit>
@@ -112,6 +113,13 @@ void TestImageWinZoom::zoomComboTypingKeyByKey() {
     // Letters bring back the current percentage.
     TypeIntoCombo(*f.main, QStringLiteral("x"));
     QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("250%"));
+    QCOMPARE(f.w->Scale(), 2.5f);
+    // Enter hands the keyboard back to the image window.
+    f.main->activateWindow();
+    f.main->ScaleCombo->lineEdit()->setFocus();
+    QTRY_VERIFY(f.main->ScaleCombo->lineEdit()->hasFocus());
+    QTest::keyClick(f.main->ScaleCombo->lineEdit(), Qt::Key_Return);
+    QTRY_VERIFY(f.w->isAncestorOf(QApplication::focusWidget()));
     QCOMPARE(f.w->Scale(), 2.5f);
 }
 

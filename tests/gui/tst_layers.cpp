@@ -15,14 +15,17 @@
 #include "support/ScriptedPrompts.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLocale>
 #include <QToolButton>
 #include <QCheckBox>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -125,6 +128,7 @@ private slots:
         QTest::newRow("front when already there") << 2 << "mnBringFront" << 2;
         QTest::newRow("back") << 2 << "mnSendBack" << 0;
         QTest::newRow("up") << 0 << "mnLevelUp" << 1;
+        QTest::newRow("up at the top stays below the frame") << 2 << "mnLevelUp" << 2;
         QTest::newRow("down") << 1 << "mnLevelDown" << 0;
         QTest::newRow("down at the bottom") << 0 << "mnLevelDown" << 0;
     }
@@ -292,6 +296,16 @@ private slots:
         prompts.ExpectOpenFile(rgb);
         if (withAlpha) prompts.ExpectOpenFile(alpha);
         f_.Run("mnNewBitmapRGBA");
+        // Each file dialog has a title of its own, none the program's name
+        // (nor that of the picture layer's dialog, asked last).
+        prompts.ExpectOpenFile(QString());
+        f_.Run("mnNewBitmapLayer");
+        QStringList titles;
+        for (const auto& a : prompts.Asked())
+            if (a.Kind == TScriptedPrompts::TKind::OpenFile) titles << a.Text;
+        QCOMPARE(titles.size(), withAlpha ? 3 : 2);
+        QCOMPARE(QSet<QString>(titles.begin(), titles.end()).size(), titles.size());
+        QVERIFY(!titles.contains(QString()) && !titles.contains(QApplication::applicationName()));
         VERIFY_PROMPTS(prompts);
         auto* l = dynamic_cast<TBitmapLayer*>(Doc().Selection);
         QVERIFY(l);
@@ -310,11 +324,21 @@ private slots:
         QCOMPARE(l->Bitmap().StretchFilter(), TStretchFilter::sfLinear);
         QTest::mouseClick(P().Cropped, Qt::LeftButton);
         QVERIFY(l->Cropped());
+        // Every field follows the layer selected: a new layer shows its own
+        // values, and so does the first one selected again.
+        TBitmapLayer* other = NewPictureLayer(10, 10, QStringLiteral("other.png"));
+        QCOMPARE(P().Cropped->isChecked(), other->Cropped());
+        QCOMPARE(P().LayerOpacity->Position(), int(other->Bitmap().MasterAlpha()));
+        QVERIFY(!other->Cropped() && !P().LayerInterpolate->isChecked());
+        W().SelectLayer(l);
+        QVERIFY(P().Cropped->isChecked() && P().LayerInterpolate->isChecked());
         QSignalSpy changed(&W(), &TMDIChild::SelectionChanged);
         QTest::mouseClick(P().Button1, Qt::LeftButton);
         QCOMPARE(f_.Layers().IndexOf(l), -1);
         QVERIFY(Doc().Selection == nullptr && !P().LayerWindow->isVisible());
         QCOMPARE(changed.count(), 1);
+        // Delete made no hidden selection layer on its way.
+        QVERIFY(Doc().SelectionLayer == nullptr);
         QVERIFY(!f_.Enabled("btnDeleteSelection"));
     }
 
@@ -473,6 +497,25 @@ private slots:
         QCOMPARE(static_cast<TGridLayer*>(Doc().GridLayer)->GridSize(), 20);
         QCOMPARE(W().GridSpacing, 20u);
         QVERIFY(!button->isChecked());
+        // A right press as the window system delivers it (the press, then its
+        // context menu event) opens the dialog and no menu after it.
+        bool menu = false;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (QWidget* popup = QApplication::activePopupWidget()) {
+                menu = true;
+                popup->close();
+            }
+        });
+        watch.start(20);
+        TScriptedPrompts again;
+        again.ExpectDialog(QStringLiteral("dlgGridSeparation"), [](QDialog&) { return QDialog::Rejected; });
+        const QPoint at = button->mapTo(button->window(), button->rect().center());
+        QTest::mousePress(button->window()->windowHandle(), Qt::RightButton, {}, at);
+        QTest::mouseRelease(button->window()->windowHandle(), Qt::RightButton, {}, at);
+        QTest::qWait(60);
+        VERIFY_PROMPTS(again);
+        QVERIFY(!menu);
     }
 };
 

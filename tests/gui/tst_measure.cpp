@@ -31,6 +31,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include <clocale>
 #include <memory>
 
 using namespace ivra;
@@ -498,6 +499,24 @@ private slots:
         QCOMPARE(grid.lbUnits->text(), QStringLiteral("\u00B5m"));
     }
 
+    // "Con.Fac." follows every new factor while the sheet is open, in the
+    // user's locale (CTest runs this once more under a decimal-comma one).
+    void convFactFollowsTheFactor() {
+        if (qEnvironmentVariable("IVRA_TEST_LOCALE").startsWith(QLatin1String("de_DE")))
+            QCOMPARE(std::localeconv()->decimal_point, ",");
+        const char sep = TMeasureController::LocaleDecimalSeparator();
+        cmds_.Spreadsheet->trigger();
+        cmds_.SpatialCalibration->trigger();
+        TfrmSpatialCalib* calib = SpatialCalibForm();
+        QVERIFY(Sheet().isVisible() && calib->isVisible());
+        calib->SetPixelLength("200");
+        calib->edLineLength->selectAll();
+        QTest::keyClicks(calib->edLineLength, QStringLiteral("50"));
+        QCOMPARE(Sheet().edConvFact->text(), QLatin1String("0") + QLatin1Char(sep) + QLatin1String("25"));
+        QTest::keyClicks(calib->edLineLength, QStringLiteral("0"));
+        QCOMPARE(Sheet().edConvFact->text(), QLatin1String("2") + QLatin1Char(sep) + QLatin1String("5"));
+    }
+
     // The program's start-up makes both windows hidden and installs the
     // routing and the commands.
     void startupInstallsMeasuring() {
@@ -525,7 +544,9 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    qputenv("LC_ALL", "C");
+    // The texts compared here are the "C" locale's; IVRA_TEST_LOCALE runs
+    // the locale-aware tests under another one.
+    qputenv("LC_ALL", qEnvironmentVariableIsSet("IVRA_TEST_LOCALE") ? qgetenv("IVRA_TEST_LOCALE") : QByteArray("C"));
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TestMeasure t;

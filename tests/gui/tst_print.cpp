@@ -57,6 +57,7 @@ private slots:
     void init();
     void printsTheImageWithLayersFitted_data();
     void printsTheImageWithLayersFitted();
+    void printedPictureIsLossless();
     void nothingWithoutAnImageOrOnCancel();
     void failureRestoresTheCursor();
     void printerSetupKeepsTheSettings();
@@ -140,6 +141,42 @@ void TestPrint::printsTheImageWithLayersFitted() {
     QVERIFY(Near(at(0.1, 0.6), qRgb(255, 0, 0)));
     QVERIFY(Near(at(0.4, 0.2), qRgb(255, 0, 0)));
     QVERIFY(Near(at(0.9, 0.9), qRgb(0, 0, 255)));
+}
+
+// The page's picture is stored without loss: the picture pdfimages takes out
+// of the file is the image with its layer, pixel for pixel.
+void TestPrint::printedPictureIsLossless() {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfimages")).isEmpty())
+        QSKIP("pdfimages (poppler-utils) is not installed");
+    TMDIChild* win = main_->NewImageWindow(QStringLiteral("x"));
+    TBitmap32& image = win->ImgView->Bitmap();
+    FillTestPattern(image, 97, 61);
+    auto* layer = win->Document().Layers().Add<TBitmapLayer>();
+    layer->Bitmap().SetSize(9, 7);
+    layer->Bitmap().Clear(0xFF10E020);
+    layer->SetScaled(true);
+    layer->SetLocation({30, 20, 39, 27});
+    const QString pdf = dir_->filePath(QStringLiteral("lossless.pdf"));
+    Printer(pdf);
+    TScriptedPrompts prompts;
+    prompts.ExpectPrint(true);
+    main_->AppOnIdle();
+    main_->Command(QStringLiteral("FilePrintItem"))->trigger();
+    VERIFY_PROMPTS(prompts);
+    QProcess p;
+    p.start(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, dir_->filePath(QStringLiteral("img"))});
+    QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+    QImage got(dir_->filePath(QStringLiteral("img-000.png")));
+    QCOMPARE(got.size(), QSize(97, 61));
+    got = got.convertToFormat(QImage::Format_RGB32);
+    int wrong = 0;
+    for (int y = 0; y < 61; ++y)
+        for (int x = 0; x < 97; ++x) {
+            const bool inLayer = x >= 30 && x < 39 && y >= 20 && y < 27;
+            const TColor32 want = (inLayer ? 0xFF10E020u : image.Pixel(x, y)) | 0xFF000000u;
+            wrong += TColor32(got.pixel(x, y)) != want;
+        }
+    QCOMPARE(wrong, 0);
 }
 
 void TestPrint::nothingWithoutAnImageOrOnCancel() {

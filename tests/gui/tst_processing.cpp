@@ -104,6 +104,8 @@ private slots:
     void brightnessRefusesNonIntegers();
     void stretchProposesDragsAndStretches();
     void stretchRefusesEqualCutoffs();
+    void stretchChartShowsEveryLevel_data();
+    void stretchChartShowsEveryLevel();
     void failedChangeLeavesTheImage();
     void longWorkShowsProgress();
 };
@@ -314,6 +316,30 @@ void TestProcessing::stretchProposesDragsAndStretches() {
     QVERIFY(Same(b, expected));
     app.Run("Undo1");
     QVERIFY(Same(b, before));
+}
+
+// A level alone in the image shows as a gray stair at its place on the
+// axis, the ends included.
+void TestProcessing::stretchChartShowsEveryLevel_data() {
+    QTest::addColumn<int>("level");
+    QTest::newRow("0") << 0;
+    QTest::newRow("128") << 128;
+    QTest::newRow("255") << 255;
+}
+
+void TestProcessing::stretchChartShowsEveryLevel() {
+    QFETCH(int, level);
+    THistogramChart chart;
+    chart.resize(337, 250);
+    std::array<std::uint32_t, 256> counts{};
+    counts[std::size_t(level)] = 1000;
+    chart.SetCounts(counts);
+    chart.SetCutoffs({level == 0 ? 100 : 0, level == 0 ? 101 : 1});
+    const QImage shot = chart.grab().toImage();
+    const int x = CutoffToPixel(level, chart.AxisStart(), chart.AxisLength());
+    int gray = 0;
+    for (int dx = -1; dx <= 1; ++dx) gray += shot.pixel(x + dx, chart.PlotBottom() - 2) == qRgb(128, 128, 128);
+    QVERIFY(gray > 0);
 }
 
 void TestProcessing::stretchRefusesEqualCutoffs() {

@@ -54,6 +54,7 @@ private slots:
     void init() {
         f_.Open(400, 300);
         TextToolFont() = QFont();
+        SetTextToolColor(std::nullopt);
     }
     void cleanup() { f_.Close(); }
 
@@ -72,6 +73,39 @@ private slots:
         QTest::mouseClick(TextSelForm(f_.Main.get()).btnFont, Qt::LeftButton);
         VERIFY_PROMPTS(prompts);
         QCOMPARE(TextToolFont().pointSize(), 31);
+    }
+
+    // The text renders in the foreground colour until "Color" picks one of
+    // its own; the button shows the colour in force.
+    void textTakesItsColor_data() {
+        QTest::addColumn<QColor>("chosen");  // invalid: none chosen
+        QTest::newRow("the foreground colour") << QColor();
+        QTest::newRow("a chosen colour") << QColor(20, 200, 90);
+    }
+    void textTakesItsColor() {
+        QFETCH(QColor, chosen);
+        Drawing().ForeColor = 0x00336699;
+        TfrmTextSel& form = TextSelForm(f_.Main.get());
+        if (chosen.isValid()) {
+            TScriptedPrompts prompts;
+            prompts.ExpectColor(chosen);
+            QTest::mouseClick(form.btnColor, Qt::LeftButton);
+            VERIFY_PROMPTS(prompts);
+        }
+        const TColor32 want = chosen.isValid() ? TColor32(chosen.rgb()) : Color32FromPlatform(Drawing().ForeColor);
+        form.show();
+        const QImage swatch = form.btnColor->icon().pixmap(form.btnColor->iconSize()).toImage();
+        QCOMPARE(TColor32(swatch.pixel(swatch.width() / 2, swatch.height() / 2)), want);
+        form.hide();
+        TextToolFont().setPixelSize(40);
+        Start({40, 50}, QStringLiteral("II"), QDialog::Accepted);
+        f_.Click({40, 50});
+        const TBitmap32& got = W().ImgView->AnimLayer()->Bitmap();
+        int solid = 0, wrong = 0;
+        for (std::size_t i = 0; i < got.PixelCount(); ++i)
+            if (got.Bits()[i] >> 24 == 255) (got.Bits()[i] == want ? solid : wrong)++;
+        QVERIFY(solid > 0);
+        QCOMPARE(wrong, 0);
     }
 
     // Three lines spaced by the height of "Fj", whatever the Draw switch; the

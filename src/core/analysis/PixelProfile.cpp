@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace ivra {
 
@@ -114,9 +113,7 @@ std::string PointText(TPoint p) {
 
 std::string ProfilePointsText(TPoint a, TPoint b, char sep) {
     if (!ProfilePointPresent(a) || !ProfilePointPresent(b)) return std::string();
-    char distance[64];
-    std::snprintf(distance, sizeof distance, "%.1f", ProfileDistance(a, b));
-    std::string d = distance;
+    std::string d = CLocaleText(ProfileDistance(a, b), std::chars_format::fixed, 1);
     std::replace(d.begin(), d.end(), '.', sep);
     return "Points = " + PointText(a) + "   " + PointText(b) + "     Distance = " + d;
 }

@@ -5,7 +5,6 @@
 #include "core/text/NumberText.h"
 
 #include <cmath>
-#include <cstdio>
 #include <vector>
 
 namespace ivra {
@@ -24,11 +23,7 @@ std::optional<float> ComputeCalibrationFactor(const std::string& pixelLabel, con
 }
 
 float CheckCalibrationFactor(double factor) {
-    auto text = [](double v) {
-        char buf[32];
-        std::snprintf(buf, sizeof buf, "%g", v);
-        return std::string(buf);
-    };
+    auto text = [](double v) { return CLocaleText(v, std::chars_format::general, 6); };
     if (!std::isfinite(factor)) throw Error("The calibration factor " + text(factor) + " is not a finite number.");
     if (!(factor > 0))
         throw Error("The calibration factor " + text(factor) + " is not positive; it must be greater than 0.");

@@ -2,6 +2,7 @@
 
 #include "core/Error.h"
 #include "core/processing/PixelLoops.h"
+#include "core/text/NumberText.h"
 
 #include <cmath>
 #include <string>
@@ -24,7 +25,7 @@ void MapRun(const TColor32* src, TColor32* dst, std::size_t n, const std::uint16
 // The levels of source mapped into destination (which takes the source's
 // size; the two may be the same bitmap).
 void ApplyLevels(std::int64_t offset, const TBitmap32& source, TBitmap32& destination, float factor) {
-    if (!std::isfinite(factor)) throw Error("The level factor " + std::to_string(factor) + " is not a finite number");
+    if (!std::isfinite(factor)) throw Error("The level factor " + CLocaleText(factor, std::chars_format::fixed, 6) + " is not a finite number");
     std::uint8_t level[256];
     for (int c = 0; c < 256; ++c) level[c] = MapLevel(c, offset, factor);
     if (&destination != &source) destination.SetSize(source.Width(), source.Height());

@@ -3,8 +3,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 
 namespace ivra {
 
@@ -12,17 +10,33 @@ namespace {
 
 constexpr int SignificantDigits = 8;
 
+// |v| in scientific notation with `precision` significant digits: the
+// digits alone and the decimal exponent of the first one. to_chars rounds
+// the exact binary value correctly, which no sum of powers of ten would,
+// and never looks at the process's locale.
+void ScientificDigits(double v, int precision, std::string& digits, int& exponent) {
+    const std::string text = CLocaleText(std::fabs(v), std::chars_format::scientific, precision - 1);
+    // text is "d.ddd...e[+-]xx" (or "de[+-]xx" when precision is 1).
+    const std::size_t e = text.find('e');
+    digits.clear();
+    for (std::size_t i = 0; i < e; ++i)
+        if (text[i] != '.') digits += text[i];
+    std::size_t x = e + 1;
+    const bool negative = text[x] == '-';
+    if (text[x] == '+' || text[x] == '-') ++x;
+    int magnitude = 0;
+    std::from_chars(text.data() + x, text.data() + text.size(), magnitude);
+    exponent = negative ? -magnitude : magnitude;
+}
+
 // v rounded to 8 significant digits: the digits as an integer of exactly 8
 // digits (10000000 to 99999999) and the decimal exponent of the first one,
-// so that |v| ~ digits * 10^(exponent - 7). printf rounds the exact binary
-// value correctly, which no sum of powers of ten would.
+// so that |v| ~ digits * 10^(exponent - 7).
 void EightDigits(double v, std::int64_t& digits, int& exponent) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", SignificantDigits - 1, std::fabs(v));
-    // buf is "d.ddddddde[+-]xx"
-    digits = buf[0] - '0';
-    for (int i = 2; i < 2 + SignificantDigits - 1; ++i) digits = digits * 10 + (buf[i] - '0');
-    exponent = std::atoi(buf + 2 + SignificantDigits); // after the 'e'
+    std::string text;
+    ScientificDigits(v, SignificantDigits, text, exponent);
+    digits = 0;
+    for (char c : text) digits = digits * 10 + (c - '0');
 }
 
 std::int64_t Pow10(int n) {
@@ -32,6 +46,15 @@ std::int64_t Pow10(int n) {
 }
 
 } // namespace
+
+std::string CLocaleText(double value, std::chars_format format, int precision) {
+    // Room for the longest fixed form of a double (309 integer digits) and
+    // the most decimals the callers ask for.
+    char buf[400];
+    const auto res = std::to_chars(buf, buf + sizeof buf, value, format, precision);
+    if (res.ec != std::errc()) return std::string();
+    return std::string(buf, res.ptr);
+}
 
 std::string FloatToText(double value, int decimals, char decimalSeparator) {
     if (std::isnan(value)) return "NAN";
@@ -48,9 +71,10 @@ std::string FloatToText(double value, int decimals, char decimalSeparator) {
     if (value != 0 && exponent >= SignificantDigits) {
         // The integer part needs more than 8 digits: d.dddddddE+xx.
         std::string mant = std::to_string(digits);
-        char exp[16];
-        std::snprintf(exp, sizeof exp, "E%c%02d", exponent < 0 ? '-' : '+', std::abs(exponent));
-        return std::string(negative ? "-" : "") + mant[0] + decimalSeparator + mant.substr(1) + exp;
+        std::string exp = std::to_string(std::abs(exponent));
+        if (exp.size() < 2) exp.insert(0, 1, '0');
+        return std::string(negative ? "-" : "") + mant[0] + decimalSeparator + mant.substr(1) + 'E' +
+               (exponent < 0 ? '-' : '+') + exp;
     }
 
     // |v| = digits * 10^-k with k >= 0 decimal places in the 8-digit form.
@@ -87,15 +111,9 @@ std::string FloatToGeneralText(double value, int precision, char decimalSeparato
     if (precision < 1) precision = 1;
     if (precision > 17) precision = 17;
     if (value == 0) return "0";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*e", precision - 1, std::fabs(value));
-    // buf is "d.ddd...e[+-]xx" (or "de[+-]xx" when precision is 1).
-    std::string digits(1, buf[0]);
-    const char* p = buf + 1;
-    if (*p == '.') {
-        for (++p; *p != 'e'; ++p) digits += *p;
-    }
-    const int exponent = std::atoi(p + 1);
+    std::string digits;
+    int exponent = 0;
+    ScientificDigits(value, precision, digits, exponent);
     while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
     std::string out = value < 0 ? "-" : "";
     if (exponent >= -5 && exponent < precision) {

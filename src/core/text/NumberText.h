@@ -1,6 +1,7 @@
 #pragma once
 // The number text of readouts, grids and files.
 
+#include <charconv>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,11 @@ std::string FloatToText(double value, int decimals, char decimalSeparator = '.')
 // d.dddE+x (no exponent padding): 0.25 gives 0.25, 1 gives 1, 0.1f gives
 // 0.100000001490116, 1.5e-6 gives 1.5E-6. NaN and infinities as FloatToText.
 std::string FloatToGeneralText(double value, int precision = 15, char decimalSeparator = '.');
+
+// The value as printf writes it with "%.*f", "%.*e" or "%.*g" in the "C"
+// locale ('.' as the separator), whatever locale the process runs in: the
+// text of messages and the digits the other routines here start from.
+std::string CLocaleText(double value, std::chars_format format, int precision);
 
 // Reads a number typed by a user or written in a file: optional blanks, an
 // optional sign, digits with either "." or "," as the decimal separator (at
