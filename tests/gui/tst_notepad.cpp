@@ -8,6 +8,7 @@
 #include "core/notes/NoteRuler.h"
 #include "notepad/NoteTextDocument.h"
 #include "notepad/RichEdit.h"
+#include "services/CommandGuard.h"
 #include "services/UpDown.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
@@ -226,6 +227,69 @@ private slots:
         QVERIFY(Modified());
     }
 
+    // A document the editor could not lay out within seconds is refused
+    // before the editor changes; one at the limits opens.
+    void refusesDocumentsItCannotLayOut_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("opens");
+        const TNoteLayoutLimits& limit = NoteLayoutLimits;
+        auto lines = [](std::size_t n) { return QByteArray("x\n").repeated(qsizetype(n)); };
+        auto runs = [](std::size_t n) {
+            return "{\\rtf1 " + QByteArray("{\\b a}b").repeated(qsizetype(n / 2 + 1)) + "}";
+        };
+        auto word = [](std::size_t n) { return "many " + QByteArray(qsizetype(n), 'w') + " words"; };
+        QTest::newRow("too many paragraphs") << lines(limit.Paragraphs + 1) << false;
+        QTest::newRow("too many format changes in a word") << runs(limit.RunsPerParagraph) << false;
+        QTest::newRow("too long a paragraph") << QByteArray("ab ").repeated(qsizetype(limit.ParagraphBytes / 3 + 1))
+                                              << false;
+        QTest::newRow("too long a word") << word(limit.WordChars + 1) << false;
+        QTest::newRow("a word at the limit") << word(limit.WordChars) << true;
+        QTest::newRow("long words of ideographs") << QByteArray("\xE6\xBC\xA2").repeated(qsizetype(limit.WordChars + 1))
+                                                  << true;
+    }
+    void refusesDocumentsItCannotLayOut() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, opens);
+        Type(QStringLiteral("keep me"));
+        F().Editor->document()->setModified(false);
+        const QString path = Path("shape.rtf");
+        WriteAll(path, file);
+        TScriptedPrompts prompts;
+        if (!opens) prompts.ExpectErrorContaining(QStringLiteral("cannot lay out"));
+        RunGuarded([&] { F().DropFiles({path}); });
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(Text() == QStringLiteral("keep me"), !opens);
+        QCOMPARE(F().FileName() == path, opens);
+    }
+
+    // Read-only belongs to the file that was opened so: New, loading
+    // another file, or closing and showing again give a typeable document.
+    void readOnlyBelongsToTheOpenedFile_data() {
+        QTest::addColumn<int>("after");
+        QTest::newRow("New") << 0;
+        QTest::newRow("a dropped file") << 1;
+        QTest::newRow("close and show again") << 2;
+    }
+    void readOnlyBelongsToTheOpenedFile() {
+        QFETCH(int, after);
+        const QString path = Path("locked.txt");
+        WriteAll(path, "locked");
+        TScriptedPrompts prompts;
+        prompts.ExpectOpenFile(path, QStringLiteral("Text Files (*.TXT *.txt)"), true);
+        F().FileOpenCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QVERIFY(F().Editor->isReadOnly());
+        if (after == 0) F().FileNewCmd->trigger();
+        if (after == 1) F().DropFiles({path});
+        if (after == 2) {
+            F().close();
+            F().show();
+        }
+        F().Editor->moveCursor(QTextCursor::End);
+        Type(QStringLiteral("typed"));
+        QVERIFY(Text().endsWith(QStringLiteral("typed")));
+    }
+
     void boldWithAndWithoutSelection() {
         Type(QStringLiteral("hello world"));
         Select(F().Editor, 0, 5);
@@ -338,6 +402,23 @@ private slots:
         QCOMPARE(RulerIndentsOf(p).right, 15);
         QCOMPARE(right->x(), rightStart - 20);
         QCOMPARE(F().RulerLine->width(), F().Ruler->width() - 8);
+    }
+
+    // The right-indent marker stands at its place from the first show on,
+    // and the size field's arrows keep their width in a wide window.
+    void rulerAndToolbarOnFirstShow() {
+        TfrmEdit fresh;
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        const auto placed = [&fresh] {
+            return RulerMarkerLefts(TRulerIndents{}, fresh.Ruler->contentsRect().width()).right;
+        };
+        QCOMPARE(fresh.RightInd->x(), placed());
+        const int arrows = fresh.UpDown1->width();
+        fresh.resize(1400, 300);
+        QTRY_COMPARE(fresh.Ruler->width(), fresh.width());
+        QCOMPARE(fresh.RightInd->x(), placed());
+        QCOMPARE(fresh.UpDown1->width(), arrows);
     }
 
     void commandStatesFollowTheEditor() {
