@@ -9,8 +9,10 @@
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "app/Splash.h"
+#include "app/QuitOnSignal.h"
 #include "app/Startup.h"
 #include "core/Error.h"
+#include "core/io/FileIO.h"
 #include "engine/GaugeBar.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
@@ -19,6 +21,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QDockWidget>
@@ -33,6 +37,8 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <csignal>
 
 using namespace ivra;
 using namespace ivra::test;
@@ -88,6 +94,8 @@ private slots:
     void aboutBoxShowsProductAndVersion();
     void windowMenuListsAndTilesImageWindows();
     void errorGuardShowsTheMessageAndKeepsEarlierChanges();
+    void terminatingSignalsRemoveTemporaryFilesAndClose_data();
+    void terminatingSignalsRemoveTemporaryFilesAndClose();
 };
 
 void TestAppStartup::startupWritesItsLinesInOrder() {
@@ -405,6 +413,35 @@ void TestAppStartup::errorGuardShowsTheMessageAndKeepsEarlierChanges() {
     prompts.ExpectError(QStringLiteral("boom"));
     failing->trigger();
     VERIFY_PROMPTS(prompts);
+}
+
+// TERM and INT during a save: the temporary file goes at once, inside the
+// handler, and the window then closes as its close box closes it; the save
+// fails and the target is not written.
+void TestAppStartup::terminatingSignalsRemoveTemporaryFilesAndClose_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("TERM") << SIGTERM;
+    QTest::newRow("INT") << SIGINT;
+}
+
+void TestAppStartup::terminatingSignalsRemoveTemporaryFilesAndClose() {
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(); };
+    QWidget window;
+    window.show();
+    QuitOnTerminatingSignals(window);
+    const std::string target = dir.filePath(QStringLiteral("saved.png")).toStdString();
+    {
+        TAtomicFileWriter writer(target);
+        writer.Write("the first part");
+        QCOMPARE(files(), 1);
+        ::raise(signal);
+        QCOMPARE(files(), 0);
+        QTRY_VERIFY(!window.isVisible());
+        QVERIFY_THROWS_EXCEPTION(Error, writer.Commit());
+    }
+    QCOMPARE(files(), 0);
 }
 
 QTEST_MAIN(TestAppStartup)
