@@ -281,6 +281,8 @@ void TfrmEdit::ShowNote(const TNoteDocument& note) {
     Editor->setDocument(doc);
     if (ours) delete old;
     ConnectDocument();
+    // The new document has no undo history; the editor does not say so.
+    ActionList2Update();
 }
 
 void TfrmEdit::CreateActions() {

@@ -476,8 +476,13 @@ private slots:
         VERIFY_PROMPTS(prompts);
         QCOMPARE(Text(), QStringLiteral("dropped")); // only the first file counts
         QCOMPARE(F().windowTitle(), QStringLiteral("drop1.rtf - Ivra Image Analyser"));
+        // The loaded text is a document like a typed one: the modified
+        // mark and Undo follow the typing.
+        QVERIFY(!F().EditUndoCmd->isEnabled());
         // The start-up file is loaded on every show, without a question.
         Type(QStringLiteral("more"));
+        QCOMPARE(F().StatusPanel(1)->text(), QStringLiteral("Modified"));
+        QVERIFY(F().EditUndoCmd->isEnabled());
         F().Editor->document()->setModified(false);
         F().hide();
         F().StartupFile = a;
