@@ -174,8 +174,37 @@ void BM_WorstShape(benchmark::State& state) {
     state.SetLabel(std::to_string(size) + " " + names[state.range(0)]);
 }
 
+// One character typed into the middle of the largest paragraph of each
+// worst shape at its limit, after the whole document is laid out.
+void BM_KeystrokeInWorstShape(benchmark::State& state) {
+    const auto shape = TShape(state.range(0));
+    const TNoteLayoutLimits& limits = NoteLayoutLimits;
+    const std::size_t size = shape == TShape::ManyLines       ? limits.Paragraphs
+                             : shape == TShape::RunsInOneWord ? limits.RunsPerParagraph
+                             : shape == TShape::LongLine      ? limits.ParagraphBytes
+                                                              : limits.WordChars;
+    TfrmEdit form;
+    form.resize(625, 400);
+    form.show();
+    form.ShowNote(ShapeDocument(shape, size));
+    (void)form.Editor->document()->documentLayout()->documentSize();
+    QTextCursor c(form.Editor->document());
+    c.setPosition(form.Editor->document()->characterCount() / 2);
+    form.Editor->setTextCursor(c);
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QCoreApplication::sendEvent(form.Editor, &press);
+        QCoreApplication::sendEvent(form.Editor, &release);
+        form.Editor->viewport()->repaint();
+    }
+    static const char* const names[] = {"lines", "runs in one word", "bytes in one line", "characters in one word"};
+    state.SetLabel(std::to_string(size) + " " + names[state.range(0)]);
+}
+
 } // namespace
 
+BENCHMARK(BM_KeystrokeInWorstShape)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(20);
 BENCHMARK(BM_OpenFileToPaintedWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_WorstShape)
     ->ArgsProduct({{int(TShape::ManyLines), int(TShape::RunsInOneWord), int(TShape::LongLine), int(TShape::LongWord)},
