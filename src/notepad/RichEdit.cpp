@@ -684,9 +684,10 @@ void TfrmEdit::LoadDocument(const QString& path) {
     } catch (const Error& e) {
         throw Error("Cannot open \"" + Native(path) + "\": " + e.what());
     }
+    // Read-only belongs to the file opened so; FileOpen sets it again.
+    Editor->setReadOnly(false);
     ShowNote(note);
     Editor->moveCursor(QTextCursor::Start);
-    Editor->setReadOnly(false);
     SetFileName(path);
     Editor->setFocus();
     Editor->document()->setModified(false);
