@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -169,6 +170,31 @@ private slots:
         F().FileSaveAsCmd->trigger();
         VERIFY_PROMPTS(prompts);
         QVERIFY(ReadAll(path).startsWith("{\\rtf1"));
+    }
+
+    // A document whose RTF would be too large to read again (11 MB of
+    // Cyrillic text) is refused with the reason; the old file, the name and
+    // the modified mark stay.
+    void saveTooLargeToReadAgainIsRefused() {
+        const QString path = Path("old.rtf");
+        WriteAll(path, "old");
+        const auto files = [this] { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden); };
+        const QStringList before = files();
+        TNoteDocument doc;
+        doc.paragraphs.resize(110000);
+        for (auto& p : doc.paragraphs) p.Append(QString(50, QChar(0x41F)).toStdString(), {});
+        F().ShowNote(doc);
+        Type(QStringLiteral("x"));
+        TScriptedPrompts prompts;
+        prompts.ExpectSaveFile(path)
+            .ExpectConfirm(QMessageBox::Yes, QStringLiteral("OK to overwrite ") + path)
+            .ExpectErrorContaining(QStringLiteral("MiB"));
+        F().FileSaveAsCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(ReadAll(path), QByteArray("old"));
+        QCOMPARE(F().FileName(), QStringLiteral("Untitled"));
+        QVERIFY(Modified());
+        QCOMPARE(files(), before);
     }
 
     void textTypeWritesTxtAndRtfReadsAgain() {
