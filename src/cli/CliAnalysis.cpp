@@ -109,8 +109,8 @@ int RegionCoordinate(const std::string& text) {
 
 // Removes "--region polygon X Y X Y ...", "--region rect X1 Y1 X2 Y2" or
 // "--region ellipse CX CY RX RY" from args; none when it is not there. The
-// polygon takes every whole number after it, in pairs, leaving the last
-// argument for the image.
+// polygon takes every number after it, in pairs, leaving the last argument
+// for the image; a number that is no whole number is refused by name.
 std::optional<TRegionShape> TakeRegion(std::vector<std::string>& args) {
     const auto at = std::find(args.begin(), args.end(), std::string("--region"));
     if (at == args.end()) return std::nullopt;

@@ -63,6 +63,7 @@ QString ShownText(const std::string& s) {
     if (s.size() <= MaxShownChars) return Latin1(s);
     return QString::fromLatin1(s.data(), qsizetype(MaxShownChars)) + QChar(0x2026);
 }
+
 std::string ToLatin1(const QString& s) { return s.toLatin1().toStdString(); }
 
 // Draws a fixed cell's text centred horizontally, 2 pixels below its top.
