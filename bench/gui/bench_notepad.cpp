@@ -16,6 +16,8 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -55,13 +57,13 @@ void BM_SaveTextDocumentToRtf(benchmark::State& state) {
     Label(state);
 }
 
-// The document loaded into the notepad's editor and laid out completely.
+// The document put into the notepad's editor and laid out completely.
 void BM_OpenInEditorWithLayout(benchmark::State& state) {
     const TNoteDocument note = ReadRtf(NotesRtf());
     TfrmEdit form;
     form.resize(625, 400);
     for (auto _ : state) {
-        NoteToTextDocument(note, *form.Editor->document());
+        form.ShowNote(note);
         benchmark::DoNotOptimize(form.Editor->document()->documentLayout()->documentSize());
     }
     Label(state);
@@ -87,8 +89,128 @@ void BM_KeystrokeInLargeDocument(benchmark::State& state) {
     }
 }
 
+// The whole open of the 5 MB RTF file as the user sees it: the file read,
+// converted, put into the shown window, laid out as far as the window shows
+// and painted.
+void BM_OpenFileToPaintedWindow(benchmark::State& state) {
+    const QString path = QDir::temp().filePath(QStringLiteral("ivra-bench-notepad.rtf"));
+    {
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(NotesRtf().data(), qint64(NotesRtf().size())) < 0) {
+            state.SkipWithError("cannot write the file");
+            return;
+        }
+    }
+    TfrmEdit form;
+    form.resize(625, 400);
+    form.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        form.LoadDocument(path);
+        QCoreApplication::processEvents();
+        form.repaint();
+        state.PauseTiming();
+        form.FileNew();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    QFile::remove(path);
+    Label(state);
+}
+
+// The shapes that cost the editor's layout most, each at the largest size
+// the notepad opens (NoteLayoutLimits) and at a quarter of it: put into the
+// shown editor, painted and laid out completely.
+enum class TShape { ManyLines, RunsInOneWord, LongLine, LongWord };
+
+TNoteDocument ShapeDocument(TShape shape, std::size_t size) {
+    TNoteDocument doc;
+    TNoteCharFormat plain, bold;
+    bold.bold = true;
+    switch (shape) {
+    case TShape::ManyLines: // short lines of text
+        doc.paragraphs.resize(size);
+        for (std::size_t i = 0; i < size; ++i) doc.paragraphs[i].Append("line " + std::to_string(i), plain);
+        break;
+    case TShape::RunsInOneWord: { // bold changes inside one unbroken word
+        auto& p = doc.paragraphs.emplace_back();
+        for (std::size_t i = 0; i < size; ++i) p.Append("ab", i % 2 ? bold : plain);
+        break;
+    }
+    case TShape::LongLine: { // one paragraph of words
+        auto& p = doc.paragraphs.emplace_back();
+        std::string text;
+        while (text.size() < size) text += "word ";
+        text.resize(size);
+        p.Append(text, plain);
+        break;
+    }
+    case TShape::LongWord: // one word without a space
+        doc.paragraphs.emplace_back().Append(std::string(size, 'x'), plain);
+        break;
+    }
+    return doc;
+}
+
+void BM_WorstShape(benchmark::State& state) {
+    const auto shape = TShape(state.range(0));
+    const TNoteLayoutLimits& limits = NoteLayoutLimits;
+    const std::size_t full = shape == TShape::ManyLines       ? limits.Paragraphs
+                             : shape == TShape::RunsInOneWord ? limits.RunsPerParagraph
+                             : shape == TShape::LongLine      ? limits.ParagraphBytes
+                                                              : limits.WordChars;
+    const std::size_t size = full / std::size_t(state.range(1));
+    const TNoteDocument note = ShapeDocument(shape, size);
+    TfrmEdit form;
+    form.resize(625, 400);
+    form.show();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        form.ShowNote(note);
+        form.repaint();
+        benchmark::DoNotOptimize(form.Editor->document()->documentLayout()->documentSize());
+    }
+    static const char* const names[] = {"lines", "runs in one word", "bytes in one line", "characters in one word"};
+    state.SetLabel(std::to_string(size) + " " + names[state.range(0)]);
+}
+
+// One character typed into the middle of the largest paragraph of each
+// worst shape at its limit, after the whole document is laid out.
+void BM_KeystrokeInWorstShape(benchmark::State& state) {
+    const auto shape = TShape(state.range(0));
+    const TNoteLayoutLimits& limits = NoteLayoutLimits;
+    const std::size_t size = shape == TShape::ManyLines       ? limits.Paragraphs
+                             : shape == TShape::RunsInOneWord ? limits.RunsPerParagraph
+                             : shape == TShape::LongLine      ? limits.ParagraphBytes
+                                                              : limits.WordChars;
+    TfrmEdit form;
+    form.resize(625, 400);
+    form.show();
+    form.ShowNote(ShapeDocument(shape, size));
+    (void)form.Editor->document()->documentLayout()->documentSize();
+    QTextCursor c(form.Editor->document());
+    c.setPosition(form.Editor->document()->characterCount() / 2);
+    form.Editor->setTextCursor(c);
+    for (auto _ : state) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+        QCoreApplication::sendEvent(form.Editor, &press);
+        QCoreApplication::sendEvent(form.Editor, &release);
+        form.Editor->viewport()->repaint();
+    }
+    static const char* const names[] = {"lines", "runs in one word", "bytes in one line", "characters in one word"};
+    state.SetLabel(std::to_string(size) + " " + names[state.range(0)]);
+}
+
 } // namespace
 
+BENCHMARK(BM_KeystrokeInWorstShape)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_OpenFileToPaintedWindow)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_WorstShape)
+    ->ArgsProduct({{int(TShape::ManyLines), int(TShape::RunsInOneWord), int(TShape::LongLine), int(TShape::LongWord)},
+                   {1, 4}})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2);
 BENCHMARK(BM_OpenRtfToTextDocument)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_SaveTextDocumentToRtf)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_OpenInEditorWithLayout)->Unit(benchmark::kMillisecond)->MinTime(2.0);

@@ -15,6 +15,8 @@
 #include "core/text/TextGrid.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iostream>
 #include <optional>
 
@@ -84,10 +86,31 @@ bool IsInteger(const std::string& text) {
     return true;
 }
 
+// True when the text reads as a number of any kind ("12", "1e300", "nan",
+// "-inf"): a polygon takes these, and each must then be a whole number.
+bool IsNumberLike(const std::string& text) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    std::strtod(text.c_str(), &end);
+    return *end == '\0';
+}
+
+// A coordinate of --region: a whole number of the 32-bit range, which the
+// region's pixels are computed for exactly.
+int RegionCoordinate(const std::string& text) {
+    if (!IsInteger(text)) {
+        const double v = std::strtod(text.c_str(), nullptr);
+        if (!IsNumberLike(text) || !std::isfinite(v))
+            throw TCliUsageError("--region: \"" + text + "\" is not a coordinate");
+        throw TCliUsageError("--region: " + text + " is not a whole number");
+    }
+    return ParseInt(text, "--region");
+}
+
 // Removes "--region polygon X Y X Y ...", "--region rect X1 Y1 X2 Y2" or
 // "--region ellipse CX CY RX RY" from args; none when it is not there. The
-// polygon takes every whole number after it, in pairs, leaving the last
-// argument for the image.
+// polygon takes every number after it, in pairs, leaving the last argument
+// for the image; a number that is no whole number is refused by name.
 std::optional<TRegionShape> TakeRegion(std::vector<std::string>& args) {
     const auto at = std::find(args.begin(), args.end(), std::string("--region"));
     if (at == args.end()) return std::nullopt;
@@ -98,7 +121,8 @@ std::optional<TRegionShape> TakeRegion(std::vector<std::string>& args) {
     TRegionShape shape;
     if (kind == "polygon") {
         shape.Kind = TRegionShape::TKind::Polygon;
-        while (i + 2 + n + 1 < args.size() && IsInteger(args[i + 2 + n])) ++n;
+        while (i + 2 + n + 1 < args.size() && IsNumberLike(args[i + 2 + n])) ++n;
+        for (std::size_t k = 0; k < n; ++k) RegionCoordinate(args[i + 2 + k]);
         if (n % 2 != 0) throw TCliUsageError("--region polygon needs pairs of whole numbers X Y");
         if (n < 6) throw TCliUsageError("--region polygon needs at least three vertices");
     } else if (kind == "rect" || kind == "ellipse") {
@@ -109,12 +133,12 @@ std::optional<TRegionShape> TakeRegion(std::vector<std::string>& args) {
         throw TCliUsageError("--region must be polygon, rect or ellipse, not \"" + kind + "\"");
     }
     std::vector<int> v;
-    for (std::size_t k = 0; k < n; ++k) v.push_back(ParseInt(args[i + 2 + k], "--region"));
+    for (std::size_t k = 0; k < n; ++k) v.push_back(RegionCoordinate(args[i + 2 + k]));
     if (shape.Kind == TRegionShape::TKind::Ellipse) {
         if (v[2] < 0 || v[3] < 0) throw TCliUsageError("--region ellipse needs radii of 0 or more");
         shape.Points = {{v[0], v[1]}};
-        shape.RadiusX = float(v[2]);
-        shape.RadiusY = float(v[3]);
+        shape.RadiusX = v[2];
+        shape.RadiusY = v[3];
     } else {
         for (std::size_t k = 0; k + 1 < v.size(); k += 2) shape.Points.push_back({v[k], v[k + 1]});
     }

@@ -7,14 +7,18 @@
 #include "core/Error.h"
 #include "core/raster/UpdateScope.h"
 #include "engine/Drawing.h"
+#include "imagewin/PictureLoader.h"
 #include "services/Shell.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMimeData>
 #include <QToolButton>
 
 #include <algorithm>
+#include <string>
 
 namespace ivra {
 
@@ -46,11 +50,37 @@ void TMDIChild::CopySelection() {
     QGuiApplication::clipboard()->setImage(ToImage(bmp), QClipboard::Clipboard);
 }
 
+namespace {
+
+// The clipboard's picture. An encoded one (PNG, BMP ... from another
+// program) is decoded here, within the program's own pixel limit, checked
+// before decoding; a picture that this program put there is taken as it is.
+QImage ClipboardPicture(const QMimeData& data) {
+    for (const QString& format : data.formats()) {
+        if (!format.startsWith(QLatin1String("image/"))) continue;
+        QByteArray bytes = data.data(format);
+        if (bytes.isEmpty()) continue;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
+        if (!reader.canRead()) continue;
+        return ReadPictureThroughQt(reader, "the picture on the clipboard");
+    }
+    if (!data.hasImage()) throw Error("The clipboard holds no picture.");
+    const QImage picture = qvariant_cast<QImage>(data.imageData());
+    if (picture.isNull()) throw Error("The picture on the clipboard cannot be read.");
+    if (std::uint64_t(picture.width()) * std::uint64_t(picture.height()) > MaxBitmapPixels)
+        throw Error("Cannot read the picture on the clipboard: the picture has more than " +
+                    std::to_string(MaxBitmapPixels) + " pixels.");
+    return picture;
+}
+
+} // namespace
+
 void TMDIChild::PasteAsLayer() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
-    if (!data || !data->hasImage()) throw Error("The clipboard holds no picture.");
-    const QImage picture = qvariant_cast<QImage>(data->imageData());
-    if (picture.isNull()) throw Error("The picture on the clipboard cannot be read.");
+    if (!data) throw Error("The clipboard holds no picture.");
+    const QImage picture = ClipboardPicture(*data);
     auto made = std::make_unique<TBitmapLayer>();
     AssignFromImage(made->Bitmap(), picture);
     made->Bitmap().ResetAlpha();

@@ -53,23 +53,37 @@ std::string Native(const QString& fileName) { return QFile::encodeName(fileName)
 void LoadThroughQt(const QString& fileName, TBitmap32& bmp) {
     QImageReader reader(fileName);
     reader.setAutoTransform(true);
-    const std::string shown = QFileInfo(fileName).fileName().toStdString();
-    if (!reader.canRead())
-        throw Error("Cannot read " + shown + ": " + reader.errorString().toStdString() + ".");
-    const QSize size = reader.size();
-    if (size.isValid() &&
-        std::uint64_t(size.width()) * std::uint64_t(size.height()) > MaxBitmapPixels)
-        throw Error("Cannot read " + shown + ": the picture has more than " +
-                    std::to_string(MaxBitmapPixels) + " pixels.");
-    QImage img = reader.read();
-    if (img.isNull())
-        throw Error("Cannot read " + shown + ": " + reader.errorString().toStdString() + ".");
+    const QImage img = ReadPictureThroughQt(reader, QFileInfo(fileName).fileName().toStdString());
     TBitmap32 tmp;
     AssignFromImage(tmp, img);
     bmp.SwapPixels(tmp);
 }
 
 } // namespace
+
+QImage ReadPictureThroughQt(QImageReader& reader, const std::string& shown) {
+    // Qt's own allocation limit (128 MB unless changed) would refuse a
+    // 6000 x 6000 picture that the program takes; the program's limit is
+    // MaxBitmapPixels, in Qt's widest common format of 8 bytes a pixel
+    // (16-bit channels). It is checked on the header's size before decoding.
+    constexpr int LimitMiB = int(MaxBitmapPixels * 8 >> 20);
+    if (QImageReader::allocationLimit() != LimitMiB) QImageReader::setAllocationLimit(LimitMiB);
+    const auto tooLarge = [&](QSize size) {
+        return size.isValid() && std::uint64_t(size.width()) * std::uint64_t(size.height()) > MaxBitmapPixels;
+    };
+    const auto refuse = [&] {
+        throw Error("Cannot read " + shown + ": the picture has more than " + std::to_string(MaxBitmapPixels) +
+                    " pixels.");
+    };
+    if (!reader.canRead())
+        throw Error("Cannot read " + shown + ": " + reader.errorString().toStdString() + ".");
+    if (tooLarge(reader.size())) refuse();
+    QImage img = reader.read();
+    if (img.isNull())
+        throw Error("Cannot read " + shown + ": " + reader.errorString().toStdString() + ".");
+    if (tooLarge(img.size())) refuse();
+    return img;
+}
 
 bool IsCorePictureSuffix(const QString& suffix) {
     const QString s = suffix.toLower();

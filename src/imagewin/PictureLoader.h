@@ -5,9 +5,20 @@
 
 #include "core/raster/Bitmap32.h"
 
+#include <QImage>
 #include <QString>
 
+#include <string>
+
+class QImageReader;
+
 namespace ivra {
+
+// Reads a picture through Qt's image plugins within the program's limit of
+// MaxBitmapPixels: a larger size in the header is refused before decoding,
+// with "Cannot read <shown>: the picture has more than N pixels."; any other
+// failure with Qt's reason. Used for files and for the clipboard.
+QImage ReadPictureThroughQt(QImageReader& reader, const std::string& shown);
 
 // Reads the file into bmp. Throws Error naming the file when it cannot be
 // read; bmp is then left as it was.

@@ -53,6 +53,17 @@ constexpr int DefaultColWidth = 50;
 constexpr int DefaultRowHeight = 20;
 
 QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), qsizetype(s.size())); }
+
+// What a cell shows: its text, cut after MaxShownChars characters with an
+// ellipsis. No cell is that wide, and the grid would otherwise measure and
+// elide the whole value (megabytes from a file) on every paint. The whole
+// value stays in the model, the editor and the files.
+constexpr std::size_t MaxShownChars = 1000;
+QString ShownText(const std::string& s) {
+    if (s.size() <= MaxShownChars) return Latin1(s);
+    return QString::fromLatin1(s.data(), qsizetype(MaxShownChars)) + QChar(0x2026);
+}
+
 std::string ToLatin1(const QString& s) { return s.toLatin1().toStdString(); }
 
 // Draws a fixed cell's text centred horizontally, 2 pixels below its top.
@@ -110,18 +121,19 @@ public:
     }
     QVariant data(const QModelIndex& index, int role) const override {
         if (!index.isValid()) return {};
-        if (role == Qt::DisplayRole || role == Qt::EditRole)
-            return Latin1(model_.Cell(index.column() + TSheetModel::FixedCols, index.row() + TSheetModel::FixedRows));
-        return {};
+        if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
+        const std::string& text =
+            model_.Cell(index.column() + TSheetModel::FixedCols, index.row() + TSheetModel::FixedRows);
+        return role == Qt::DisplayRole ? ShownText(text) : Latin1(text);
     }
     QVariant headerData(int section, Qt::Orientation o, int role) const override {
         if (role != Qt::DisplayRole) return {};
         if (o == Qt::Vertical) {
             const int row = section + TSheetModel::FixedRows;
-            return row < model_.RowCount() ? Latin1(model_.Cell(0, row)) : QVariant();
+            return row < model_.RowCount() ? ShownText(model_.Cell(0, row)) : QVariant();
         }
         const int col = section + TSheetModel::FixedCols;
-        return col < model_.ColCount() ? Latin1(model_.Cell(col, 0)) : QVariant();
+        return col < model_.ColCount() ? ShownText(model_.Cell(col, 0)) : QVariant();
     }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         Qt::ItemFlags f = QAbstractTableModel::flags(index);

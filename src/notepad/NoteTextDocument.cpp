@@ -1,5 +1,8 @@
 #include "notepad/NoteTextDocument.h"
 
+#include "core/Error.h"
+#include "core/notes/Utf8.h"
+
 #include <QColor>
 #include <QHash>
 #include <QTextBlock>
@@ -10,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <string>
 #include <tuple>
 
 namespace ivra {
@@ -50,6 +54,55 @@ void SetBlockIndents(QTextBlockFormat& f, int firstIndent, int leftIndent, int r
     f.setTextIndent(firstIndent / 15.0);
     f.setLeftMargin(leftIndent / 15.0);
     f.setRightMargin(rightIndent / 15.0);
+}
+
+namespace {
+
+// The longest word of a paragraph in characters: the longest stretch
+// without a space, a tab or a line break. Ideographs and other characters
+// of the scripts written without spaces (U+2E80 and above, below the
+// surrogates) allow a break after each one, so they end a word too.
+std::size_t LongestWord(const TNoteParagraph& p) {
+    std::size_t longest = 0, word = 0;
+    for (const TNoteRun& r : p.runs) {
+        const std::string_view text = r.text;
+        for (std::size_t i = 0; i < text.size();) {
+            std::uint32_t cp = 0xFFFD;
+            const std::size_t n = DecodeUtf8(text, i, cp);
+            i += n == 0 ? 1 : n;
+            const bool breaks = cp == ' ' || cp == '\t' || cp == 0x2028 || (cp >= 0x2E80 && cp < 0xD800);
+            word = breaks ? 0 : word + 1;
+            longest = std::max(longest, word);
+        }
+    }
+    return longest;
+}
+
+} // namespace
+
+void CheckNoteLayoutLimits(const TNoteDocument& note) {
+    const TNoteLayoutLimits& limit = NoteLayoutLimits;
+    auto refuse = [](const std::string& what, std::size_t most) {
+        throw Error("the notepad cannot lay out " + what + " (it takes at most " + std::to_string(most) +
+                    "); ivra-cli notes-text and notes-convert read the file");
+    };
+    if (note.paragraphs.size() > limit.Paragraphs)
+        refuse(std::to_string(note.paragraphs.size()) + " paragraphs", limit.Paragraphs);
+    for (std::size_t i = 0; i < note.paragraphs.size(); ++i) {
+        const TNoteParagraph& p = note.paragraphs[i];
+        const std::string where = "paragraph " + std::to_string(i + 1);
+        if (p.runs.size() > limit.RunsPerParagraph)
+            refuse(where + " with " + std::to_string(p.runs.size()) + " format changes", limit.RunsPerParagraph);
+        std::size_t bytes = 0;
+        for (const TNoteRun& r : p.runs) bytes += r.text.size();
+        if (bytes > limit.ParagraphBytes)
+            refuse(where + " of " + std::to_string(bytes) + " bytes", limit.ParagraphBytes);
+        if (bytes > limit.WordChars) {
+            const std::size_t word = LongestWord(p);
+            if (word > limit.WordChars)
+                refuse(where + " with a word of " + std::to_string(word) + " characters", limit.WordChars);
+        }
+    }
 }
 
 void NoteToTextDocument(const TNoteDocument& note, QTextDocument& doc) {

@@ -247,7 +247,7 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent, Qt::Window) {
 
     connect(Editor, &QTextEdit::cursorPositionChanged, this, [this] { RunGuarded([this] { SelectionChange(); }); });
     connect(Editor, &QTextEdit::selectionChanged, this, [this] { RunGuarded([this] { SelectionChange(); }); });
-    connect(Editor->document(), &QTextDocument::modificationChanged, this, [this] { RichEditChange(); });
+    ConnectDocument();
     connect(Editor, &QTextEdit::textChanged, this, [this] { RichEditChange(); });
     connect(Editor, &QTextEdit::copyAvailable, this, [this] { ActionList2Update(); });
     connect(Editor, &QTextEdit::undoAvailable, this, [this] { ActionList2Update(); });
@@ -259,6 +259,31 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent, Qt::Window) {
 }
 
 TfrmEdit::~TfrmEdit() = default;
+
+void TfrmEdit::ConnectDocument() {
+    connect(Editor->document(), &QTextDocument::modificationChanged, this, [this] { RichEditChange(); });
+}
+
+void TfrmEdit::ShowNote(const TNoteDocument& note) {
+    // The text is built in a document of its own and then handed to the
+    // editor. Built inside the editor's document, the change would be laid
+    // out completely at once (seconds for a few megabytes); a new document is
+    // laid out as it is shown, the visible part first and the rest in the
+    // background.
+    QTextDocument* old = Editor->document();
+    auto* doc = new QTextDocument(Editor);
+    doc->setDefaultFont(old->defaultFont());
+    doc->setDefaultTextOption(old->defaultTextOption());
+    NoteToTextDocument(note, *doc);
+    // The editor deletes the document it made itself; the ones made here
+    // are deleted here.
+    const bool ours = old->parent() == Editor;
+    Editor->setDocument(doc);
+    if (ours) delete old;
+    ConnectDocument();
+    // The new document has no undo history; the editor does not say so.
+    ActionList2Update();
+}
 
 void TfrmEdit::CreateActions() {
     struct TCmd {
@@ -355,6 +380,8 @@ void TfrmEdit::CreateToolBar() {
     bar->addWidget(FontSize);
     UpDown1 = new TUpDown(FontSize, 0, 100, 0, bar);
     UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    // Its arrows keep their own width however wide the toolbar grows.
+    UpDown1->setFixedSize(15, FontSize->sizeHint().height());
     bar->addWidget(UpDown1);
     // The size is taken when the user has finished typing it (Enter or
     // leaving the field) and on every arrow click.
@@ -422,9 +449,13 @@ void TfrmEdit::CreateRuler() {
 }
 
 bool TfrmEdit::eventFilter(QObject* watched, QEvent* e) {
-    // When the ruler resizes, RulerLine keeps its left margin on both sides.
-    if (watched == Ruler && e->type() == QEvent::Resize)
+    // When the ruler resizes, RulerLine keeps its left margin on both sides
+    // and RightInd keeps its distance from the right end (the first show
+    // gives the ruler its width after the window's own resize).
+    if (watched == Ruler && e->type() == QEvent::Resize) {
         RulerLine->resize(std::max(0, Ruler->width() - 2 * RulerLine->x()), RulerLine->height());
+        PlaceRulerMarkers();
+    }
     return QMainWindow::eventFilter(watched, e);
 }
 
@@ -464,17 +495,20 @@ void TfrmEdit::ActionList2Update() {
 
 // ---- Refresh from the selection ----------------------------------------------------------------
 
+void TfrmEdit::PlaceRulerMarkers() {
+    if (dragging_) return;
+    TNoteParagraph p;
+    BlockIndents(Editor->textCursor().blockFormat(), p.firstIndent, p.leftIndent, p.rightIndent);
+    const TRulerMarkers m = RulerMarkerLefts(RulerIndentsOf(p), Ruler->contentsRect().width());
+    FirstInd->move(m.first, FirstInd->y());
+    LeftInd->move(m.left, LeftInd->y());
+    RightInd->move(m.right, RightInd->y());
+}
+
 void TfrmEdit::SelectionChange() {
     TFlagScope guard(updating_);
     const QTextCursor c = Editor->textCursor();
-    TNoteParagraph p;
-    BlockIndents(c.blockFormat(), p.firstIndent, p.leftIndent, p.rightIndent);
-    const TRulerMarkers m = RulerMarkerLefts(RulerIndentsOf(p), Ruler->contentsRect().width());
-    if (!dragging_) {
-        FirstInd->move(m.first, FirstInd->y());
-        LeftInd->move(m.left, LeftInd->y());
-        RightInd->move(m.right, RightInd->y());
-    }
+    PlaceRulerMarkers();
     const QTextCharFormat cf = Editor->currentCharFormat();
     const QFont font = cf.font().resolve(Editor->document()->defaultFont());
     BoldButton->setChecked(cf.fontWeight() >= QFont::DemiBold);
@@ -631,6 +665,8 @@ void TfrmEdit::FollowFileType(const TFileDialogRequest& request) {
 
 void TfrmEdit::FileNew() {
     SetFileName(Untitled);
+    // Read-only belongs to the file that was opened so.
+    Editor->setReadOnly(false);
     NoteToTextDocument(TNoteDocument{}, *Editor->document());
     Editor->setCurrentCharFormat(QTextCharFormat());
     Editor->document()->setModified(false);
@@ -639,10 +675,18 @@ void TfrmEdit::FileNew() {
 }
 
 void TfrmEdit::LoadDocument(const QString& path) {
-    // The file is read completely before the editor changes.
+    // The file is read completely, and refused when the editor could not
+    // lay it out, before the editor changes.
     const TNoteDocument note =
         LoadNoteFile(Native(path), PlainText ? TNoteFileType::PlainText : TNoteFileType::Rtf);
-    NoteToTextDocument(note, *Editor->document());
+    try {
+        CheckNoteLayoutLimits(note);
+    } catch (const Error& e) {
+        throw Error("Cannot open \"" + Native(path) + "\": " + e.what());
+    }
+    // Read-only belongs to the file opened so; FileOpen sets it again.
+    Editor->setReadOnly(false);
+    ShowNote(note);
     Editor->moveCursor(QTextCursor::Start);
     SetFileName(path);
     Editor->setFocus();

@@ -8,6 +8,7 @@
 // The window is made once, hidden (CreateEditForm); the main window shows it.
 // Closing it asks the save question and then empties it.
 
+#include "core/notes/NoteDocument.h"
 #include "services/Prompts.h"
 
 #include <QMainWindow>
@@ -141,6 +142,9 @@ public:
     // Reads a file as RTF or plain text by the switch. A file that cannot be
     // read throws and leaves text, file name and modified flag as they were.
     void LoadDocument(const QString& path);
+    // Puts the note into the editor as a new text document (undo history
+    // and modified flag cleared), without the checks of LoadDocument.
+    void ShowNote(const TNoteDocument& note);
     // Asks "Save changes to %s?" when the document is modified; false when
     // the operation that asked is abandoned (Cancel, or Yes with a Save As
     // that was cancelled).
@@ -173,6 +177,9 @@ private:
     void SetFileName(const QString& path);
     void WriteDocument(const QString& path);
     void ShowCaretPosition();
+    void ConnectDocument();
+    // Puts the three ruler markers at the current paragraph's indents.
+    void PlaceRulerMarkers();
     void RichEditChange();
     // The font commands act on the selection, or on the attributes of the
     // text typed next when nothing is selected.

@@ -109,6 +109,41 @@ TEST(CliHostile, OddTargetsAreFollowedOrRefused) {
     EXPECT_TRUE(fs::is_fifo(fifo));
 }
 
+// notes-convert writes only what its reader takes again: an 11 MB Cyrillic
+// text would be 36 MB of RTF and is refused, the old output staying; a
+// megabyte of line ends converts and reads back.
+TEST(CliHostile, NotesConvertWritesOnlyWhatItReadsAgain) {
+    TempDir dir;
+    const struct {
+        const char* name;
+        std::string text;
+        bool refused;
+    } cases[] = {
+        {"cyrillic.txt", [] {
+             std::string line;
+             for (int i = 0; i < 50; ++i) line += "\xD0\x9F";
+             std::string text;
+             for (int i = 0; i < 110000; ++i) text += line + "\n";
+             return text;
+         }(), true},
+        {"newlines.txt", std::string(1 << 20, '\n'), false},
+    };
+    for (const auto& c : cases) {
+        const std::string in = dir / c.name, out = dir / "out.rtf";
+        ivra::WriteFileAtomically(in, c.text);
+        ivra::WriteFileAtomically(out, std::string("old"));
+        RunResult r = RunCli({"notes-convert", in, out});
+        EXPECT_EQ(r.exitCode, c.refused ? 1 : 0) << c.name << ": " << r.err;
+        if (c.refused) {
+            EXPECT_NE(r.err.find("MiB"), std::string::npos) << r.err;
+            EXPECT_EQ(ReadText(out), "old");
+            EXPECT_EQ(dir.Names().size(), 2u) << "a temporary file stayed";
+        } else {
+            EXPECT_EQ(RunCli({"notes-text", out}).exitCode, 0) << c.name;
+        }
+    }
+}
+
 // Interrupted while it writes, the batch tool removes its temporary file
 // and dies of the signal; the old output stays as it was.
 TEST(CliHostile, SignalsDuringAWriteLeaveNoTemporaryFile) {

@@ -94,6 +94,18 @@ TEST_F(CliRegion, BadRegionsAreRefused) {
         EXPECT_NE(r.exitCode, 0) << region;
         EXPECT_NE(r.err.find("--region"), std::string::npos) << region << ": " << r.err;
     }
+    // Numbers that are no coordinates are named with their reason.
+    const std::pair<const char*, const char*> named[] = {
+        {"polygon 0 0 1e300 0 0 50", "1e300 is not a whole number"},
+        {"polygon 0 0 10 0 10 10 nan nan", "\"nan\" is not a coordinate"},
+        {"rect 0 0 2.5 10", "2.5 is not a whole number"},
+        {"ellipse 5 5 inf 2", "\"inf\" is not a coordinate"},
+    };
+    for (const auto& [region, message] : named) {
+        RunResult r = RunCli(std::string("stats --region ") + region + " " + img);
+        EXPECT_EQ(r.exitCode, 2) << region;
+        EXPECT_NE(r.err.find(message), std::string::npos) << region << ": " << r.err;
+    }
     // A region beside the image holds no pixel: an error naming the file.
     RunResult r = RunCli("stats --region rect 100 100 120 120 " + img);
     EXPECT_NE(r.exitCode, 0);

@@ -3,14 +3,17 @@
 
 #include "app/AboutBox.h"
 #include "services/AppInfo.h"
+#include "services/Busy.h"
 #include "services/CommandGuard.h"
 #include "services/DrawingState.h"
 #include "app/HelpWindow.h"
 #include "app/MainForm.h"
 #include "app/NewImageUnit.h"
 #include "app/Splash.h"
+#include "app/QuitOnSignal.h"
 #include "app/Startup.h"
 #include "core/Error.h"
+#include "core/io/FileIO.h"
 #include "engine/GaugeBar.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
@@ -18,7 +21,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QDockWidget>
@@ -33,6 +39,10 @@
 #include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 using namespace ivra;
 using namespace ivra::test;
@@ -88,6 +98,8 @@ private slots:
     void aboutBoxShowsProductAndVersion();
     void windowMenuListsAndTilesImageWindows();
     void errorGuardShowsTheMessageAndKeepsEarlierChanges();
+    void terminatingSignalsRemoveTemporaryFilesAndClose_data();
+    void terminatingSignalsRemoveTemporaryFilesAndClose();
 };
 
 void TestAppStartup::startupWritesItsLinesInOrder() {
@@ -405,6 +417,54 @@ void TestAppStartup::errorGuardShowsTheMessageAndKeepsEarlierChanges() {
     prompts.ExpectError(QStringLiteral("boom"));
     failing->trigger();
     VERIFY_PROMPTS(prompts);
+}
+
+namespace {
+
+// A window that, as the main window does, refuses to close while a file is
+// being read or written.
+class TBusyRefusingWindow : public QWidget {
+protected:
+    void closeEvent(QCloseEvent* e) override {
+        if (IsBusy()) e->ignore();
+        else QWidget::closeEvent(e);
+    }
+};
+
+} // namespace
+
+// TERM and INT during a save: the temporary file goes at once, inside the
+// handler, and the window then closes as its close box closes it (once the
+// write under way is over); the save fails and the target is not written.
+void TestAppStartup::terminatingSignalsRemoveTemporaryFilesAndClose_data() {
+    QTest::addColumn<int>("signal");
+    QTest::addColumn<bool>("busy");
+    QTest::newRow("TERM") << SIGTERM << false;
+    QTest::newRow("INT") << SIGINT << false;
+    QTest::newRow("TERM during a write in the background") << SIGTERM << true;
+}
+
+void TestAppStartup::terminatingSignalsRemoveTemporaryFilesAndClose() {
+    QFETCH(int, signal);
+    QFETCH(bool, busy);
+    QTemporaryDir dir;
+    const auto files = [&] { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(); };
+    TBusyRefusingWindow window;
+    window.show();
+    QuitOnTerminatingSignals(window);
+    const std::string target = dir.filePath(QStringLiteral("saved.png")).toStdString();
+    const auto save = [&] {
+        TAtomicFileWriter writer(target);
+        writer.Write("the first part");
+        ::raise(signal);
+        // The window answers while the write goes on, and waits for it.
+        if (busy) std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        writer.Commit();
+    };
+    if (busy) QVERIFY_THROWS_EXCEPTION(Error, RunBusy(save));
+    else QVERIFY_THROWS_EXCEPTION(Error, save());
+    QCOMPARE(files(), 0);
+    QTRY_VERIFY(!window.isVisible());
 }
 
 QTEST_MAIN(TestAppStartup)

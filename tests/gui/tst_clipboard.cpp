@@ -49,6 +49,34 @@ class TestClipboard : public QObject {
         return img;
     }
 
+    // A PNG of this size without pixel data: its signature, header, an
+    // empty image data chunk and the end.
+    static QByteArray PngHeader(quint32 w, quint32 h) {
+        auto be32 = [](QByteArray& out, quint32 v) {
+            for (int shift = 24; shift >= 0; shift -= 8) out += char(v >> shift);
+        };
+        QByteArray png("\x89PNG\r\n\x1a\n", 8);
+        auto chunk = [&](const char* type, const QByteArray& data) {
+            const QByteArray body = QByteArray(type) + data;
+            quint32 crc = 0xFFFFFFFFu;
+            for (char c : body) {
+                crc ^= quint8(c);
+                for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+            }
+            be32(png, quint32(data.size()));
+            png += body;
+            be32(png, ~crc);
+        };
+        QByteArray ihdr;
+        be32(ihdr, w);
+        be32(ihdr, h);
+        ihdr += QByteArray("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
+        chunk("IHDR", ihdr);
+        chunk("IDAT", {});
+        chunk("IEND", {});
+        return png;
+    }
+
 private slots:
     void init() {
         f_.Open();
@@ -177,6 +205,43 @@ private slots:
         QCOMPARE(second->Location().Left, c2.X - 15.0f);
         second->Bitmap().Clear(0);
         QCOMPARE(first->Bitmap().Pixel(3, 2), Color32(21, 10, 200));
+    }
+
+    // A picture that another program offers as PNG bytes is decoded within
+    // the program's own pixel limit, checked on the header before decoding,
+    // not Qt's allocation limit of 128 MB.
+    void pasteTakesPicturesWithinThePixelLimit_data() {
+        QTest::addColumn<QByteArray>("png");
+        QTest::addColumn<QSize>("size"); // invalid: refused
+        QImage big(6000, 6000, QImage::Format_RGB32);  // 144 MB decoded
+        big.fill(qRgb(10, 20, 30));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(big.save(&buffer, "PNG"));
+        QTest::newRow("6000 x 6000") << bytes << big.size();
+        QTest::newRow("20000 x 20000, beyond the limit") << PngHeader(20000, 20000) << QSize();
+    }
+    void pasteTakesPicturesWithinThePixelLimit() {
+        QFETCH(QByteArray, png);
+        QFETCH(QSize, size);
+        auto* mime = new QMimeData;
+        mime->setData(QStringLiteral("image/png"), png);
+        Clip()->setMimeData(mime);
+        const int count = f_.Layers().Count();
+        TScriptedPrompts prompts;
+        if (!size.isValid())
+            prompts.ExpectErrorContaining(QString::fromStdString("more than " + std::to_string(MaxBitmapPixels) +
+                                                                 " pixels"));
+        RunGuarded([&] { W().Paste1Click(); });
+        VERIFY_PROMPTS(prompts);
+        if (!size.isValid()) {
+            QCOMPARE(f_.Layers().Count(), count);
+            return;
+        }
+        auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        QVERIFY(pasted);
+        QCOMPARE(QSize(pasted->Bitmap().Width(), pasted->Bitmap().Height()), size);
     }
 
     // The Paste button follows the clipboard; a paste without a picture

@@ -99,6 +99,7 @@ private slots:
     void openShowsTheImageWholeAt100Percent();
     void openReadsEveryFormat_data();
     void openReadsEveryFormat();
+    void openThroughQtKeepsToThePixelLimit();
     void unreadableFileKeepsTheWindow_data();
     void unreadableFileKeepsTheWindow();
     void loadingClearsLayersAndZoom();
@@ -224,6 +225,24 @@ void TestImageWinFiles::openReadsEveryFormat() {
     }
     for (int i = 0; i < int(bmp.PixelCount()); ++i) QCOMPARE(AlphaComponent(bmp.Bits()[i]), 255);
     QCOMPARE(w->windowTitle(), name + QStringLiteral("  [30x20 pixels]"));
+}
+
+// A picture read through Qt's plugins that decodes to more than Qt's own
+// allocation limit of 128 MB (6000 x 6000 in 32 bits) opens: the program's
+// limit is in pixels.
+void TestImageWinFiles::openThroughQtKeepsToThePixelLimit() {
+    if (!QImageReader::supportedImageFormats().contains("webp")) QSKIP("no image plugin for WebP");
+    QImage big(6000, 6000, QImage::Format_ARGB32);
+    big.fill(qRgba(40, 80, 120, 200));
+    const QString file = Path("big.webp");
+    QVERIFY(big.save(file, "WEBP", 100));
+    big = QImage();
+    auto main = MakeMainForm();
+    TScriptedPrompts prompts;
+    TMDIChild* w = main->CreateImageWindow(file);
+    VERIFY_PROMPTS(prompts);
+    QCOMPARE(w->ImgView->Bitmap().Width(), 6000);
+    QCOMPARE(w->ImgView->Bitmap().Height(), 6000);
 }
 
 void TestImageWinFiles::unreadableFileKeepsTheWindow_data() {

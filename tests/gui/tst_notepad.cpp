@@ -8,12 +8,14 @@
 #include "core/notes/NoteRuler.h"
 #include "notepad/NoteTextDocument.h"
 #include "notepad/RichEdit.h"
+#include "services/CommandGuard.h"
 #include "services/UpDown.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QComboBox>
 #include <QDropEvent>
 #include <QLabel>
@@ -170,6 +172,31 @@ private slots:
         QVERIFY(ReadAll(path).startsWith("{\\rtf1"));
     }
 
+    // A document whose RTF would be too large to read again (11 MB of
+    // Cyrillic text) is refused with the reason; the old file, the name and
+    // the modified mark stay.
+    void saveTooLargeToReadAgainIsRefused() {
+        const QString path = Path("old.rtf");
+        WriteAll(path, "old");
+        const auto files = [this] { return QDir(dir_.path()).entryList(QDir::Files | QDir::Hidden); };
+        const QStringList before = files();
+        TNoteDocument doc;
+        doc.paragraphs.resize(110000);
+        for (auto& p : doc.paragraphs) p.Append(QString(50, QChar(0x41F)).toStdString(), {});
+        F().ShowNote(doc);
+        Type(QStringLiteral("x"));
+        TScriptedPrompts prompts;
+        prompts.ExpectSaveFile(path)
+            .ExpectConfirm(QMessageBox::Yes, QStringLiteral("OK to overwrite ") + path)
+            .ExpectErrorContaining(QStringLiteral("MiB"));
+        F().FileSaveAsCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(ReadAll(path), QByteArray("old"));
+        QCOMPARE(F().FileName(), QStringLiteral("Untitled"));
+        QVERIFY(Modified());
+        QCOMPARE(files(), before);
+    }
+
     void textTypeWritesTxtAndRtfReadsAgain() {
         Type(QStringLiteral("plain words"));
         F().BoldButton->trigger();
@@ -224,6 +251,69 @@ private slots:
         QCOMPARE(Text(), QStringLiteral("keep me"));
         QCOMPARE(F().FileName(), QStringLiteral("Untitled"));
         QVERIFY(Modified());
+    }
+
+    // A document the editor could not lay out within seconds is refused
+    // before the editor changes; one at the limits opens.
+    void refusesDocumentsItCannotLayOut_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<bool>("opens");
+        const TNoteLayoutLimits& limit = NoteLayoutLimits;
+        auto lines = [](std::size_t n) { return QByteArray("x\n").repeated(qsizetype(n)); };
+        auto runs = [](std::size_t n) {
+            return "{\\rtf1 " + QByteArray("{\\b a}b").repeated(qsizetype(n / 2 + 1)) + "}";
+        };
+        auto word = [](std::size_t n) { return "many " + QByteArray(qsizetype(n), 'w') + " words"; };
+        QTest::newRow("too many paragraphs") << lines(limit.Paragraphs + 1) << false;
+        QTest::newRow("too many format changes in a word") << runs(limit.RunsPerParagraph) << false;
+        QTest::newRow("too long a paragraph") << QByteArray("ab ").repeated(qsizetype(limit.ParagraphBytes / 3 + 1))
+                                              << false;
+        QTest::newRow("too long a word") << word(limit.WordChars + 1) << false;
+        QTest::newRow("a word at the limit") << word(limit.WordChars) << true;
+        QTest::newRow("long words of ideographs") << QByteArray("\xE6\xBC\xA2").repeated(qsizetype(limit.WordChars + 1))
+                                                  << true;
+    }
+    void refusesDocumentsItCannotLayOut() {
+        QFETCH(QByteArray, file);
+        QFETCH(bool, opens);
+        Type(QStringLiteral("keep me"));
+        F().Editor->document()->setModified(false);
+        const QString path = Path("shape.rtf");
+        WriteAll(path, file);
+        TScriptedPrompts prompts;
+        if (!opens) prompts.ExpectErrorContaining(QStringLiteral("cannot lay out"));
+        RunGuarded([&] { F().DropFiles({path}); });
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(Text() == QStringLiteral("keep me"), !opens);
+        QCOMPARE(F().FileName() == path, opens);
+    }
+
+    // Read-only belongs to the file that was opened so: New, loading
+    // another file, or closing and showing again give a typeable document.
+    void readOnlyBelongsToTheOpenedFile_data() {
+        QTest::addColumn<int>("after");
+        QTest::newRow("New") << 0;
+        QTest::newRow("a dropped file") << 1;
+        QTest::newRow("close and show again") << 2;
+    }
+    void readOnlyBelongsToTheOpenedFile() {
+        QFETCH(int, after);
+        const QString path = Path("locked.txt");
+        WriteAll(path, "locked");
+        TScriptedPrompts prompts;
+        prompts.ExpectOpenFile(path, QStringLiteral("Text Files (*.TXT *.txt)"), true);
+        F().FileOpenCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QVERIFY(F().Editor->isReadOnly());
+        if (after == 0) F().FileNewCmd->trigger();
+        if (after == 1) F().DropFiles({path});
+        if (after == 2) {
+            F().close();
+            F().show();
+        }
+        F().Editor->moveCursor(QTextCursor::End);
+        Type(QStringLiteral("typed"));
+        QVERIFY(Text().endsWith(QStringLiteral("typed")));
     }
 
     void boldWithAndWithoutSelection() {
@@ -340,6 +430,23 @@ private slots:
         QCOMPARE(F().RulerLine->width(), F().Ruler->width() - 8);
     }
 
+    // The right-indent marker stands at its place from the first show on,
+    // and the size field's arrows keep their width in a wide window.
+    void rulerAndToolbarOnFirstShow() {
+        TfrmEdit fresh;
+        fresh.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&fresh));
+        const auto placed = [&fresh] {
+            return RulerMarkerLefts(TRulerIndents{}, fresh.Ruler->contentsRect().width()).right;
+        };
+        QCOMPARE(fresh.RightInd->x(), placed());
+        const int arrows = fresh.UpDown1->width();
+        fresh.resize(1400, 300);
+        QTRY_COMPARE(fresh.Ruler->width(), fresh.width());
+        QCOMPARE(fresh.RightInd->x(), placed());
+        QCOMPARE(fresh.UpDown1->width(), arrows);
+    }
+
     void commandStatesFollowTheEditor() {
         QVERIFY(!F().EditCutCmd->isEnabled());
         QVERIFY(!F().EditCopyCmd->isEnabled());
@@ -395,8 +502,13 @@ private slots:
         VERIFY_PROMPTS(prompts);
         QCOMPARE(Text(), QStringLiteral("dropped")); // only the first file counts
         QCOMPARE(F().windowTitle(), QStringLiteral("drop1.rtf - Ivra Image Analyser"));
+        // The loaded text is a document like a typed one: the modified
+        // mark and Undo follow the typing.
+        QVERIFY(!F().EditUndoCmd->isEnabled());
         // The start-up file is loaded on every show, without a question.
         Type(QStringLiteral("more"));
+        QCOMPARE(F().StatusPanel(1)->text(), QStringLiteral("Modified"));
+        QVERIFY(F().EditUndoCmd->isEnabled());
         F().Editor->document()->setModified(false);
         F().hide();
         F().StartupFile = a;

@@ -299,6 +299,27 @@ private slots:
         QCOMPARE(S().Model().Cell(1, 2), std::string("caf\xE9"));
     }
 
+    // A cell of megabytes from a file shows the start of its text, elided;
+    // its whole value stays for the editor and the file.
+    void aHugeCellShowsElidedAndKeepsItsValue() {
+        const std::string huge(2 << 20, 'h');
+        const QString path = Path("huge.txt");
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(("1\t" + huge + "\t2\r\n").c_str());
+        f.close();
+        S().OpenSheetFile(path);
+        const QModelIndex cell = S().sg1->model()->index(0, 1);
+        const QString shown = cell.data(Qt::DisplayRole).toString();
+        QVERIFY(shown.size() * 100 < qsizetype(huge.size()));
+        QVERIFY(shown.endsWith(QChar(0x2026)));
+        QVERIFY(QString::fromStdString(huge).startsWith(shown.chopped(1)));
+        QCOMPARE(cell.data(Qt::EditRole).toString().size(), qsizetype(huge.size()));
+        QCOMPARE(S().sg1->model()->index(0, 2).data().toString(), QStringLiteral("2"));
+        S().FileSaveItem->trigger();
+        QVERIFY(ivra::test::ReadAll(path).contains(QByteArray::fromStdString("1\t" + huge + "\t2\t")));
+    }
+
     void closeWithNoDiscards() {
         TScriptedPrompts prompts;
         S().AddValue(5.0f);

@@ -23,8 +23,12 @@ std::string RegionLabel(const std::string& imageName, TRegionShape::TKind kind) 
 
 namespace {
 
+// Products of two coordinates' differences need up to 66 bits: the
+// crossings are computed in 128 bits, so every 32-bit vertex is exact.
+using TWide = __int128;
+
 // ceil(p / q) for q > 0.
-std::int64_t CeilDiv(std::int64_t p, std::int64_t q) { return p >= 0 ? (p + q - 1) / q : -((-p) / q); }
+TWide CeilDiv(TWide p, TWide q) { return p >= 0 ? (p + q - 1) / q : -((-p) / q); }
 
 void ClippedSpan(int y, std::int64_t x0, std::int64_t x1, int width,
                  const std::function<void(int, int, int)>& span) {
@@ -63,13 +67,14 @@ void PolygonSpans(const std::vector<TPoint>& v, int width, int height,
             if (!((2 * std::min(ay, by) < yc2) && (yc2 < 2 * std::max(ay, by)))) continue;
             const std::int64_t dy = by - ay, dx = std::int64_t(b.X) - a.X;
             // x = a.X + (yc - ay) dx / dy = N / D with D = 2 dy.
-            std::int64_t N = 2 * std::int64_t(a.X) * dy + (yc2 - 2 * ay) * dx;
-            std::int64_t D = 2 * dy;
+            TWide N = 2 * TWide(a.X) * dy + TWide(yc2 - 2 * ay) * dx;
+            TWide D = 2 * TWide(dy);
             if (D < 0) {
                 N = -N;
                 D = -D;
             }
-            row.push_back({CeilDiv(2 * N - D, 2 * D), dy > 0 ? 1 : -1});
+            // The crossing lies between the edge's ends, so it fits 64 bits.
+            row.push_back({std::int64_t(CeilDiv(2 * N - D, 2 * D)), dy > 0 ? 1 : -1});
         }
         std::sort(row.begin(), row.end(), [](const TCrossing& p, const TCrossing& q) { return p.X < q.X; });
         int winding = 0;
@@ -86,8 +91,10 @@ void PolygonSpans(const std::vector<TPoint>& v, int width, int height,
 void EllipseSpans(TPoint centre, double a, double b, int width, int height,
                   const std::function<void(int, int, int)>& span) {
     if (!(a > 0) || !(b > 0)) return;
-    const int y0 = std::max(0, int(std::floor(centre.Y - b)) - 1);
-    const int y1 = std::min(height, int(std::ceil(centre.Y + b)) + 1);
+    // The rows are bounded in double before they become integers: a radius
+    // near the 32-bit range reaches beyond it.
+    const int y0 = int(std::clamp(std::floor(double(centre.Y) - b) - 1, 0.0, double(height)));
+    const int y1 = int(std::clamp(std::ceil(double(centre.Y) + b) + 1, 0.0, double(height)));
     for (int y = y0; y < y1; ++y) {
         const double dy = (y + 0.5 - centre.Y) / b;
         const double t = 1.0 - dy * dy;
@@ -95,7 +102,9 @@ void EllipseSpans(TPoint centre, double a, double b, int width, int height,
         const double half = a * std::sqrt(t);
         // Centres strictly inside: cx - half < x + 0.5 < cx + half.
         const double lo = centre.X - half - 0.5, hi = centre.X + half - 0.5;
-        ClippedSpan(y, std::int64_t(std::floor(lo)) + 1, std::int64_t(std::ceil(hi)), width, span);
+        const double limit = double(width) + 1;
+        ClippedSpan(y, std::int64_t(std::clamp(std::floor(lo) + 1, -1.0, limit)),
+                    std::int64_t(std::clamp(std::ceil(hi), -1.0, limit)), width, span);
     }
 }
 

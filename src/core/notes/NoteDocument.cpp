@@ -4,6 +4,7 @@
 #include "core/notes/CodePages.h"
 #include "core/notes/Utf8.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace ivra {
@@ -72,9 +73,14 @@ bool IsUtf8(std::string_view s) {
 
 // Splits decoded text into paragraphs; the code points come from next(cp),
 // which returns false at the end.
+// The paragraphs are reserved for lineEnds + 1 lines (a count of the line
+// end characters, which may overstate the lines of CR LF text): a document
+// of many short lines is mostly paragraphs, and growing their array by
+// doubling would hold one and a half times its size at the peak.
 template <class Next>
-TNoteDocument SplitLines(std::size_t maxLines, Next next) {
+TNoteDocument SplitLines(std::size_t maxLines, std::size_t lineEnds, Next next) {
     TNoteDocument doc;
+    doc.paragraphs.reserve(std::min(lineEnds + 1, maxLines));
     const TNoteCharFormat format;
     std::string line;
     bool open = false; // a line has started and is not yet ended
@@ -115,7 +121,9 @@ TNoteDocument ReadNotePlainText(std::string_view data, std::size_t maxLines) {
         auto unit = [&](std::size_t k) -> std::uint32_t {
             return little ? byte(k) | (std::uint32_t(byte(k + 1)) << 8) : (std::uint32_t(byte(k)) << 8) | byte(k + 1);
         };
-        return SplitLines(maxLines, [&](std::uint32_t& cp) {
+        std::size_t lineEnds = 0;
+        for (std::size_t k = 2; k + 1 < data.size(); k += 2) lineEnds += unit(k) == '\n' || unit(k) == '\r';
+        return SplitLines(maxLines, lineEnds, [&](std::uint32_t& cp) {
             if (i + 1 >= data.size()) return false;
             cp = unit(i);
             i += 2;
@@ -132,13 +140,15 @@ TNoteDocument ReadNotePlainText(std::string_view data, std::size_t maxLines) {
     if (std::memchr(data.data(), 0, data.size()) != nullptr) throw Error("not a text file");
     if (data.size() >= 3 && byte(0) == 0xEF && byte(1) == 0xBB && byte(2) == 0xBF) data.remove_prefix(3);
     std::size_t i = 0;
+    std::size_t lineEnds = 0;
+    for (const char c : data) lineEnds += c == '\n' || c == '\r';
     if (IsUtf8(data))
-        return SplitLines(maxLines, [&](std::uint32_t& cp) {
+        return SplitLines(maxLines, lineEnds, [&](std::uint32_t& cp) {
             if (i >= data.size()) return false;
             i += DecodeUtf8(data, i, cp);
             return true;
         });
-    return SplitLines(maxLines, [&](std::uint32_t& cp) {
+    return SplitLines(maxLines, lineEnds, [&](std::uint32_t& cp) {
         if (i >= data.size()) return false;
         cp = CodePageToUnicode(1252, byte(i++));
         return true;

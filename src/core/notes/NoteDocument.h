@@ -38,11 +38,13 @@ struct TNoteRun {
     friend bool operator==(const TNoteRun&, const TNoteRun&) = default;
 };
 
+// The small members come together: a document of a million empty lines is
+// mostly paragraphs, 40 bytes each.
 struct TNoteParagraph {
-    TNoteAlign align = TNoteAlign::Left;
     int firstIndent = 0; // twips, relative to the left indent
     int leftIndent = 0;
     int rightIndent = 0;
+    TNoteAlign align = TNoteAlign::Left;
     bool bullet = false;
     std::vector<TNoteRun> runs;
 

@@ -31,11 +31,23 @@ TNoteDocument LoadNoteFile(const std::string& path, TNoteFileType type) {
 }
 
 std::string NoteFileBytes(const TNoteDocument& doc, TNoteFileType type) {
-    return type == TNoteFileType::Rtf ? WriteRtf(doc) : NotePlainText(doc);
+    if (type == TNoteFileType::Rtf) return WriteRtf(doc);
+    std::string text = NotePlainText(doc);
+    if (text.size() > MaxNoteFileBytes)
+        throw Error("as plain text the document takes more than " + std::to_string(MaxNoteFileBytes >> 20) +
+                    " MiB, more than a notes file may have to be read again");
+    return text;
 }
 
 void SaveNoteFile(const std::string& path, const TNoteDocument& doc, TNoteFileType type) {
-    WriteFileAtomically(path, NoteFileBytes(doc, type));
+    // The bytes are made (or refused) before the file is touched.
+    std::string bytes;
+    try {
+        bytes = NoteFileBytes(doc, type);
+    } catch (const Error& e) {
+        throw Error("Cannot write \"" + path + "\": " + e.what());
+    }
+    WriteFileAtomically(path, bytes);
 }
 
 } // namespace ivra

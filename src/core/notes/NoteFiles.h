@@ -19,10 +19,13 @@ std::optional<TNoteFileType> NoteFileTypeOfPath(const std::string& path);
 // file is always plain text. Errors name the file: "Cannot read "path": ...".
 TNoteDocument LoadNoteFile(const std::string& path, TNoteFileType type);
 
-// The document as the bytes of a file of this type.
+// The document as the bytes of a file of this type; Error when they would
+// be more than MaxNoteFileBytes.
 std::string NoteFileBytes(const TNoteDocument& doc, TNoteFileType type);
 
-// Writes the document through the safe writer.
+// Writes the document through the safe writer. A document whose file would
+// be larger than the readers take (MaxNoteFileBytes) is refused with Error
+// before the file is touched.
 void SaveNoteFile(const std::string& path, const TNoteDocument& doc, TNoteFileType type);
 
 } // namespace ivra

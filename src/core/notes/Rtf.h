@@ -32,6 +32,9 @@ bool LooksLikeRtf(std::string_view data);
 // fonts and colours together.
 TNoteDocument ReadRtf(std::string_view data, std::size_t maxElements = MaxNoteElements);
 
-std::string WriteRtf(const TNoteDocument& doc);
+// Writes Rich Text Format. Throws Error when the result would be larger than
+// maxBytes: by default what the reader takes, so that every file written can
+// be read again.
+std::string WriteRtf(const TNoteDocument& doc, std::size_t maxBytes = MaxNoteFileBytes);
 
 } // namespace ivra

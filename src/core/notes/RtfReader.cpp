@@ -426,7 +426,9 @@ private:
             break;
         case TKw::UnicodeSkip: cur_.uc = Clamp(value, 0, MaxUnicodeSkip); break;
         case TKw::Unicode:
-            if (hasValue) Unicode(std::uint32_t(value) & 0xFFFF);
+            // A signed or unsigned 16-bit unit; anything else names no
+            // character and stands for the replacement character.
+            if (hasValue) Unicode(value >= -32768 && value <= 65535 ? std::uint32_t(value) & 0xFFFF : 0xFFFD);
             break;
         case TKw::Charset: entryCharset_ = Clamp(value, 0, 255); break;
         case TKw::FontCodePage: entryCodePage_ = int(value); break;
@@ -489,8 +491,8 @@ private:
             return;
         }
         std::uint32_t cp = unit;
-        if (unit >= 0xDC00 && unit <= 0xDFFF && highSurrogate_ != 0)
-            cp = 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00);
+        if (unit >= 0xDC00 && unit <= 0xDFFF)
+            cp = highSurrogate_ != 0 ? 0x10000 + ((highSurrogate_ - 0xD800) << 10) + (unit - 0xDC00) : 0xFFFD;
         highSurrogate_ = 0;
         Character(cp, false);
     }

@@ -1,6 +1,8 @@
 // The Rich Text Format writer.
 
 #include "core/notes/Rtf.h"
+
+#include "core/Error.h"
 #include "core/notes/Utf8.h"
 
 #include <algorithm>
@@ -14,15 +16,21 @@ constexpr int DefaultHalfPoints = 24; // RTF's own default size
 
 class TRtfWriter {
 public:
-    explicit TRtfWriter(const TNoteDocument& doc) : doc_(doc) {}
+    TRtfWriter(const TNoteDocument& doc, std::size_t maxBytes) : doc_(doc), maxBytes_(maxBytes) {}
 
     std::string Write() {
-        out_.reserve(64 + TextSizeEstimate() * 11 / 10);
+        out_.reserve(std::min(maxBytes_, 64 + TextSizeEstimate() * 11 / 10));
         Raw("{\\rtf1\\ansi\\ansicpg1252\\deff0\\uc1\n");
         WriteFontTable();
         WriteColorTable();
-        for (const auto& p : doc_.paragraphs) WriteParagraph(p);
+        const TNoteParagraph* previous = nullptr;
+        for (const auto& p : doc_.paragraphs) {
+            WriteParagraph(p, previous);
+            previous = &p;
+            if (out_.size() > maxBytes_) TooLarge();
+        }
         Raw("}\n");
+        if (out_.size() > maxBytes_) TooLarge();
         return std::move(out_);
     }
 
@@ -116,7 +124,29 @@ private:
         return it != lookup_.end() && it->first == (color & 0xFFFFFF) ? it->second : 0;
     }
 
-    void WriteParagraph(const TNoteParagraph& p) {
+    [[noreturn]] void TooLarge() const {
+        throw Error("as Rich Text Format the document takes more than " + std::to_string(maxBytes_ >> 20) +
+                    " MiB, more than a notes file may have to be read again");
+    }
+
+    // Paragraph properties stay in force after \par: a paragraph formatted as
+    // the one before it needs no \pard (a blank line costs 5 bytes, not 11).
+    static bool SameLayout(const TNoteParagraph& a, const TNoteParagraph& b) {
+        return !a.bullet && !b.bullet && a.align == b.align && a.firstIndent == b.firstIndent &&
+               a.leftIndent == b.leftIndent && a.rightIndent == b.rightIndent;
+    }
+
+    void WriteParagraph(const TNoteParagraph& p, const TNoteParagraph* previous) {
+        if (!previous || !SameLayout(p, *previous)) WriteParagraphFormat(p);
+        for (const auto& r : p.runs) {
+            WriteFormat(r.format);
+            WriteText(r.text, false);
+        }
+        Word("\\par");
+        Raw("\n");
+    }
+
+    void WriteParagraphFormat(const TNoteParagraph& p) {
         Word("\\pard");
         if (p.align == TNoteAlign::Center) Word("\\qc");
         else if (p.align == TNoteAlign::Right) Word("\\qr");
@@ -135,12 +165,6 @@ private:
         if (p.firstIndent != 0) Word("\\fi", p.firstIndent);
         if (p.leftIndent != 0) Word("\\li", p.leftIndent);
         if (p.rightIndent != 0) Word("\\ri", p.rightIndent);
-        for (const auto& r : p.runs) {
-            WriteFormat(r.format);
-            WriteText(r.text, false);
-        }
-        Word("\\par");
-        Raw("\n");
     }
 
     // Writes the control words that change the current character format to f.
@@ -194,6 +218,7 @@ private:
     }
 
     const TNoteDocument& doc_;
+    const std::size_t maxBytes_;
     std::string out_;
     std::size_t fontCount_ = 1;
     int symbolFont_ = -1;
@@ -207,6 +232,6 @@ private:
 
 } // namespace
 
-std::string WriteRtf(const TNoteDocument& doc) { return TRtfWriter(doc).Write(); }
+std::string WriteRtf(const TNoteDocument& doc, std::size_t maxBytes) { return TRtfWriter(doc, maxBytes).Write(); }
 
 } // namespace ivra

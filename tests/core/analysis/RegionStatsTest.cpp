@@ -13,7 +13,7 @@ using TKind = TRegionShape::TKind;
 
 TRegionShape Polygon(std::vector<TPoint> v) { return {TKind::Polygon, std::move(v)}; }
 TRegionShape Rect(TPoint a, TPoint b) { return {TKind::Rectangle, {a, b}}; }
-TRegionShape Ellipse(TPoint c, float a, float b) { return {TKind::Ellipse, {c}, a, b}; }
+TRegionShape Ellipse(TPoint c, double a, double b) { return {TKind::Ellipse, {c}, a, b}; }
 
 std::set<std::pair<int, int>> Pixels(const TRegionShape& s, int w = 100, int h = 100) {
     std::set<std::pair<int, int>> px;
@@ -74,6 +74,26 @@ TEST(RegionSpans, PixelCountsOfShapes) {
         EXPECT_EQ(RegionPixelCount(c.Shape, 100, 100), c.Pixels) << c.Name;
         EXPECT_EQ(std::int64_t(Pixels(c.Shape).size()), c.Pixels) << c.Name;
     }
+}
+
+// Every vertex, centre and radius of the 32-bit range gives the exact count
+// over a 100 x 80 image.
+TEST(RegionSpans, CoordinatesOfTheWholeRangeAreExact) {
+    constexpr int Big = 2147483647;
+    struct TCase {
+        const char* Name;
+        TRegionShape Shape;
+        std::int64_t Pixels;
+    } cases[] = {
+        {"triangle of legs 1.6e9", Polygon({{0, 0}, {1600000000, 0}, {0, 1600000000}}), 8000},
+        // Rows 0..39 hold x < 60 y / 40 + ..., the lower half mirrors them: 3160.
+        {"fan from the far corners", Polygon({{-Big, -Big}, {60, 40}, {-Big, Big}}), 3160},
+        {"square of the whole range", Polygon({{-Big, -Big}, {Big, -Big}, {Big, Big}, {-Big, Big}}), 8000},
+        {"ellipse of radius 2147483600", Ellipse({50, 40}, 2147483600, 2147483600), 8000},
+        {"ellipse centred far away", Ellipse({-Big, -Big}, Big, Big), 0},
+        {"rectangle of the whole range", Rect({-Big, -Big}, {Big, Big}), 8000},
+    };
+    for (const TCase& c : cases) EXPECT_EQ(RegionPixelCount(c.Shape, 100, 80), c.Pixels) << c.Name;
 }
 
 TEST(RegionSpans, HandCountedPolygon) {

@@ -5,6 +5,7 @@
 #include "core/notes/Rtf.h"
 
 #include "NoteTestUtil.h"
+#include "../codecs/HostileFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -80,6 +81,60 @@ TEST(NotePlainText, OneLinePerParagraphWithoutTrailingEmptyOnes) {
     EXPECT_EQ(NotePlainText(ReadNotePlainText("x\n\ny\n")), "x\n\ny\n");
 }
 
+std::string Times(const std::string& s, int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += s;
+    return out;
+}
+
+// A document of one text repeated in paragraphs.
+TNoteDocument Repeated(const std::string& paragraph, std::size_t count) {
+    TNoteDocument doc;
+    doc.paragraphs.resize(count);
+    for (auto& p : doc.paragraphs) p.Append(paragraph, {});
+    return doc;
+}
+
+// Whatever the writer writes, the reader reads: a document whose file would
+// be larger than the limit is refused before anything is written.
+TEST(NoteWriter, WritesOnlyWhatCanBeReadAgain) {
+    const std::string cyrillic = "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82 ";  // 3.3 times as RTF
+    const struct {
+        const char* name;
+        TNoteDocument doc;
+        bool fits;  // within 64 KiB as RTF
+    } cases[] = {
+        {"cyrillic that fits", Repeated(cyrillic, 300), true},
+        {"cyrillic that does not", Repeated(cyrillic, 2000), false},
+        {"blank lines that fit", Repeated("", 12000), true},
+        {"blank lines that do not", Repeated("", 14000), false},
+    };
+    constexpr std::size_t limit = 64 << 10;
+    for (const auto& c : cases) {
+        if (!c.fits) {
+            EXPECT_THROW(WriteRtf(c.doc, limit), Error) << c.name;
+            continue;
+        }
+        const std::string rtf = WriteRtf(c.doc, limit);
+        EXPECT_LE(rtf.size(), limit) << c.name;
+        EXPECT_EQ(ReadRtf(rtf).paragraphs.size(), c.doc.paragraphs.size()) << c.name;
+    }
+}
+
+// A megabyte of line ends becomes a million paragraphs and back to RTF
+// within 64 MiB.
+TEST(NoteWriter, ManyEmptyLinesConvertInBoundedMemory) {
+    const std::string newlines(1 << 20, '\n');
+    const long peak = hostile::ChildPeakGrowthKiB([&] {
+        const std::string rtf = WriteRtf(ReadNotePlainText(newlines));
+        if (rtf.size() < newlines.size()) ::_exit(1);
+    });
+    ASSERT_GE(peak, 0);
+#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer adds to every allocation
+    EXPECT_LT(peak, 64 << 10);
+#endif
+}
+
 TEST_F(NoteFiles, TypeFollowsTheExtension) {
     EXPECT_EQ(NoteFileTypeOfPath("a/b.rtf"), TNoteFileType::Rtf);
     EXPECT_EQ(NoteFileTypeOfPath("B.RTF"), TNoteFileType::Rtf);
@@ -133,6 +188,17 @@ TEST_F(NoteFiles, ErrorsNameTheFileAndLeaveItAlone) {
     }
     std::filesystem::resize_file(Path("big.rtf"), 100u << 20);
     EXPECT_THROW(LoadNoteFile(Path("big.rtf"), TNoteFileType::Rtf), Error);
+    // A document too large to be read again as RTF (11 MB of Cyrillic text)
+    // is refused, and the old file stays.
+    WriteFileAtomically(Path("old.rtf"), std::string("{\\rtf1 old}"));
+    try {
+        SaveNoteFile(Path("old.rtf"), Repeated(Times("\xD0\x9F", 50), 110000), TNoteFileType::Rtf);
+        ADD_FAILURE() << "written";
+    } catch (const Error& e) {
+        EXPECT_NE(std::string(e.what()).find("MiB"), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(ReadText(Path("old.rtf")), "{\\rtf1 old}");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 3) << "a temporary file stayed";
     // A save that cannot be done is an error.
     std::filesystem::create_directory(Path("dir.txt"));
     EXPECT_THROW(SaveNoteFile(Path("dir.txt"), TNoteDocument{}, TNoteFileType::PlainText), Error);
