@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xclip poppler-utils
+  desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 # Extra packages a caller asks for (e.g. the benchmark peers).
 packages+=("$@")
