@@ -5,6 +5,7 @@
 
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
+#include "core/processing/PixelLoops.h"
 #include "core/text/TextGrid.h"
 
 #include <algorithm>
@@ -226,6 +227,9 @@ int RunBatch(const TCliContext& ctx, const TBatchOptions& options, const TBatchC
     const std::size_t n = files.size();
     std::size_t jobs = options.jobs > 0 ? std::size_t(options.jobs) : std::max(1u, std::thread::hardware_concurrency());
     jobs = std::min(jobs, n);
+    // The files' own pixel loops share the cores left over (the results are
+    // the same on any number of threads).
+    if (jobs > 1) SetProcessingThreads(std::max(1, ProcessingThreads() / int(jobs)));
 
     std::vector<std::optional<TFileOutcome>> outcomes(n);
     std::mutex mutex;
