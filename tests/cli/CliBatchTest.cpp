@@ -229,3 +229,9 @@ TEST_F(CliBatch, ProgressShowsOnATerminalAndIsClearedAtTheEnd) {
     EXPECT_EQ(seen.substr(seen.size() - wipe.size()), wipe);
     EXPECT_EQ(ivra::testing::ReadText(outPath), RunCli({"stats", "--csv", Path("p")}).out);
 }
+
+TEST(CliVersion, PrintsTheNameAndTheProjectVersion) {
+    const RunResult r = RunCli(std::vector<std::string>{"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.out, "ivra-cli (Ivra Image Analyser) " IVRA_PROJECT_VERSION "\n");
+}
