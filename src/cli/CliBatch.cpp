@@ -11,7 +11,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -67,7 +69,8 @@ void AddFolder(const fs::path& folder, bool recursive, std::vector<std::string>&
     for (const auto& e : entries) {
         std::error_code ec;
         if (e.is_directory(ec)) {
-            if (recursive) AddFolder(e.path(), recursive, out);
+            // A link to a folder is not followed: it could lead back up.
+            if (recursive && !e.is_symlink(ec)) AddFolder(e.path(), recursive, out);
         } else if (IsImageName(e.path())) {
             out.push_back(e.path().string());
         }
@@ -196,6 +199,13 @@ private:
     std::chrono::steady_clock::time_point lastShown_;
 };
 
+// Output that did not reach its file (a full disk) is a failure.
+void FlushOutput() {
+    std::cout.flush();
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) || !std::cout)
+        throw Error(std::string("Cannot write the output: ") + std::strerror(errno));
+}
+
 } // namespace
 
 int RunBatch(const TCliContext& ctx, const TBatchOptions& options, const TBatchCommand& command) {
@@ -219,6 +229,7 @@ int RunBatch(const TCliContext& ctx, const TBatchOptions& options, const TBatchC
             AppendRows(grid, rows.rows);
             std::cout << (command.html ? GridToHTMLString(grid) : GridToTextString(grid));
         });
+        FlushOutput();
         return 0;
     }
 
@@ -311,7 +322,7 @@ int RunBatch(const TCliContext& ctx, const TBatchOptions& options, const TBatchC
     for (auto& t : threads) t.join();
     progress.Clear();
     if (command.html) total.Write([&] { std::fputs(GridToHTMLString(htmlGrid).c_str(), stdout); });
-    std::fflush(stdout);
+    FlushOutput();
     return anyFailed ? 1 : 0;
 }
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <filesystem>
 #include <pty.h>
@@ -113,6 +114,12 @@ TEST_F(CliBatch, FoldersStandForTheirImagesSortedByName) {
                          ",5,3,BMP\r\n" + Path("set/b.png") + ",4,3,PNG\r\n" + Path("set/sub/d.png") +
                          ",7,3,PNG\r\n");
 
+    // A link back up is not followed.
+    std::filesystem::create_directory_symlink(Path("set"), Path("set/sub/up"));
+    r = RunCli({"colors", "--recursive", Path("set")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(Lines(r.out).size(), 5u) << r.out;
+
     // An empty folder alone is an error, not an empty table.
     std::filesystem::create_directories(Path("empty"));
     r = RunCli({"colors", Path("empty")});
@@ -201,6 +208,16 @@ TEST_F(CliBatch, ABadFileIsReportedAndTheOthersMeasured) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find(Path("set/1.png") + "\t"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("gone.png"), std::string::npos) << r.err;
+}
+
+TEST_F(CliBatch, AFullDiskIsAFailure) {
+    const std::string img = Image("set/1.png", 3, 2, 1);
+    for (const std::string& args : {"info --csv " + Path("set"), "stats " + img, "colors " + img}) {
+        const std::string command = std::string(IVRA_CLI_PATH) + " " + args + " >/dev/full 2>/dev/null";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), 1) << args;
+    }
 }
 
 TEST_F(CliBatch, WrongBatchCommandLinesAreUsageErrors) {
