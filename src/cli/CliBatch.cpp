@@ -234,7 +234,9 @@ int RunBatch(const TCliContext& ctx, const TBatchOptions& options, const TBatchC
     }
 
     const std::vector<std::string> files = ExpandImageArguments(ctx.args, options.recursive);
-    if (files.empty()) throw Error("no image files in " + ctx.args[0] + (ctx.args.size() > 1 ? " and the rest" : ""));
+    if (files.empty())
+        throw Error(ctx.args.size() == 1 ? ctx.args[0] + ": no image files in the folder"
+                                         : std::string("no image files in the folders given"));
     const std::size_t n = files.size();
     std::size_t jobs = options.jobs > 0 ? std::size_t(options.jobs) : std::max(1u, std::thread::hardware_concurrency());
     jobs = std::min(jobs, n);
