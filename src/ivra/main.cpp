@@ -12,10 +12,8 @@
 #include "app/Startup.h"
 #include "core/io/FileIO.h"
 #include "services/AppInfo.h"
-#include "services/CommandGuard.h"
 
 #include <QApplication>
-#include <QImageReader>
 
 #include <cstdio>
 #include <cstring>
@@ -29,9 +27,7 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     ivra::TStartupResult started = ivra::RunStartup(ivra::TStartupOptions::FromArguments(app.arguments()));
-    const QString file = ivra::StartupFileArgument();
-    if (!file.isEmpty() && !QImageReader::imageFormat(file).isEmpty())
-        ivra::RunGuarded([&] { started.Main->CreateImageWindow(file); });
+    ivra::OpenPictureArgument(*started.Main, ivra::StartupFileArgument());
     const int code = app.exec();
     // A save still under way when the program ends leaves no temporary file.
     ivra::RemovePendingTemporaryFiles();
