@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth xclip xdotool poppler-utils
   locales
+  desktop-file-utils appstream man-db groff-base dpkg-dev file
 )
 # Extra packages a caller asks for (e.g. the benchmark peers).
 packages+=("$@")

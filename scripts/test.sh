@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds and runs every test:
 #  1. the Release build with all unit, batch-tool and GUI tests, the check
-#     that scripts/deps.sh installs every package the build used, and the
+#     that scripts/deps.sh installs every package the build used, the
 #     clipboard exchange with another program (xclip) and a real click
-#     during a long save (xdotool) under Xvfb;
+#     during a long save (xdotool) under Xvfb, and the installed files and
+#     the Debian package (desktop entry, AppStream metadata, man pages, the
+#     unpacked package's ivra-cli, its dependencies);
 #  2. the core and batch-tool tests again under AddressSanitizer and
 #     UndefinedBehaviorSanitizer;
 #  3. each libFuzzer harness for a few seconds over its seed corpus.
@@ -57,6 +59,62 @@ if QT_QPA_PLATFORM=xcb timeout 300 xvfb-run -a build/tests/gui/tst_imagewin_file
 else
   failed=$((failed + 1))
 fi
+
+echo "== Installed files and the Debian package"
+check() { # NAME COMMAND...: one counted check
+  local name=$1
+  shift
+  if "$@"; then
+    passed=$((passed + 1))
+  else
+    echo "FAILED: $name"
+    failed=$((failed + 1))
+  fi
+}
+# A man page renders without a warning from man and from groff -ww.
+man_page_clean() { # PAGE
+  local warnings
+  warnings=$({ MANWIDTH=80 man --warnings=w -l "$1" >/dev/null; } 2>&1 && groff -ww -man -Tutf8 -z "$1" 2>&1) &&
+    [ -z "$warnings" ] || { echo "$warnings"; return 1; }
+}
+# The package's ivra-cli prints the project's version and measures a sample.
+package_runs() { # UNPACKED_ROOT
+  local version
+  version=$(sed -nE 's/^project\(.* VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+  [ "$("$1/usr/bin/ivra-cli" --version)" = "ivra-cli (Ivra Image Analyser) $version" ] &&
+    "$1/usr/bin/ivra-cli" stats "$1/usr/share/ivra/images/micrograph.png" | grep -q micrograph.png &&
+    [ "$("$1/usr/bin/ivra" --version)" = "ivra (Ivra Image Analyser) $version" ]
+}
+# The package depends on Qt and on the image libraries (from dpkg-shlibdeps).
+package_depends() { # DEB
+  local depends
+  depends=$(dpkg-deb --info "$1" | sed -n 's/^ Depends: //p')
+  echo "Depends: $depends"
+  for lib in libqt6widgets6 libqt6charts6 libqt6svg6 libjpeg62-turbo libpng16-16 libdeflate0; do
+    grep -q "$lib" <<<"$depends" || { echo "missing: $lib"; return 1; }
+  done
+}
+# The Debian package in build/ (CPack's messages only when it fails).
+make_package() {
+  local log
+  log=$(cd build && cpack -G DEB 2>&1) || { echo "$log"; return 1; }
+}
+stage=$(mktemp -d)
+check "cmake --install" cmake --install build --prefix "$stage/usr" >/dev/null
+check "installed data beside the program" test -f "$stage/usr/share/ivra/help/index.html" -a \
+  -f "$stage/usr/share/ivra/images/micrograph.png" -a -f "$stage/usr/share/icons/hicolor/48x48/apps/org.ivra.ImageAnalyser.png"
+check "desktop-file-validate" desktop-file-validate "$stage/usr/share/applications/org.ivra.ImageAnalyser.desktop"
+check "appstreamcli validate" appstreamcli validate --no-net \
+  "$stage/usr/share/metainfo/org.ivra.ImageAnalyser.metainfo.xml"
+check "man ivra" man_page_clean "$stage/usr/share/man/man1/ivra.1"
+check "man ivra-cli" man_page_clean "$stage/usr/share/man/man1/ivra-cli.1"
+rm -f build/ivra_*.deb
+check "cpack -G DEB" make_package
+deb=$(ls build/ivra_*.deb 2>/dev/null | head -n 1 || true)
+check "dpkg-deb -x" dpkg-deb -x "$deb" "$stage/deb"
+check "the unpacked package runs" package_runs "$stage/deb"
+check "the package's dependencies" package_depends "$deb"
+rm -rf "$stage"
 
 echo "== Sanitizer build of the core"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DIVRA_SANITIZE=ON \

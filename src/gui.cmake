@@ -28,6 +28,9 @@ ivra_glob_sources(IVRA_SERVICES_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/services)
 add_library(ivra_services STATIC ${IVRA_SERVICES_SOURCES})
 target_link_libraries(ivra_services PUBLIC ivra_engine Qt6::Widgets Qt6::Svg Qt6::PrintSupport)
 set_target_properties(ivra_services PROPERTIES AUTOMOC ON AUTORCC ON)
+# The installed program finds its data folder relative to its own location.
+target_compile_definitions(ivra_services PRIVATE IVRA_VERSION="${PROJECT_VERSION}"
+  IVRA_DATA_FROM_BIN="${IVRA_DATA_FROM_BIN}")
 
 # The windows and commands of every subsystem, built as one library so that
 # the GUI tests link the same windows the user runs.

@@ -107,8 +107,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
     // The help pages and the sample pictures stand beside the program.
-    HelpFolder = ProgramFolder() + QStringLiteral("/help");
-    OpenDir = ProgramFolder() + QStringLiteral("/images");
+    HelpFolder = ProgramDataFolder() + QStringLiteral("/help");
+    OpenDir = ProgramDataFolder() + QStringLiteral("/images");
     setWindowState(windowState() | Qt::WindowMaximized);
 
     CreateToolBars();

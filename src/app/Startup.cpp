@@ -16,6 +16,9 @@
 #include "measure/SpatialCalib.h"
 #include "notepad/NotepadSetup.h"
 
+#include "services/CommandGuard.h"
+
+#include <QImageReader>
 #include <QScreen>
 #include <QApplication>
 #include <QEventLoop>
@@ -121,6 +124,13 @@ TStartupResult RunStartup(const TStartupOptions& options) {
     if (const QScreen* screen = main.screen()) main.setGeometry(screen->availableGeometry());
     main.showMaximized();
     return result;
+}
+
+TMDIChild* OpenPictureArgument(TMainForm& main, const QString& file) {
+    if (file.isEmpty() || QImageReader::imageFormat(file).isEmpty()) return nullptr;
+    TMDIChild* window = nullptr;
+    RunGuarded([&] { window = main.CreateImageWindow(file); });
+    return window;
 }
 
 } // namespace ivra

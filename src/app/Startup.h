@@ -35,4 +35,11 @@ struct TStartupResult {
 // application's event loop is the caller's.
 TStartupResult RunStartup(const TStartupOptions& options);
 
+// Opens the file named on the command line (file, "" for none) in an image
+// window when it is a picture the platform reads, as the desktop's "Open
+// with" expects; returns that window, or nullptr for no picture. A picture
+// that cannot be loaded shows the error box.
+class TMDIChild;
+TMDIChild* OpenPictureArgument(TMainForm& main, const QString& file);
+
 } // namespace ivra

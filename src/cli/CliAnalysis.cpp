@@ -3,6 +3,7 @@
 // written as the tab-separated grid writer writes them (--html: the HTML
 // table writer).
 
+#include "cli/CliBatch.h"
 #include "cli/CliCommand.h"
 #include "core/Error.h"
 #include "core/analysis/ChannelStats.h"
@@ -42,12 +43,6 @@ int DecimalsOption(std::vector<std::string>& args) {
     const int d = ParseInt(text, "--decimals");
     if (d < 0 || d > 8) throw TCliUsageError("--decimals must be from 0 to 8: " + text);
     return d;
-}
-
-void AppendRow(TTextGrid& grid, const std::vector<std::string>& cells) {
-    const int r = grid.RowCount();
-    grid.SetSize(std::max(grid.ColCount(), int(cells.size())), r + 1);
-    for (std::size_t c = 0; c < cells.size(); ++c) grid.SetCell(int(c), r, cells[c]);
 }
 
 void PrintGrid(const TTextGrid& grid, bool html) {
@@ -147,10 +142,12 @@ std::optional<TRegionShape> TakeRegion(std::vector<std::string>& args) {
 }
 
 int Stats(TCliContext& ctx) {
+    const TBatchOptions batch = TakeBatchOptions(ctx.args);
     const std::optional<TRegionShape> region = TakeRegion(ctx.args);
     const std::string set = TakeOption(ctx.args, "--channels", "rgb");
     const int decimals = DecimalsOption(ctx.args);
-    const bool html = TakeFlag(ctx.args, "--html");
+    TBatchCommand command;
+    command.html = TakeFlag(ctx.args, "--html");
     TChannelSet channels;
     if (set == "rgb")
         channels = TChannelSet::RGB;
@@ -160,13 +157,8 @@ int Stats(TCliContext& ctx) {
         channels = TChannelSet::Gray;
     else
         throw TCliUsageError("--channels must be rgb, hsv or gray, not \"" + set + "\"");
-    for (const auto& a : ctx.args)
-        if (a.size() > 2 && a.rfind("--", 0) == 0) throw TCliUsageError("unknown option " + a);
-    if (ctx.args.empty()) throw TCliUsageError("no image given");
-    TCliTiming timing(ctx.timing);
-    TTextGrid grid;
-    AppendRow(grid, StatsHeaderCells());
-    for (const std::string& path : ctx.args) {
+    command.header = StatsHeaderCells();
+    command.measure = [&](const std::string& path, TCliTiming& timing) {
         TChannelHistograms h;
         if (region) {
             TBitmap32 bmp;
@@ -178,31 +170,31 @@ int Stats(TCliContext& ctx) {
         } else {
             h = Analyse(timing, path);
         }
-        timing.Process([&] {
-            for (const auto& row : StatsRows(h, channels, decimals, '.')) AppendRow(grid, row);
-        });
-    }
-    timing.Write([&] { PrintGrid(grid, html); });
-    return 0;
+        TBatchRows rows;
+        timing.Process([&] { rows.rows = StatsRows(h, channels, decimals, '.'); });
+        return rows;
+    };
+    return RunBatch(ctx, batch, command);
 }
 
 int Freq(TCliContext& ctx) {
+    const TBatchOptions batch = TakeBatchOptions(ctx.args);
     const TAnalysisChannel channel = ChannelOption(ctx.args);
     const std::string binText = TakeOption(ctx.args, "--bin", "20");
     const int bin = ParseInt(binText, "--bin");
     if (bin < 1) throw TCliUsageError("--bin must be 1 or more: " + binText);
     const int decimals = DecimalsOption(ctx.args);
-    const bool html = TakeFlag(ctx.args, "--html");
-    ExpectArgs(ctx.args, 1);
-    TCliTiming timing(ctx.timing);
-    const TChannelHistograms h = Analyse(timing, ctx.args[0]);
-    TTextGrid grid;
-    AppendRow(grid, FrequencyHeaderCells());
-    timing.Process([&] {
-        for (const auto& row : FrequencyRows(h, channel, bin, decimals, '.')) AppendRow(grid, row);
-    });
-    timing.Write([&] { PrintGrid(grid, html); });
-    return 0;
+    TBatchCommand command;
+    command.html = TakeFlag(ctx.args, "--html");
+    command.header = FrequencyHeaderCells();
+    command.fileColumn = true;
+    command.measure = [&](const std::string& path, TCliTiming& timing) {
+        const TChannelHistograms h = Analyse(timing, path);
+        TBatchRows rows;
+        timing.Process([&] { rows.rows = FrequencyRows(h, channel, bin, decimals, '.'); });
+        return rows;
+    };
+    return RunBatch(ctx, batch, command);
 }
 
 int Profile(TCliContext& ctx) {
@@ -231,11 +223,13 @@ const TCliRegistrar histogramCommand("histogram", "histogram --channel red|green
 const TCliRegistrar statsCommand(
     "stats",
     "stats [--channels rgb|hsv|gray] [--decimals N] [--html] [--region polygon X Y X Y X Y ... | --region rect X1 Y1 "
-    "X2 Y2 | --region ellipse CX CY RX RY] IMAGE...",
+    "X2 Y2 | --region ellipse CX CY RX RY] [BATCH OPTIONS] IMAGE|FOLDER...",
     "prints the statistics grid: the header row, then the rows of every image (default rgb, 2 decimals); with "
     "--region only of the pixels whose centre lies inside the shape", Stats, 401);
 const TCliRegistrar freqCommand(
-    "freq", "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--html] IMAGE",
+    "freq",
+    "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--html] [BATCH OPTIONS] "
+    "IMAGE|FOLDER...",
     "prints the frequency table of one channel in intervals of N levels (default 20)", Freq, 402);
 const TCliRegistrar profileCommand("profile", "profile [--html] X1 Y1 X2 Y2 IMAGE",
                                    "prints the pixel profile's Data grid of the line between two pixels", Profile,

@@ -56,6 +56,12 @@ public:
     template <class F>
     auto Write(F&& f) { return Measure(writeMs_, std::forward<F>(f)); }
     void Report() const;
+    // Adds the times of another measurement (the files of a batch).
+    void Add(const TCliTiming& other) {
+        readMs_ += other.readMs_;
+        processMs_ += other.processMs_;
+        writeMs_ += other.writeMs_;
+    }
     ~TCliTiming() { Report(); }
 
 private:

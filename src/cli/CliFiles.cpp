@@ -1,5 +1,6 @@
 // ivra-cli commands on image files: info and convert.
 
+#include "cli/CliBatch.h"
 #include "cli/CliCommand.h"
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
@@ -13,12 +14,17 @@ namespace ivra::cli {
 namespace {
 
 int Info(TCliContext& ctx) {
-    ExpectArgs(ctx.args, 1);
-    TCliTiming timing(ctx.timing);
-    TBitmap32 bmp;
-    const TImageFormat format = timing.Read([&] { return LoadImageFile(ctx.args[0], bmp); });
-    std::cout << bmp.Width() << "x" << bmp.Height() << " " << ImageFormatName(format) << "\n";
-    return 0;
+    const TBatchOptions batch = TakeBatchOptions(ctx.args);
+    TBatchCommand command;
+    command.header = {"Width", "Height", "Format"};
+    command.fileColumn = true;
+    command.measure = [](const std::string& path, TCliTiming& timing) {
+        TBitmap32 bmp;
+        const TImageFormat format = timing.Read([&] { return LoadImageFile(path, bmp); });
+        const std::string w = std::to_string(bmp.Width()), h = std::to_string(bmp.Height());
+        return TBatchRows{{{w, h, ImageFormatName(format)}}, w + "x" + h + " " + ImageFormatName(format)};
+    };
+    return RunBatch(ctx, batch, command);
 }
 
 int Convert(TCliContext& ctx) {
@@ -51,7 +57,7 @@ int Convert(TCliContext& ctx) {
     return 0;
 }
 
-const TCliRegistrar infoCommand("info", "info IMAGE",
+const TCliRegistrar infoCommand("info", "info [BATCH OPTIONS] IMAGE|FOLDER...",
                                 "prints the size and the format a JPEG, PNG or BMP image was read as, e.g. 640x480 PNG",
                                 Info, 10);
 const TCliRegistrar convertCommand(

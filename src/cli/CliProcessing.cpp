@@ -2,6 +2,7 @@
 // geometric operations, brightness, histogram stretch, channel images and
 // colour counting.
 
+#include "cli/CliBatch.h"
 #include "cli/CliCommand.h"
 #include "core/Error.h"
 #include "core/analysis/HistogramStretch.h"
@@ -122,13 +123,17 @@ int Channels(TCliContext& ctx) {
 }
 
 int Colors(TCliContext& ctx) {
-    ExpectArgs(ctx.args, 1);
-    TCliTiming timing(ctx.timing);
-    TBitmap32 bmp;
-    timing.Read([&] { return LoadImageFile(ctx.args[0], bmp); });
-    const std::uint32_t n = timing.Process([&] { return CountColors(bmp); });
-    std::cout << CountColorsMessage(n) << "\n";
-    return 0;
+    const TBatchOptions batch = TakeBatchOptions(ctx.args);
+    TBatchCommand command;
+    command.header = {"Colors"};
+    command.fileColumn = true;
+    command.measure = [](const std::string& path, TCliTiming& timing) {
+        TBitmap32 bmp;
+        timing.Read([&] { return LoadImageFile(path, bmp); });
+        const std::uint32_t n = timing.Process([&] { return CountColors(bmp); });
+        return TBatchRows{{{std::to_string(n)}}, CountColorsMessage(n)};
+    };
+    return RunBatch(ctx, batch, command);
 }
 
 const TCliRegistrar filtersCommand("filters", "filters", "lists the names of the twenty filters", Filters, 300);
@@ -160,7 +165,8 @@ const TCliRegistrar channelsCommand("channels", "channels rgb|hsv IN PREFIX",
                                     "writes PREFIX-red.png, -green.png, -blue.png or PREFIX-hue.png, "
                                     "-saturation.png, -value.png",
                                     Channels, 311);
-const TCliRegistrar colorsCommand("colors", "colors IMAGE", "counts the distinct colours", Colors, 312);
+const TCliRegistrar colorsCommand("colors", "colors [BATCH OPTIONS] IMAGE|FOLDER...", "counts the distinct colours",
+                                   Colors, 312);
 
 } // namespace
 

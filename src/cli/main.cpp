@@ -120,7 +120,15 @@ void PrintUsage(std::ostream& os) {
         if (!c.summary.empty()) os << "      " << c.summary << "\n";
     }
     os << "\nCommands that read an image accept --timing, which prints the time spent\n"
-          "reading, processing and writing to standard error.\n";
+          "reading, processing and writing to standard error.\n"
+          "\nBatch options of info, colors, stats and freq, which take any number of\n"
+          "images and folders (a folder: its image files sorted by name):\n"
+          "  --recursive   also the images in the folders' sub-folders\n"
+          "  --csv         CSV (RFC 4180) with a header line instead of the tab grid\n"
+          "  -j N          N files at once (default: the number of cores)\n"
+          "  --fail-fast   stop at the first file that fails\n"
+          "A bad file is reported on standard error and the others are measured;\n"
+          "the exit code is then 1.\n";
 }
 
 } // namespace
@@ -132,6 +140,10 @@ int main(int argc, char** argv) {
     if (args.empty()) {
         PrintUsage(std::cerr);
         return 2;
+    }
+    if (args[0] == "--version") {
+        std::cout << "ivra-cli (Ivra Image Analyser) " IVRA_VERSION "\n";
+        return 0;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         PrintUsage(std::cout);

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
@@ -70,6 +71,15 @@ QCheckBox* AddReadOnlyBox(QFileDialog& dlg) {
 } // namespace
 
 QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
+
+QString DataFolderBeside(const QString& programFolder) {
+    const QString installed = QDir::cleanPath(programFolder + QStringLiteral("/" IVRA_DATA_FROM_BIN));
+    return QFileInfo(installed + QStringLiteral("/help")).isDir() ? installed : programFolder;
+}
+
+QString ProgramDataFolder() { return DataFolderBeside(ProgramFolder()); }
+
+QString ProgramVersion() { return QStringLiteral(IVRA_VERSION); }
 
 QString StartupFileArgument() {
     const QStringList args = QCoreApplication::arguments();

@@ -90,7 +90,7 @@ TEST_F(CliFiles, InfoErrorsNameTheFile) {
 
 TEST_F(CliFiles, WrongCommandLinesPrintTheUsage) {
     const std::vector<std::vector<std::string>> wrong = {
-        {"info"}, {"info", "a.png", "b.png"}, {"info", "--bogus", "a.png"}, {"convert", "a.png"},
+        {"info"}, {"info", "-j", "0", "a.png"}, {"info", "--bogus", "a.png"}, {"convert", "a.png"},
         {"convert", "a.png", "b.png", "c.png"}, {"convert", "--png-trials", "a.png", "b.bmp"},
     };
     for (const auto& args : wrong) {
