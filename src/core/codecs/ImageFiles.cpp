@@ -29,12 +29,14 @@ std::string Lower(std::string s) {
     return s;
 }
 
-void DecodeAs(TImageFormat f, const std::uint8_t* data, std::size_t size, TBitmap32& out) {
+void DecodeAs(TImageFormat f, const std::uint8_t* data, std::size_t size, TBitmap32& out,
+              TImageFileDetails& details) {
     switch (f) {
     case TImageFormat::Jpeg: codecs::DecodeJpeg(data, size, out); break;
-    case TImageFormat::Png: codecs::DecodePng(data, size, out); break;
+    case TImageFormat::Png: codecs::DecodePng(data, size, out, details); break;
     case TImageFormat::Bmp: codecs::DecodeBmp(data, size, out); break;
-    case TImageFormat::Unknown: throw Error("not a JPEG, PNG or BMP image");
+    case TImageFormat::Tiff: codecs::DecodeTiff(data, size, out, details); break;
+    case TImageFormat::Unknown: throw Error("not a JPEG, PNG, BMP or TIFF image");
     }
 }
 
@@ -45,6 +47,7 @@ const char* ImageFormatName(TImageFormat f) {
     case TImageFormat::Jpeg: return "JPEG";
     case TImageFormat::Png: return "PNG";
     case TImageFormat::Bmp: return "BMP";
+    case TImageFormat::Tiff: return "TIFF";
     case TImageFormat::Unknown: break;
     }
     return "unknown";
@@ -55,6 +58,7 @@ TImageFormat FormatFromExtension(const std::string& extension) {
     if (e == ".jpg" || e == ".jpeg" || e == ".jpe") return TImageFormat::Jpeg;
     if (e == ".png") return TImageFormat::Png;
     if (e == ".bmp" || e == ".dib") return TImageFormat::Bmp;
+    if (e == ".tif" || e == ".tiff") return TImageFormat::Tiff;
     return TImageFormat::Unknown;
 }
 
@@ -80,11 +84,14 @@ TImageFormat FormatFromSignature(const std::uint8_t* data, std::size_t size) {
     if (size >= 8 && std::memcmp(data, png, 8) == 0) return TImageFormat::Png;
     if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return TImageFormat::Jpeg;
     if (size >= 2 && data[0] == 'B' && data[1] == 'M') return TImageFormat::Bmp;
+    if (size >= 4 && ((data[0] == 'I' && data[1] == 'I' && data[2] == 42 && data[3] == 0) ||
+                      (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 42)))
+        return TImageFormat::Tiff;
     return TImageFormat::Unknown;
 }
 
 TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::string& name, TBitmap32& bmp,
-                         TImageFormat hint) {
+                         TImageFormat hint, TImageFileDetails* details) {
     try {
         if (size == 0) throw Error("the file is empty");
         // The content decides when its signature names a format; the hint
@@ -93,8 +100,10 @@ TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::
         const TImageFormat signature = FormatFromSignature(data, size);
         const TImageFormat format = signature != TImageFormat::Unknown ? signature : hint;
         TBitmap32 tmp;
-        DecodeAs(format, data, size, tmp);
+        TImageFileDetails found;
+        DecodeAs(format, data, size, tmp, found);
         bmp.SwapPixels(tmp);
+        if (details) *details = std::move(found);
         return format;
     } catch (const Error& e) {
         throw Error(Quoted(name) + ": " + e.what());
@@ -103,9 +112,9 @@ TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::
     }
 }
 
-TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp) {
+TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp, TImageFileDetails* details) {
     const std::vector<std::uint8_t> data = ReadWholeFile(path);
-    return DecodeImage(data.data(), data.size(), path, bmp, FormatFromExtension(FileExtension(path)));
+    return DecodeImage(data.data(), data.size(), path, bmp, FormatFromExtension(FileExtension(path)), details);
 }
 
 namespace {
