@@ -6,6 +6,7 @@
 #include "cli/CliCommand.h"
 #include "core/Error.h"
 #include "core/analysis/ChannelStats.h"
+#include "core/analysis/DeepAnalysis.h"
 #include "core/analysis/FrequencyTable.h"
 #include "core/analysis/ImageAnalysis.h"
 #include "core/analysis/PixelProfile.h"
@@ -58,6 +59,26 @@ TChannelHistograms Analyse(TCliTiming& timing, const std::string& path) {
     TChannelHistograms h;
     timing.Process([&] { AnalyseImage(bmp, path, h); });
     return h;
+}
+
+// "--depth 8" measures the 8-bit bitmap of a 16-bit file; "--depth 16" (the
+// default) its samples. Returns true for 16.
+bool DepthOption(std::vector<std::string>& args) {
+    const std::string text = TakeOption(args, "--depth", "16");
+    if (text != "8" && text != "16") throw TCliUsageError("--depth must be 8 or 16, not \"" + text + "\"");
+    return text == "16";
+}
+
+// An image with its 16-bit samples when it has them and they are wanted.
+struct TLoaded {
+    TBitmap32 bmp;
+    TSamples16 samples;  // empty: measure the bitmap
+};
+
+void Load(TCliTiming& timing, const std::string& path, bool fullDepth, TLoaded& image) {
+    TImageFileDetails details;
+    timing.Read([&] { return LoadImageFile(path, image.bmp, &details); });
+    if (fullDepth) image.samples = std::move(details.Samples);
 }
 
 int Histogram(TCliContext& ctx) {
@@ -126,6 +147,7 @@ int Stats(TCliContext& ctx) {
     const std::optional<TRegionShape> region = TakeRegion(ctx.args);
     const std::string set = TakeOption(ctx.args, "--channels", "rgb");
     const int decimals = DecimalsOption(ctx.args);
+    const bool fullDepth = DepthOption(ctx.args);
     const bool html = TakeFlag(ctx.args, "--html");
     TChannelSet channels;
     if (set == "rgb")
@@ -142,21 +164,38 @@ int Stats(TCliContext& ctx) {
     TCliTiming timing(ctx.timing);
     TTextGrid grid;
     AppendRow(grid, StatsHeaderCells());
+    // Hue, saturation and value have no 16-bit form.
+    const bool deepSet = channels != TChannelSet::HSV;
     for (const std::string& path : ctx.args) {
-        TChannelHistograms h;
-        if (region) {
-            TBitmap32 bmp;
-            timing.Read([&] { return LoadImageFile(path, bmp); });
-            timing.Process([&] { AnalyseRegion(bmp, *region, RegionLabel(path, region->Kind), h); });
-            if (h.PixelCount == 0)
-                throw Error(path + ": the region holds no pixel of the image (" + std::to_string(bmp.Width()) +
-                            " x " + std::to_string(bmp.Height()) + " pixels)");
-        } else {
-            h = Analyse(timing, path);
-        }
+        TLoaded image;
+        Load(timing, path, fullDepth && deepSet, image);
+        const std::string label = region ? RegionLabel(path, region->Kind) : path;
+        std::int64_t pixels = 0;
         timing.Process([&] {
-            for (const auto& row : StatsRows(h, channels, decimals, '.')) AppendRow(grid, row);
+            std::vector<std::vector<std::string>> rows;
+            if (!image.samples.Empty()) {
+                TDeepHistograms h;
+                if (region)
+                    AnalyseSamplesRegion(image.samples, *region, label, h);
+                else
+                    AnalyseSamples(image.samples, label, h);
+                pixels = h.PixelCount;
+                rows = DeepStatsRows(h, channels, decimals, '.');
+            } else {
+                TChannelHistograms h;
+                if (region)
+                    AnalyseRegion(image.bmp, *region, label, h);
+                else
+                    AnalyseImage(image.bmp, label, h);
+                pixels = h.PixelCount;
+                rows = StatsRows(h, channels, decimals, '.');
+            }
+            if (pixels > 0 || !region)
+                for (const auto& row : rows) AppendRow(grid, row);
         });
+        if (region && pixels == 0)
+            throw Error(path + ": the region holds no pixel of the image (" + std::to_string(image.bmp.Width()) +
+                        " x " + std::to_string(image.bmp.Height()) + " pixels)");
     }
     timing.Write([&] { PrintGrid(grid, html); });
     return 0;
@@ -164,18 +203,32 @@ int Stats(TCliContext& ctx) {
 
 int Freq(TCliContext& ctx) {
     const TAnalysisChannel channel = ChannelOption(ctx.args);
-    const std::string binText = TakeOption(ctx.args, "--bin", "20");
-    const int bin = ParseInt(binText, "--bin");
-    if (bin < 1) throw TCliUsageError("--bin must be 1 or more: " + binText);
+    const std::string binText = TakeOption(ctx.args, "--bin", "");
     const int decimals = DecimalsOption(ctx.args);
+    const bool fullDepth = DepthOption(ctx.args) && DeepChannel(channel);
     const bool html = TakeFlag(ctx.args, "--html");
     ExpectArgs(ctx.args, 1);
     TCliTiming timing(ctx.timing);
-    const TChannelHistograms h = Analyse(timing, ctx.args[0]);
+    TLoaded image;
+    Load(timing, ctx.args[0], fullDepth, image);
+    const bool deep = !image.samples.Empty();
+    // Bins of 20 levels over 0 .. 255, of 4096 over 0 .. 65535.
+    const int bin = binText.empty() ? (deep ? DeepDefaultBinSize : 20) : ParseInt(binText, "--bin");
+    if (bin < 1) throw TCliUsageError("--bin must be 1 or more: " + binText);
     TTextGrid grid;
     AppendRow(grid, FrequencyHeaderCells());
     timing.Process([&] {
-        for (const auto& row : FrequencyRows(h, channel, bin, decimals, '.')) AppendRow(grid, row);
+        std::vector<std::vector<std::string>> rows;
+        if (deep) {
+            TDeepHistograms h;
+            AnalyseSamples(image.samples, ctx.args[0], h);
+            rows = DeepFrequencyRows(h, channel, bin, decimals, '.');
+        } else {
+            TChannelHistograms h;
+            AnalyseImage(image.bmp, ctx.args[0], h);
+            rows = FrequencyRows(h, channel, bin, decimals, '.');
+        }
+        for (const auto& row : rows) AppendRow(grid, row);
     });
     timing.Write([&] { PrintGrid(grid, html); });
     return 0;
@@ -183,18 +236,21 @@ int Freq(TCliContext& ctx) {
 
 int Profile(TCliContext& ctx) {
     const bool html = TakeFlag(ctx.args, "--html");
+    const bool fullDepth = DepthOption(ctx.args);
     ExpectArgs(ctx.args, 5);
     const TPoint start{ParseInt(ctx.args[0], "X1"), ParseInt(ctx.args[1], "Y1")};
     const TPoint end{ParseInt(ctx.args[2], "X2"), ParseInt(ctx.args[3], "Y2")};
     const std::string& path = ctx.args[4];
     TCliTiming timing(ctx.timing);
-    TBitmap32 bmp;
-    timing.Read([&] { return LoadImageFile(path, bmp); });
+    TLoaded image;
+    Load(timing, path, fullDepth, image);
+    const TBitmap32& bmp = image.bmp;
     if (!ProfilePointsInside(bmp, start, end))
         throw Error(path + ": the profile line from (" + ctx.args[0] + ", " + ctx.args[1] + ") to (" + ctx.args[2] +
                     ", " + ctx.args[3] + ") does not lie inside the image (" + std::to_string(bmp.Width()) + " x " +
                     std::to_string(bmp.Height()) + " pixels)");
-    const auto samples = timing.Process([&] { return ComputeProfile(bmp, start, end); });
+    const auto samples = timing.Process(
+        [&] { return ComputeProfile(bmp, start, end, image.samples.Empty() ? nullptr : &image.samples); });
     if (samples.empty())
         std::cerr << "The profile line is shorter than 1.5 pixels: no samples\n";
     timing.Write([&] { PrintGrid(ProfileGrid(samples, '.'), html); });
@@ -206,16 +262,20 @@ const TCliRegistrar histogramCommand("histogram", "histogram --channel red|green
                                      Histogram, 400);
 const TCliRegistrar statsCommand(
     "stats",
-    "stats [--channels rgb|hsv|gray] [--decimals N] [--html] [--region polygon X Y X Y X Y ... | --region rect X1 Y1 "
-    "X2 Y2 | --region ellipse CX CY RX RY] IMAGE...",
+    "stats [--channels rgb|hsv|gray] [--decimals N] [--depth 8|16] [--html] [--region polygon X Y X Y X Y ... | "
+    "--region rect X1 Y1 X2 Y2 | --region ellipse CX CY RX RY] IMAGE...",
     "prints the statistics grid: the header row, then the rows of every image (default rgb, 2 decimals); with "
-    "--region only of the pixels whose centre lies inside the shape", Stats, 401);
+    "--region only of the pixels whose centre lies inside the shape. A 16-bit PNG or TIFF is measured on its "
+    "16-bit values (Data \"NAME [16-bit]\"; hsv stays 8-bit) unless --depth 8", Stats, 401);
 const TCliRegistrar freqCommand(
-    "freq", "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--html] IMAGE",
-    "prints the frequency table of one channel in intervals of N levels (default 20)", Freq, 402);
-const TCliRegistrar profileCommand("profile", "profile [--html] X1 Y1 X2 Y2 IMAGE",
-                                   "prints the pixel profile's Data grid of the line between two pixels", Profile,
-                                   403);
+    "freq",
+    "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--depth 8|16] [--html] IMAGE",
+    "prints the frequency table of one channel in intervals of N levels (default 20; for the 16-bit values of a "
+    "16-bit file, levels 0 to 65535 in intervals of 4096)", Freq, 402);
+const TCliRegistrar profileCommand("profile", "profile [--depth 8|16] [--html] X1 Y1 X2 Y2 IMAGE",
+                                   "prints the pixel profile's Data grid of the line between two pixels (red, "
+                                   "green, blue and intensity at 16 bits for a 16-bit file unless --depth 8)",
+                                   Profile, 403);
 
 } // namespace
 

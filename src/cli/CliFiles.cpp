@@ -4,6 +4,7 @@
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
 #include "core/io/FileIO.h"
+#include "core/measure/StatedCalibration.h"
 
 #include <array>
 #include <iostream>
@@ -16,8 +17,16 @@ int Info(TCliContext& ctx) {
     ExpectArgs(ctx.args, 1);
     TCliTiming timing(ctx.timing);
     TBitmap32 bmp;
-    const TImageFormat format = timing.Read([&] { return LoadImageFile(ctx.args[0], bmp); });
-    std::cout << bmp.Width() << "x" << bmp.Height() << " " << ImageFormatName(format) << "\n";
+    TImageFileDetails details;
+    const TImageFormat format = timing.Read([&] { return LoadImageFile(ctx.args[0], bmp, &details); });
+    // "23x11 PNG", then what the file holds beyond 8-bit samples on one
+    // page: "512x512 TIFF 16-bit 3 pages, resolution 20000 pixels per
+    // centimetre (0.5 µm per pixel)".
+    std::cout << bmp.Width() << "x" << bmp.Height() << " " << ImageFormatName(format);
+    if (details.BitsPerSample != 8) std::cout << " " << details.BitsPerSample << "-bit";
+    if (details.Pages > 1) std::cout << " " << details.Pages << " pages";
+    if (details.Resolution.Present()) std::cout << ", resolution " << ResolutionText(details.Resolution);
+    std::cout << "\n";
     return 0;
 }
 
