@@ -165,6 +165,13 @@ TChannelStats ComputeDeepChannelStats(std::span<const std::uint32_t> c, std::int
     return s;
 }
 
+std::string DeepValueText(const TSamples16& samples, TPoint p) {
+    if (samples.Empty() || p.X < 0 || p.Y < 0 || p.X >= samples.Width || p.Y >= samples.Height) return {};
+    std::string text = std::to_string(samples.At(p.X, p.Y, 0));
+    for (int c = 1; c < samples.Channels; ++c) text += " " + std::to_string(samples.At(p.X, p.Y, c));
+    return text;
+}
+
 std::vector<std::vector<std::string>> DeepStatsRows(const TDeepHistograms& h, TChannelSet set, int decimals,
                                                     char sep) {
     std::vector<std::vector<std::string>> rows;

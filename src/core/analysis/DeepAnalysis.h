@@ -8,6 +8,7 @@
 
 #include "core/analysis/ChannelStats.h"
 #include "core/analysis/RegionStats.h"
+#include "core/raster/Bitmap32.h"
 #include "core/raster/Samples16.h"
 
 #include <cstdint>
@@ -50,6 +51,10 @@ void AnalyseSamplesRegion(const TSamples16& samples, const TRegionShape& shape, 
 // exact in 64-bit integers and every moment in double precision, kept in
 // double precision.
 TChannelStats ComputeDeepChannelStats(std::span<const std::uint32_t> counts, std::int64_t pixelCount);
+
+// The samples of pixel p as text: "4095" for gray, "17619 52320 32173" for
+// red, green and blue; empty outside the image.
+std::string DeepValueText(const TSamples16& samples, TPoint p);
 
 // The rows of a channel set over 16-bit counts: RGB or Gray, each labelled
 // DeepDataLabel(ImageName). HSV and None give no rows.
