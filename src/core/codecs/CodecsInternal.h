@@ -26,6 +26,9 @@ void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap32& out);
 void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details);
 void DecodeBmp(const std::uint8_t* data, std::size_t size, TBitmap32& out);
 void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details);
+// The same from an open file of the given size, read piece by piece (the
+// strips of an uncompressed file straight into the result).
+void DecodeTiffFile(int fd, std::uint64_t size, TBitmap32& out, TImageFileDetails& details);
 
 // JPEG with the given quality, libjpeg's defaults otherwise; alpha dropped.
 // Throws Error with the reason.

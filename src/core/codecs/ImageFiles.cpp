@@ -17,6 +17,10 @@
 #include <optional>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace ivra {
 
 namespace {
@@ -112,7 +116,43 @@ TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::
     }
 }
 
+namespace {
+
+// A TIFF file is read from the file itself: libtiff asks for the parts it
+// needs, so the file is never held whole beside the image. False when the
+// file does not start as a TIFF file (the caller reads it whole).
+bool LoadTiffFile(const std::string& path, TBitmap32& bmp, TImageFileDetails* details) {
+    RequireRegularInput(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;  // ReadWholeFile gives the message
+    struct TClose {
+        int fd;
+        ~TClose() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    std::uint8_t head[4];
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::pread(fd, head, 4, 0) != 4 ||
+        FormatFromSignature(head, 4) != TImageFormat::Tiff)
+        return false;
+    try {
+        TBitmap32 tmp;
+        TImageFileDetails found;
+        codecs::DecodeTiffFile(fd, std::uint64_t(st.st_size), tmp, found);
+        bmp.SwapPixels(tmp);
+        if (details) *details = std::move(found);
+        return true;
+    } catch (const Error& e) {
+        throw Error(Quoted(path) + ": " + e.what());
+    } catch (const std::bad_alloc&) {
+        throw Error(Quoted(path) + ": out of memory");
+    }
+}
+
+} // namespace
+
 TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp, TImageFileDetails* details) {
+    if (FormatFromExtension(FileExtension(path)) == TImageFormat::Tiff && LoadTiffFile(path, bmp, details))
+        return TImageFormat::Tiff;
     const std::vector<std::uint8_t> data = ReadWholeFile(path);
     return DecodeImage(data.data(), data.size(), path, bmp, FormatFromExtension(FileExtension(path)), details);
 }

@@ -15,7 +15,9 @@
 #include "core/codecs/CodecsInternal.h"
 
 #include "core/Error.h"
+#include "core/processing/PixelLoops.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -23,6 +25,7 @@
 #include <vector>
 
 #include <tiffio.h>
+#include <unistd.h>
 
 namespace ivra::codecs {
 
@@ -32,10 +35,12 @@ namespace {
 // buffers of its RGBA reader, decoder state).
 constexpr tmsize_t MaxTiffAllocation = tmsize_t(64) << 20;
 
+// The file in memory (data), or an open file read piece by piece (fd).
 struct TTiffSource {
     const std::uint8_t* data;
     std::uint64_t size;
     std::uint64_t pos = 0;
+    int fd = -1;
     std::string error;     // libtiff's first error message
     std::string warnings;  // and its warnings
 };
@@ -65,6 +70,18 @@ tmsize_t ReadProc(thandle_t h, void* buf, tmsize_t n) {
     auto* src = static_cast<TTiffSource*>(h);
     if (n <= 0 || src->pos >= src->size) return 0;
     const std::uint64_t count = std::min<std::uint64_t>(std::uint64_t(n), src->size - src->pos);
+    if (src->fd >= 0) {
+        auto* out = static_cast<std::uint8_t*>(buf);
+        std::uint64_t got = 0;
+        while (got < count) {
+            const ssize_t r = ::pread(src->fd, out + got, count - got, off_t(src->pos + got));
+            if (r < 0 && errno == EINTR) continue;
+            if (r <= 0) break;
+            got += std::uint64_t(r);
+        }
+        src->pos += got;
+        return tmsize_t(got);
+    }
     std::memcpy(buf, src->data + src->pos, count);
     src->pos += count;
     return tmsize_t(count);
@@ -86,6 +103,7 @@ toff_t SizeProc(thandle_t h) { return static_cast<TTiffSource*>(h)->size; }
 
 int MapProc(thandle_t h, void** base, toff_t* size) {
     auto* src = static_cast<TTiffSource*>(h);
+    if (src->fd >= 0) return 0;  // read, not mapped: a file cut short meanwhile gives an error, not a fault
     *base = const_cast<std::uint8_t*>(src->data);
     *size = src->size;
     return 1;
@@ -262,6 +280,29 @@ int PaletteShift(const TLayout& l) {
     return 0;
 }
 
+// The bitmap of gray or RGB samples without alpha, in bands on several
+// threads.
+void SamplesToBitmap(const TSamples16& samples, TBitmap32& out) {
+    const int h = samples.Height, w = samples.Width;
+    const int bands = BandCount(std::size_t(h) * std::size_t(w), std::size_t(1) << 18);
+    RunBands(bands, [&](int band, int) {
+        const int y0 = int(std::int64_t(h) * band / bands), y1 = int(std::int64_t(h) * (band + 1) / bands);
+        for (int y = y0; y < y1; ++y) {
+            const std::uint16_t* p = samples.Row(y);
+            TColor32* d = out.ScanLine(y);
+            if (samples.Channels == 3) {
+                for (int x = 0; x < w; ++x, p += 3)
+                    d[x] = Color32(Scale16To8(p[0]), Scale16To8(p[1]), Scale16To8(p[2]));
+            } else {
+                for (int x = 0; x < w; ++x) {
+                    const std::uint8_t g = Scale16To8(p[x]);
+                    d[x] = Color32(g, g, g);
+                }
+            }
+        }
+    });
+}
+
 void ReadThroughRGBA(const TTiffFile& tif, std::uint32_t width, std::uint32_t height, TBitmap32& out) {
     out.SetSize(int(width), int(height));
     auto* raster = reinterpret_cast<std::uint32_t*>(out.Bits());
@@ -278,8 +319,10 @@ void ReadThroughRGBA(const TTiffFile& tif, std::uint32_t width, std::uint32_t he
 
 } // namespace
 
-void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details) {
-    TTiffSource src{data, size, 0, {}};
+namespace {
+
+void Decode(TTiffSource& src, TBitmap32& out, TImageFileDetails& details) {
+    const std::uint64_t size = src.size;
     TTiffFile tif(src);
 
     std::uint32_t width = 0, height = 0;
@@ -387,6 +430,23 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap32& out, TIma
                 ConvertRows(l, buf.data(), tileStride, std::min(th, height - ty), std::min(tw, width - tx), tx, ty,
                             bmp, keep);
             }
+    } else if (bits == 16 && !l.alpha && spp == l.colours && !l.minIsWhite &&
+               std::size_t(TIFFScanlineSize64(tif)) == std::size_t(width) * spp * 2) {
+        // 16-bit gray or RGB: the strips are decoded straight into the
+        // samples, the bitmap made from them afterwards.
+        std::uint32_t rowsPerStrip = Field<std::uint32_t>(tif, TIFFTAG_ROWSPERSTRIP, height);
+        rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), height);
+        const std::size_t rowBytes = std::size_t(width) * spp * 2;
+        const tstrip_t strips = TIFFNumberOfStrips(tif);
+        for (tstrip_t s = 0; s < strips; ++s) {
+            const std::uint32_t y0 = s * rowsPerStrip;
+            if (y0 >= height) break;
+            const std::uint32_t rows = std::min(rowsPerStrip, height - y0);
+            const tmsize_t want = tmsize_t(rows * rowBytes);
+            if (TIFFReadEncodedStrip(tif, s, samples.Row(int(y0)), want) != want)
+                tif.Fail("cannot decode strip " + std::to_string(s));
+        }
+        SamplesToBitmap(samples, bmp);
     } else {
         std::uint32_t rowsPerStrip = Field<std::uint32_t>(tif, TIFFTAG_ROWSPERSTRIP, height);
         rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), height);
@@ -408,6 +468,18 @@ void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap32& out, TIma
     }
     out.SwapPixels(bmp);
     details.Samples = std::move(samples);
+}
+
+} // namespace
+
+void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details) {
+    TTiffSource src{data, size, 0, -1, {}, {}};
+    Decode(src, out, details);
+}
+
+void DecodeTiffFile(int fd, std::uint64_t size, TBitmap32& out, TImageFileDetails& details) {
+    TTiffSource src{nullptr, size, 0, fd, {}, {}};
+    Decode(src, out, details);
 }
 
 } // namespace ivra::codecs

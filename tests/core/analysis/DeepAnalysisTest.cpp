@@ -34,7 +34,7 @@ TSamples16 Samples(int w, int h, int channels, const std::vector<std::uint16_t>&
     s.Width = w;
     s.Height = h;
     s.Channels = channels;
-    s.Values = values;
+    s.Values.assign(values.begin(), values.end());
     return s;
 }
 
@@ -202,4 +202,12 @@ TEST(DeepProfile, DataGridShowsTheSixteenBitValues) {
     const TSamples16 other = Samples(2, 1, 1, {5, 6});
     EXPECT_FALSE(ComputeProfile(bmp, {0, 0}, {3, 0}, &other)[0].Deep);
     EXPECT_EQ(ProfileRowCells(ComputeProfile(bmp, {0, 0}, {3, 0})[0], '.')[3], "10");
+}
+
+TEST(DeepAnalysis, ValueText) {
+    const TSamples16 rgb = Samples(2, 1, 3, {1, 2, 3, 65535, 0, 7});
+    EXPECT_EQ(DeepValueText(rgb, {1, 0}), "65535 0 7");
+    EXPECT_EQ(DeepValueText(rgb, {2, 0}), "");
+    EXPECT_EQ(DeepValueText(rgb, {0, -1}), "");
+    EXPECT_EQ(DeepValueText(Samples(1, 1, 1, {4095}), {0, 0}), "4095");
 }
