@@ -454,9 +454,31 @@ TEST(TiffReader, StatedSizeThatDisagreesWithTheDataIsAnError) {
                 TBitmap32 bmp;
                 EXPECT_THROW(DecodeImage(bytes.data(), bytes.size(), "short.tif", bmp), Error) << tag;
                 EXPECT_TRUE(bmp.Empty());
+                // The same read from the file.
+                const std::string patched = dir / "patched.tif";
+                test::Spit(patched, bytes);
+                EXPECT_THROW(LoadImageFile(patched, bmp), Error) << tag;
+                EXPECT_TRUE(bmp.Empty());
             }
         }
     }
+}
+
+TEST(TiffReader, FileCutShortIsAnError) {
+    TempDir dir;
+    const std::string path = dir / "cut.tif";
+    TMadeTiff m;
+    m.bits = 16;
+    m.spp = 3;
+    WriteTiff(path, m);
+    // The strip offsets (a list after the directory) are moved past the
+    // end of the file, as if the file had been cut short.
+    test::Bytes bytes = test::Slurp(path);
+    PatchTag(bytes, TIFFTAG_STRIPOFFSETS, std::uint32_t(bytes.size()) + 1000);
+    test::Spit(path, bytes);
+    TBitmap32 bmp;
+    EXPECT_THROW(LoadImageFile(path, bmp), Error);
+    EXPECT_TRUE(bmp.Empty());
 }
 
 // ---- 16-bit PNG ------------------------------------------------------------
