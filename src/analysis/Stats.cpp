@@ -206,6 +206,7 @@ void TfrmStats::ReadDecimals() { decimals_ = StrToIntDef(edDecimals->text(), 2);
 void TfrmStats::EnableHistogram() { HistogramItem->setEnabled(true); }
 
 void TfrmStats::AddRows(TTextGridModel& grid, const std::vector<std::vector<std::string>>& rows) {
+    statusBar()->clearMessage();  // a note on the previous rows
     if (rows.empty()) return;
     modified_ = true;
     grid.AppendRows(rows);
