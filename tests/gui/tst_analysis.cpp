@@ -341,7 +341,8 @@ private slots:
         S().cbSixteenBit->setChecked(false);
         prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(2));
         S().ChannelStatsItem->trigger();
-        QCOMPARE(Cell(S().StatGrid(), 0, 5), W().ImageName());
+        QCOMPARE(Cell(S().StatGrid(), 1, 7), QStringLiteral("Gray"));
+        QCOMPARE(Cell(S().StatGrid(), 0, 7), W().ImageName());
         prompts.ExpectDialog(QStringLiteral("frmFreqSel"), [](QDialog& d) {
             auto& f = static_cast<TfrmFreqSel&>(d);
             return f.edBinSize->text() == QStringLiteral("20") ? int(QDialog::Accepted) : int(QDialog::Rejected);
@@ -358,6 +359,15 @@ private slots:
                                         .arg(samples.At(3, 2, 1))
                                         .arg(samples.At(3, 2, 2)));
 
+        // A region: the same pixels at 16 bits.
+        M().SetMode(toolRectangle);
+        ClickImage({5, 5});
+        ClickImage({25, 15});
+        prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(2));
+        S().LastShapeItem->trigger();
+        QCOMPARE(Cell(S().StatGrid(), 0, 8), W().ImageName() + QStringLiteral(" [rectangle] [16-bit]"));
+        QCOMPARE(Cell(S().StatGrid(), 2, 8), QStringLiteral("200"));
+
         // A command drops the values, and undo does not bring them back.
         W().Document().ApplyImageChange([](TBitmap32&) {});
         QVERIFY(!W().Document().FullDepthSamples());
@@ -365,7 +375,7 @@ private slots:
         QVERIFY(!W().Document().FullDepthSamples());
         prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(2));
         S().ChannelStatsItem->trigger();
-        QCOMPARE(Cell(S().StatGrid(), 0, 6), W().ImageName());
+        QCOMPARE(Cell(S().StatGrid(), 0, 9), W().ImageName());
         ClickImage({3, 2});
         QCOMPARE(M().StatusText(0), QStringLiteral("3:2"));
         VERIFY_PROMPTS(prompts);
