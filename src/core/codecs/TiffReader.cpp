@@ -453,8 +453,9 @@ void Decode(TTiffSource& src, TBitmap32& out, TImageFileDetails& details) {
         const std::size_t rowBytes = std::size_t(TIFFScanlineSize64(tif));
         if (rowBytes == 0) tif.Fail("the rows have no size");
         // Strips are read whole; the buffer holds one (bounded by the pixel
-        // limit, as the image is).
-        std::vector<std::uint8_t> buf(rowBytes * rowsPerStrip);
+        // limit, as the image is). Its memory is taken as the decoder writes
+        // it, so a strip whose data ends early costs only what it held.
+        std::vector<std::uint8_t, TZeroedAllocator<std::uint8_t>> buf(rowBytes * rowsPerStrip);
         const tstrip_t strips = TIFFNumberOfStrips(tif);
         for (tstrip_t s = 0; s < strips; ++s) {
             const std::uint32_t y0 = s * rowsPerStrip;

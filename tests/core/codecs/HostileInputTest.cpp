@@ -101,6 +101,12 @@ INSTANTIATE_TEST_SUITE_P(
         THostileCase{"tiff_deflate_bomb_small_image",
                      [] { return hostile::GrayTiff(64, 64, 8, hostile::DeflatedZeros(std::size_t(256) << 20)); },
                      TImageFormat::Tiff, nullptr, 64, 64},
+        // 200 KB of LZW data for a 16000 x 16000 image, within LZW's largest
+        // expansion, but no valid LZW: refused at its first codes, the strip
+        // buffer and the bitmap taking memory only where written.
+        THostileCase{"tiff_lzw_garbage",
+                     [] { return hostile::GrayTiff(16000, 16000, 5, hostile::TBytes(200000, 0)); },
+                     TImageFormat::Tiff, "cannot decode strip 0"},
         THostileCase{"tiff_strip_beyond_end",
                      [] { return hostile::GrayTiff(64, 64, 1, hostile::TBytes(4096), 1u << 20); },
                      TImageFormat::Tiff, "beyond the end of the file"},
