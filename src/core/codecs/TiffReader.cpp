@@ -15,11 +15,13 @@
 #include "core/codecs/CodecsInternal.h"
 
 #include "core/Error.h"
+#include "core/processing/GeometricOps.h"
 #include "core/processing/PixelLoops.h"
 
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -303,6 +305,20 @@ void SamplesToBitmap(const TSamples16& samples, TBitmap32& out) {
     });
 }
 
+// Reverses the samples' columns (across) or rows.
+void MirrorSamples(TSamples16& s, bool across) {
+    const std::size_t c = std::size_t(s.Channels), w = std::size_t(s.Width);
+    if (across) {
+        for (int y = 0; y < s.Height; ++y) {
+            std::uint16_t* row = s.Row(y);
+            for (std::size_t a = 0, b = w - 1; a < b; ++a, --b)
+                std::swap_ranges(row + a * c, row + a * c + c, row + b * c);
+        }
+    } else {
+        for (int a = 0, b = s.Height - 1; a < b; ++a, --b) std::swap_ranges(s.Row(a), s.Row(a) + w * c, s.Row(b));
+    }
+}
+
 void ReadThroughRGBA(const TTiffFile& tif, std::uint32_t width, std::uint32_t height, TBitmap32& out) {
     out.SetSize(int(width), int(height));
     auto* raster = reinterpret_cast<std::uint32_t*>(out.Bits());
@@ -371,7 +387,8 @@ void Decode(TTiffSource& src, TBitmap32& out, TImageFileDetails& details) {
     const bool gray = photometric == PHOTOMETRIC_MINISBLACK || photometric == PHOTOMETRIC_MINISWHITE;
     const bool rgb = photometric == PHOTOMETRIC_RGB && spp >= 3;
     const bool palette = photometric == PHOTOMETRIC_PALETTE && spp == 1 && bits <= 8;
-    const bool own = planar == PLANARCONFIG_CONTIG &&
+    const bool transposed = Field<std::uint16_t>(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT) > ORIENTATION_BOTLEFT;
+    const bool own = planar == PLANARCONFIG_CONTIG && !transposed &&
                      ((gray && spp <= 2 && (bits >= 8 || spp == 1)) || (rgb && bits >= 8) || palette);
     l.colours = rgb ? 3 : 1;
     if (own && spp > l.colours) {
@@ -466,6 +483,17 @@ void Decode(TTiffSource& src, TBitmap32& out, TImageFileDetails& details) {
                 tif.Fail("cannot decode strip " + std::to_string(s));
             ConvertRows(l, buf.data(), rowBytes, rows, width, 0, y0, bmp, keep);
         }
+    }
+    // Rows stored from the bottom or right to left: turned to the usual
+    // order (transposed orientations go through libtiff's RGBA reader).
+    const auto orientation = Field<std::uint16_t>(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    if (orientation == ORIENTATION_TOPRIGHT || orientation == ORIENTATION_BOTRIGHT) {
+        FlipHorz(bmp);
+        if (keep) MirrorSamples(samples, true);
+    }
+    if (orientation == ORIENTATION_BOTLEFT || orientation == ORIENTATION_BOTRIGHT) {
+        FlipVert(bmp);
+        if (keep) MirrorSamples(samples, false);
     }
     out.SwapPixels(bmp);
     details.Samples = std::move(samples);

@@ -368,6 +368,37 @@ TEST(TiffReader, PalettesLowDepthsPagesAndPlanes) {
     EXPECT_EQ(bmp.Pixel(7, 8), Expected(planes, 7, 8));
 }
 
+TEST(TiffReader, RowsStoredFromTheBottomOrRightAreTurned) {
+    TempDir dir;
+    const std::string path = dir / "oriented.tif";
+    TMadeTiff m;
+    m.bits = 16;
+    m.spp = 3;
+    WriteTiff(path, m);
+    struct TCase {
+        std::uint16_t orientation;
+        bool across, down;
+    };
+    for (const TCase c : {TCase{ORIENTATION_TOPRIGHT, true, false}, TCase{ORIENTATION_BOTLEFT, false, true},
+                          TCase{ORIENTATION_BOTRIGHT, true, true}}) {
+        SCOPED_TRACE(c.orientation);
+        test::Bytes bytes = test::Slurp(path);
+        // The made file states no orientation; libtiff adds it here.
+        TIFF* tif = TIFFOpen(path.c_str(), "r+");
+        ASSERT_NE(tif, nullptr);
+        TIFFSetField(tif, TIFFTAG_ORIENTATION, c.orientation);
+        TIFFRewriteDirectory(tif);
+        TIFFClose(tif);
+        TBitmap32 bmp;
+        TImageFileDetails d;
+        LoadImageFile(path, bmp, &d);
+        const int x = c.across ? W - 1 - 4 : 4, y = c.down ? H - 1 - 3 : 3;
+        EXPECT_EQ(bmp.Pixel(x, y), Expected(m, 4, 3));
+        EXPECT_EQ(d.Samples.At(x, y, 2), PatternSample(4, 3, 2, 16));
+        test::Spit(path, bytes);
+    }
+}
+
 TEST(TiffReader, RefusesKindsItCannotMeasure) {
     struct TCase {
         const char* what;
