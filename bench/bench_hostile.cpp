@@ -8,7 +8,9 @@
 // RleBomb8/RleBomb4 decode a 1 KB RLE bitmap claiming 16000 x 16000 that
 // ends without its end code; PngTextBomb a 1 x 1 PNG with 300 compressed
 // text chunks of 15 MiB each (4.6 MB on disk); JpegProgressiveBomb the start
-// of a 16000 x 16000 progressive colour JPEG. The counter peak_MiB is how
+// of a 16000 x 16000 progressive colour JPEG; TiffDeflateBomb a TIFF
+// claiming 16000 x 16000 whose Deflate strip holds 128 MiB of zeros;
+// TiffLzwGarbage the same claim with 200 KB of invalid LZW data. The counter peak_MiB is how
 // far the resident size of a child process doing one such call rose above
 // what it inherited; memory the parent kept from an earlier case hides part
 // of it, so run a case alone (--benchmark_filter=NAME) for its own peak.
@@ -113,6 +115,17 @@ void JpegProgressiveBomb(benchmark::State& state) {
     Run(state, [&] { Decode(bytes); });
 }
 
+void TiffDeflateBomb(benchmark::State& state) {
+    const auto bytes = hostile::GrayTiff(16000, 16000, 8, hostile::DeflatedZeros(std::size_t(128) << 20));
+    state.counters["file_MiB"] = double(bytes.size()) / (1 << 20);
+    Run(state, [&] { Decode(bytes); });
+}
+
+void TiffLzwGarbage(benchmark::State& state) {
+    const auto bytes = hostile::GrayTiff(16000, 16000, 5, hostile::TBytes(200000, 0));
+    Run(state, [&] { Decode(bytes); });
+}
+
 } // namespace
 
 BENCHMARK(SheetLoad64MiB)->Unit(benchmark::kMillisecond)->Iterations(3);
@@ -122,5 +135,7 @@ BENCHMARK(RleBomb8)->Unit(benchmark::kMicrosecond);
 BENCHMARK(RleBomb4)->Unit(benchmark::kMicrosecond);
 BENCHMARK(PngTextBomb)->Unit(benchmark::kMillisecond);
 BENCHMARK(JpegProgressiveBomb)->Unit(benchmark::kMicrosecond);
+BENCHMARK(TiffDeflateBomb)->Unit(benchmark::kMicrosecond);
+BENCHMARK(TiffLzwGarbage)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

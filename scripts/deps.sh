@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-charts-dev qt6-svg-dev qt6-image-formats-plugins libgl-dev libqt6opengl6-dev
-  libjpeg-dev libpng-dev zlib1g-dev libdeflate-dev libfreetype-dev libfontconfig-dev
+  libjpeg-dev libpng-dev libtiff-dev zlib1g-dev libdeflate-dev libfreetype-dev libfontconfig-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth xclip xdotool poppler-utils

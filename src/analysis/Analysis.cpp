@@ -16,6 +16,12 @@ TChannelHistograms& ChannelHistograms() {
     return histograms;
 }
 
+const TSamples16* SixteenBitSamples(TMDIChild* w) {
+    TfrmStats* stats = StatsForm();
+    if (!w || !stats || !stats->SixteenBit()) return nullptr;
+    return w->Document().FullDepthSamples();
+}
+
 char LocaleSeparator() { return TMeasureController::LocaleDecimalSeparator(); }
 
 bool AnalyseImage(TMDIChild* w, TChannelSet set) {
@@ -40,7 +46,15 @@ bool AnalyseImage(TMDIChild* w, TChannelSet set) {
     AnalyseImage(image, name, ChannelHistograms());
     if (TfrmStats* stats = StatsForm()) {
         stats->EnableHistogram();
-        stats->AddStatRows(ChannelHistograms(), set);
+        const TSamples16* samples = SixteenBitSamples(w);
+        if (samples && (set == TChannelSet::RGB || set == TChannelSet::Gray)) {
+            TDeepHistograms deep;
+            AnalyseSamples(*samples, name, deep);
+            stats->AddDeepStatRows(deep, set);
+        } else {
+            stats->AddStatRows(ChannelHistograms(), set);
+            if (samples && set == TChannelSet::HSV) stats->NoteEightBitChannels();
+        }
     }
     box->hide();
     return true;

@@ -6,6 +6,7 @@
 #include "services/ToolWindows.h"
 #include "core/analysis/ChannelStats.h"
 #include "core/analysis/ImageAnalysis.h"
+#include "core/raster/Samples16.h"
 
 class QWidget;
 
@@ -22,6 +23,11 @@ TChannelHistograms& ChannelHistograms();
 // statistics window's "&Histogram" item and adds the statistics rows of the
 // channel set there. Returns false, doing nothing, when w is none.
 bool AnalyseImage(TMDIChild* w, TChannelSet set);
+
+// The 16-bit samples the statistics measure on an image window: those of
+// its document while it has them and the statistics window's "16-bit
+// values" box is checked; none otherwise.
+const TSamples16* SixteenBitSamples(TMDIChild* w);
 
 // The decimal separator of the user's locale ('.' when it is not one 8-bit
 // character).

@@ -207,6 +207,11 @@ void TfrmPixel::Refresh() {
     const auto* layer = dynamic_cast<const TBitmapLayer*>(doc.Selection);
     const TBitmap32& from = layer ? layer->Bitmap() : w->ImgView->Bitmap();
     copy_.Assign(from);
+    const TSamples16* samples = layer ? nullptr : doc.FullDepthSamples();
+    if (samples)
+        deepCopy_ = *samples;
+    else
+        deepCopy_.Clear();
     // Red, green and blue of every pixel; alpha is dropped, not blended.
     copy_.ResetAlpha();
     hasCopy_ = true;
@@ -232,7 +237,8 @@ void TfrmPixel::UpdateLabels() {
 
 void TfrmPixel::ComputeProfile() {
     TWaitCursor wait;
-    const std::vector<TProfileSample> samples = ivra::ComputeProfile(copy_, StartPoint, EndPoint);
+    const std::vector<TProfileSample> samples =
+        ivra::ComputeProfile(copy_, StartPoint, EndPoint, deepCopy_.Empty() ? nullptr : &deepCopy_);
     if (samples.empty()) {
         slice_ = QImage();
         PixelSlice->clear();

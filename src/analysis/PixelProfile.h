@@ -110,6 +110,9 @@ private:
 
     QPointer<TMDIChild> source_;
     TBitmap32 copy_;
+    // The 16-bit samples of the copied image when it has them (the Data
+    // grid shows them); empty otherwise.
+    TSamples16 deepCopy_;
     bool hasCopy_ = false;
     bool drawing_ = false;
     QString fileLabel_;

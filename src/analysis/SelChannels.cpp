@@ -106,6 +106,16 @@ TAnalysisChannel TfrmFreqSel::Channel() const {
 
 int TfrmFreqSel::BinSize() const { return StrToIntDef(edBinSize->text(), 10); }
 
+void TfrmFreqSel::SetSixteenBit(bool on) {
+    if (on == sixteenBit_) return;
+    sixteenBit_ = on;
+    const QString text = edBinSize->text();
+    edBinSize->setText(otherBinText_);
+    otherBinText_ = text;
+    udBinSize->SetRange(1, on ? 65535 : 255);
+    udBinSize->SetPosition(StrToIntDef(edBinSize->text(), on ? 4096 : 20));
+}
+
 TdlgSelChan* SelChanDialog(QWidget* parent) {
     if (!g_selChan && parent) {
         g_selChan = new TdlgSelChan(parent);

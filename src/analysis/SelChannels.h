@@ -36,9 +36,17 @@ public:
     TAnalysisChannel Channel() const;
     // The "Bin size " text as an integer, 10 when it is not a number.
     int BinSize() const;
+    // Bins of 16-bit levels (range 1 to 65535, 4096 at first) or of 8-bit
+    // ones (1 to 255, 20 at first); each kind keeps the last size chosen.
+    void SetSixteenBit(bool on);
+    bool SixteenBit() const { return sixteenBit_; }
     QRadioButton* Items[7] = {};
     QLineEdit* edBinSize = nullptr;
     TUpDown* udBinSize = nullptr;
+
+private:
+    bool sixteenBit_ = false;
+    QString otherBinText_ = QStringLiteral("4096");  // the bin size of the other kind
 };
 
 TdlgSelChan* SelChanDialog(QWidget* parent = nullptr);

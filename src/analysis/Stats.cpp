@@ -16,6 +16,7 @@
 #include "services/Shell.h"
 #include "services/UpDown.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -97,6 +98,13 @@ TfrmStats::TfrmStats(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     udDecimals->setFixedSize(15, 21);
     tb->addWidget(udDecimals);
     connect(edDecimals, &QLineEdit::textChanged, this, [this](const QString&) { ReadDecimals(); });
+    tb->addSeparator();
+    cbSixteenBit = new QCheckBox(QStringLiteral("16-bit values"), tb);
+    cbSixteenBit->setObjectName(QStringLiteral("cbSixteenBit"));
+    cbSixteenBit->setChecked(true);
+    SetHint(cbSixteenBit, QStringLiteral("16-bit values|Measures an image opened from a 16-bit file on its 16-bit "
+                                         "values; hue, saturation and value are always measured at 8 bits."));
+    tb->addWidget(cbSixteenBit);
 
     // The two grids on their tabs, the Close button below.
     auto* central = new QWidget(this);
@@ -198,6 +206,7 @@ void TfrmStats::ReadDecimals() { decimals_ = StrToIntDef(edDecimals->text(), 2);
 void TfrmStats::EnableHistogram() { HistogramItem->setEnabled(true); }
 
 void TfrmStats::AddRows(TTextGridModel& grid, const std::vector<std::vector<std::string>>& rows) {
+    statusBar()->clearMessage();  // a note on the previous rows
     if (rows.empty()) return;
     modified_ = true;
     grid.AppendRows(rows);
@@ -219,6 +228,16 @@ void TfrmStats::AddStatRows(const TChannelHistograms& histograms, TChannelSet se
     AddRows(*stat_, StatsRows(histograms, set, decimals_, LocaleSeparator()));
 }
 
+void TfrmStats::AddDeepStatRows(const TDeepHistograms& histograms, TChannelSet set) {
+    AddRows(*stat_, DeepStatsRows(histograms, set, decimals_, LocaleSeparator()));
+}
+
+bool TfrmStats::SixteenBit() const { return cbSixteenBit->isChecked(); }
+
+void TfrmStats::NoteEightBitChannels() {
+    statusBar()->showMessage(QStringLiteral("Hue, saturation and value are measured at 8 bits."));
+}
+
 void TfrmStats::ChannelStatistics() {
     TdlgSelChan* dlg = SelChanDialog(this);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted)
@@ -229,12 +248,27 @@ void TfrmStats::ChannelStatistics() {
 
 void TfrmStats::Frequency() {
     TfrmFreqSel* dlg = FreqSelDialog(this);
+    TShell* shell = AppShell();
+    TMDIChild* w = shell ? shell->ActiveImageWindow() : nullptr;
+    const TSamples16* samples = SixteenBitSamples(w);
+    // The bin size is of 16-bit levels while the table will be of them.
+    dlg->SetSixteenBit(samples != nullptr);
     if (AppPrompts().ExecDialog(*dlg) != QDialog::Accepted) return;
-    if (TShell* shell = AppShell()) AnalyseImage(shell->ActiveImageWindow(), TChannelSet::None);
+    AnalyseImage(w, TChannelSet::None);
     const int bin = dlg->BinSize();
     // Hue, saturation and value give tables of their levels 0 to 100; a bin
     // size below 1 gives no table.
-    if (bin >= 1) AddRows(*freq_, FrequencyRows(ChannelHistograms(), dlg->Channel(), bin, decimals_, LocaleSeparator()));
+    if (bin >= 1 && samples) {
+        if (DeepChannel(dlg->Channel())) {
+            TDeepHistograms deep;
+            RunBusy([&] { AnalyseSamples(*samples, w->ImageName().toStdString(), deep); });
+            AddRows(*freq_, DeepFrequencyRows(deep, dlg->Channel(), bin, decimals_, LocaleSeparator()));
+        } else {
+            NoteEightBitChannels();
+        }
+    } else if (bin >= 1) {
+        AddRows(*freq_, FrequencyRows(ChannelHistograms(), dlg->Channel(), bin, decimals_, LocaleSeparator()));
+    }
     pcTab->setCurrentIndex(1);
 }
 
@@ -264,10 +298,19 @@ void TfrmStats::StatisticsOfLastShape() {
     }
     TdlgSelChan* dlg = SelChanDialog(this);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted) {
-        TChannelHistograms h;
+        const TChannelSet set = TChannelSet(dlg->ItemIndex() + 1);
         const std::string label = RegionLabel(w->ImageName().toStdString(), shape->Kind);
-        RunBusy([&] { AnalyseRegion(image, *shape, label, h); });
-        AddStatRows(h, TChannelSet(dlg->ItemIndex() + 1));
+        const TSamples16* samples = SixteenBitSamples(w);
+        if (samples && set != TChannelSet::HSV) {
+            TDeepHistograms h;
+            RunBusy([&] { AnalyseSamplesRegion(*samples, *shape, label, h); });
+            AddDeepStatRows(h, set);
+        } else {
+            TChannelHistograms h;
+            RunBusy([&] { AnalyseRegion(image, *shape, label, h); });
+            AddStatRows(h, set);
+            if (samples) NoteEightBitChannels();
+        }
     }
     pcTab->setCurrentIndex(0);
 }

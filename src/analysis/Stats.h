@@ -8,12 +8,14 @@
 
 #include "analysis/GridModel.h"
 #include "core/analysis/ChannelStats.h"
+#include "core/analysis/DeepAnalysis.h"
 #include "core/analysis/RegionStats.h"
 
 #include <QMainWindow>
 #include <QString>
 
 class QAction;
+class QCheckBox;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -35,6 +37,10 @@ public:
     QTableView* sgFreq = nullptr;
     QLineEdit* edDecimals = nullptr;
     TUpDown* udDecimals = nullptr;
+    // "16-bit values": measure the 16-bit samples of an image opened from a
+    // 16-bit file (checked at start); unchecked, every image is measured on
+    // its 8-bit bitmap.
+    QCheckBox* cbSixteenBit = nullptr;
     QPushButton* btnClose = nullptr;
     QAction* DataSaveItem = nullptr;
     QAction* ExportHTMLItem = nullptr;
@@ -62,6 +68,12 @@ public:
     void EnableHistogram();
     // One row per channel of the set, from the counts (None adds nothing).
     void AddStatRows(const TChannelHistograms& histograms, TChannelSet set);
+    // The rows of red, green and blue or gray at 16 bits.
+    void AddDeepStatRows(const TDeepHistograms& histograms, TChannelSet set);
+    bool SixteenBit() const;
+    // Says in the status bar that hue, saturation and value were measured at
+    // 8 bits for an image that has 16-bit values.
+    void NoteEightBitChannels();
 
     // ---- Commands ------------------------------------------------------------
     void ChannelStatistics();

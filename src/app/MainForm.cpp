@@ -393,7 +393,12 @@ void TMainForm::CreateStatusBar() {
         l->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         l->setIndent(3);
-        if (widths[i] > 0) {
+        if (i == 0) {
+            // The pointer position; over an image of a 16-bit file also its
+            // 16-bit value, which may need more room.
+            l->setMinimumWidth(widths[i]);
+            sb->addWidget(l, 0);
+        } else if (widths[i] > 0) {
             l->setFixedWidth(widths[i]);
             sb->addWidget(l, 0);
         } else {

@@ -7,6 +7,7 @@
 #include "cli/CliCommand.h"
 #include "core/Error.h"
 #include "core/analysis/ChannelStats.h"
+#include "core/analysis/DeepAnalysis.h"
 #include "core/analysis/FrequencyTable.h"
 #include "core/analysis/ImageAnalysis.h"
 #include "core/analysis/PixelProfile.h"
@@ -55,6 +56,26 @@ TChannelHistograms Analyse(TCliTiming& timing, const std::string& path) {
     TChannelHistograms h;
     timing.Process([&] { AnalyseImage(bmp, path, h); });
     return h;
+}
+
+// "--depth 8" measures the 8-bit bitmap of a 16-bit file; "--depth 16" (the
+// default) its samples. Returns true for 16.
+bool DepthOption(std::vector<std::string>& args) {
+    const std::string text = TakeOption(args, "--depth", "16");
+    if (text != "8" && text != "16") throw TCliUsageError("--depth must be 8 or 16, not \"" + text + "\"");
+    return text == "16";
+}
+
+// An image with its 16-bit samples when it has them and they are wanted.
+struct TLoaded {
+    TBitmap32 bmp;
+    TSamples16 samples;  // empty: measure the bitmap
+};
+
+void Load(TCliTiming& timing, const std::string& path, bool fullDepth, TLoaded& image) {
+    TImageFileDetails details;
+    timing.Read([&] { return LoadImageFile(path, image.bmp, &details); });
+    if (fullDepth) image.samples = std::move(details.Samples);
 }
 
 int Histogram(TCliContext& ctx) {
@@ -146,6 +167,7 @@ int Stats(TCliContext& ctx) {
     const std::optional<TRegionShape> region = TakeRegion(ctx.args);
     const std::string set = TakeOption(ctx.args, "--channels", "rgb");
     const int decimals = DecimalsOption(ctx.args);
+    const bool fullDepth = DepthOption(ctx.args);
     TBatchCommand command;
     command.html = TakeFlag(ctx.args, "--html");
     TChannelSet channels;
@@ -158,20 +180,36 @@ int Stats(TCliContext& ctx) {
     else
         throw TCliUsageError("--channels must be rgb, hsv or gray, not \"" + set + "\"");
     command.header = StatsHeaderCells();
+    // Hue, saturation and value have no 16-bit form.
+    const bool deepSet = channels != TChannelSet::HSV;
     command.measure = [&](const std::string& path, TCliTiming& timing) {
-        TChannelHistograms h;
-        if (region) {
-            TBitmap32 bmp;
-            timing.Read([&] { return LoadImageFile(path, bmp); });
-            timing.Process([&] { AnalyseRegion(bmp, *region, RegionLabel(path, region->Kind), h); });
-            if (h.PixelCount == 0)
-                throw Error(path + ": the region holds no pixel of the image (" + std::to_string(bmp.Width()) +
-                            " x " + std::to_string(bmp.Height()) + " pixels)");
-        } else {
-            h = Analyse(timing, path);
-        }
+        TLoaded image;
+        Load(timing, path, fullDepth && deepSet, image);
+        const std::string label = region ? RegionLabel(path, region->Kind) : path;
+        std::int64_t pixels = 0;
         TBatchRows rows;
-        timing.Process([&] { rows.rows = StatsRows(h, channels, decimals, '.'); });
+        timing.Process([&] {
+            if (!image.samples.Empty()) {
+                TDeepHistograms h;
+                if (region)
+                    AnalyseSamplesRegion(image.samples, *region, label, h);
+                else
+                    AnalyseSamples(image.samples, label, h);
+                pixels = h.PixelCount;
+                rows.rows = DeepStatsRows(h, channels, decimals, '.');
+            } else {
+                TChannelHistograms h;
+                if (region)
+                    AnalyseRegion(image.bmp, *region, label, h);
+                else
+                    AnalyseImage(image.bmp, label, h);
+                pixels = h.PixelCount;
+                rows.rows = StatsRows(h, channels, decimals, '.');
+            }
+        });
+        if (region && pixels == 0)
+            throw Error(path + ": the region holds no pixel of the image (" + std::to_string(image.bmp.Width()) +
+                        " x " + std::to_string(image.bmp.Height()) + " pixels)");
         return rows;
     };
     return RunBatch(ctx, batch, command);
@@ -180,18 +218,32 @@ int Stats(TCliContext& ctx) {
 int Freq(TCliContext& ctx) {
     const TBatchOptions batch = TakeBatchOptions(ctx.args);
     const TAnalysisChannel channel = ChannelOption(ctx.args);
-    const std::string binText = TakeOption(ctx.args, "--bin", "20");
-    const int bin = ParseInt(binText, "--bin");
-    if (bin < 1) throw TCliUsageError("--bin must be 1 or more: " + binText);
+    const std::string binText = TakeOption(ctx.args, "--bin", "");
+    if (!binText.empty() && ParseInt(binText, "--bin") < 1) throw TCliUsageError("--bin must be 1 or more: " + binText);
     const int decimals = DecimalsOption(ctx.args);
+    const bool fullDepth = DepthOption(ctx.args) && DeepChannel(channel);
     TBatchCommand command;
     command.html = TakeFlag(ctx.args, "--html");
     command.header = FrequencyHeaderCells();
     command.fileColumn = true;
     command.measure = [&](const std::string& path, TCliTiming& timing) {
-        const TChannelHistograms h = Analyse(timing, path);
+        TLoaded image;
+        Load(timing, path, fullDepth, image);
+        const bool deep = !image.samples.Empty();
+        // Bins of 20 levels over 0 .. 255, of 4096 over 0 .. 65535.
+        const int bin = binText.empty() ? (deep ? DeepDefaultBinSize : 20) : ParseInt(binText, "--bin");
         TBatchRows rows;
-        timing.Process([&] { rows.rows = FrequencyRows(h, channel, bin, decimals, '.'); });
+        timing.Process([&] {
+            if (deep) {
+                TDeepHistograms h;
+                AnalyseSamples(image.samples, path, h);
+                rows.rows = DeepFrequencyRows(h, channel, bin, decimals, '.');
+            } else {
+                TChannelHistograms h;
+                AnalyseImage(image.bmp, path, h);
+                rows.rows = FrequencyRows(h, channel, bin, decimals, '.');
+            }
+        });
         return rows;
     };
     return RunBatch(ctx, batch, command);
@@ -199,18 +251,21 @@ int Freq(TCliContext& ctx) {
 
 int Profile(TCliContext& ctx) {
     const bool html = TakeFlag(ctx.args, "--html");
+    const bool fullDepth = DepthOption(ctx.args);
     ExpectArgs(ctx.args, 5);
     const TPoint start{ParseInt(ctx.args[0], "X1"), ParseInt(ctx.args[1], "Y1")};
     const TPoint end{ParseInt(ctx.args[2], "X2"), ParseInt(ctx.args[3], "Y2")};
     const std::string& path = ctx.args[4];
     TCliTiming timing(ctx.timing);
-    TBitmap32 bmp;
-    timing.Read([&] { return LoadImageFile(path, bmp); });
+    TLoaded image;
+    Load(timing, path, fullDepth, image);
+    const TBitmap32& bmp = image.bmp;
     if (!ProfilePointsInside(bmp, start, end))
         throw Error(path + ": the profile line from (" + ctx.args[0] + ", " + ctx.args[1] + ") to (" + ctx.args[2] +
                     ", " + ctx.args[3] + ") does not lie inside the image (" + std::to_string(bmp.Width()) + " x " +
                     std::to_string(bmp.Height()) + " pixels)");
-    const auto samples = timing.Process([&] { return ComputeProfile(bmp, start, end); });
+    const auto samples = timing.Process(
+        [&] { return ComputeProfile(bmp, start, end, image.samples.Empty() ? nullptr : &image.samples); });
     if (samples.empty())
         std::cerr << "The profile line is shorter than 1.5 pixels: no samples\n";
     timing.Write([&] { PrintGrid(ProfileGrid(samples, '.'), html); });
@@ -222,18 +277,21 @@ const TCliRegistrar histogramCommand("histogram", "histogram --channel red|green
                                      Histogram, 400);
 const TCliRegistrar statsCommand(
     "stats",
-    "stats [--channels rgb|hsv|gray] [--decimals N] [--html] [--region polygon X Y X Y X Y ... | --region rect X1 Y1 "
-    "X2 Y2 | --region ellipse CX CY RX RY] [BATCH OPTIONS] IMAGE|FOLDER...",
+    "stats [--channels rgb|hsv|gray] [--decimals N] [--depth 8|16] [--html] [--region polygon X Y X Y X Y ... | "
+    "--region rect X1 Y1 X2 Y2 | --region ellipse CX CY RX RY] [BATCH OPTIONS] IMAGE|FOLDER...",
     "prints the statistics grid: the header row, then the rows of every image (default rgb, 2 decimals); with "
-    "--region only of the pixels whose centre lies inside the shape", Stats, 401);
+    "--region only of the pixels whose centre lies inside the shape. A 16-bit PNG or TIFF is measured on its "
+    "16-bit values (Data \"NAME [16-bit]\"; hsv stays 8-bit) unless --depth 8", Stats, 401);
 const TCliRegistrar freqCommand(
     "freq",
-    "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--html] [BATCH OPTIONS] "
-    "IMAGE|FOLDER...",
-    "prints the frequency table of one channel in intervals of N levels (default 20)", Freq, 402);
-const TCliRegistrar profileCommand("profile", "profile [--html] X1 Y1 X2 Y2 IMAGE",
-                                   "prints the pixel profile's Data grid of the line between two pixels", Profile,
-                                   403);
+    "freq --channel red|green|blue|gray|hue|saturation|value [--bin N] [--decimals N] [--depth 8|16] [--html] "
+    "[BATCH OPTIONS] IMAGE|FOLDER...",
+    "prints the frequency table of one channel in intervals of N levels (default 20; for the 16-bit values of a "
+    "16-bit file, levels 0 to 65535 in intervals of 4096)", Freq, 402);
+const TCliRegistrar profileCommand("profile", "profile [--depth 8|16] [--html] X1 Y1 X2 Y2 IMAGE",
+                                   "prints the pixel profile's Data grid of the line between two pixels (red, "
+                                   "green, blue and intensity at 16 bits for a 16-bit file unless --depth 8)",
+                                   Profile, 403);
 
 } // namespace
 

@@ -5,6 +5,7 @@
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
 #include "core/io/FileIO.h"
+#include "core/measure/StatedCalibration.h"
 
 #include <array>
 #include <iostream>
@@ -16,13 +17,24 @@ namespace {
 int Info(TCliContext& ctx) {
     const TBatchOptions batch = TakeBatchOptions(ctx.args);
     TBatchCommand command;
-    command.header = {"Width", "Height", "Format"};
+    command.header = {"Width", "Height", "Format", "Bits", "Pages", "Resolution"};
     command.fileColumn = true;
     command.measure = [](const std::string& path, TCliTiming& timing) {
         TBitmap32 bmp;
-        const TImageFormat format = timing.Read([&] { return LoadImageFile(path, bmp); });
+        TImageFileDetails details;
+        const TImageFormat format = timing.Read([&] { return LoadImageFile(path, bmp, &details); });
         const std::string w = std::to_string(bmp.Width()), h = std::to_string(bmp.Height());
-        return TBatchRows{{{w, h, ImageFormatName(format)}}, w + "x" + h + " " + ImageFormatName(format)};
+        const std::string resolution = details.Resolution.Present() ? ResolutionText(details.Resolution) : "";
+        // "23x11 PNG", then what the file holds beyond 8-bit samples on one
+        // page: "512x512 TIFF 16-bit 3 pages, resolution 20000 pixels per
+        // centimetre (0.5 µm per pixel)".
+        std::string line = w + "x" + h + " " + ImageFormatName(format);
+        if (details.BitsPerSample != 8) line += " " + std::to_string(details.BitsPerSample) + "-bit";
+        if (details.Pages > 1) line += " " + std::to_string(details.Pages) + " pages";
+        if (!resolution.empty()) line += ", resolution " + resolution;
+        return TBatchRows{{{w, h, ImageFormatName(format), std::to_string(details.BitsPerSample),
+                            std::to_string(details.Pages), resolution}},
+                          line};
     };
     return RunBatch(ctx, batch, command);
 }

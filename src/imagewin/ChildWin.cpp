@@ -4,6 +4,7 @@
 #include "services/CommandGuard.h"
 #include "services/Shell.h"
 #include "core/Error.h"
+#include "core/analysis/DeepAnalysis.h"
 #include "imagewin/LayerPanels.h"
 #include "imagewin/PictureLoader.h"
 
@@ -125,6 +126,8 @@ void TMDIChild::NewImage(int width, int height, TColor32 color) {
         ClearSelection();
         document_->ClearLayers();
         ImgView->SetScale(1.0f);
+        document_->DropSamples();
+        document_->FileResolution = {};
         TBitmap32& bmp = ImgView->Bitmap();
         bmp.SetSize(width, height);
         bmp.Clear(color);
@@ -146,8 +149,11 @@ void TMDIChild::LoadImage(const QString& fileName) {
         ImgView->SetScale(1.0f);
         // Decoded apart, so that a failed load leaves the image as it was.
         TBitmap32 loaded;
-        RunBusy([&] { LoadPicture(fileName, loaded); });
+        TImageFileDetails details;
+        RunBusy([&] { LoadPicture(fileName, loaded, &details); });
         ImgView->Bitmap().SwapPixels(loaded);
+        document_->SetSamples(std::move(details.Samples));
+        document_->FileResolution = details.Resolution;
         SetImageName(fileName.left(255));
     } catch (...) {
         failure = std::current_exception();
@@ -304,7 +310,13 @@ void TMDIChild::ImgViewMouseMove(TShiftState shift, int x, int y) {
         tool->Move(TToolEvent{*this, TMouseButton::mbLeft, shift, LastMousePos, LastBitmapPos, nullptr});
     // The drawing overlay stays directly above the image, below every other layer.
     ImgView->GetAnimLayer()->SetIndex(0);
-    shell->SetStatusText(0, QStringLiteral("%1:%2").arg(LastBitmapPos.X).arg(LastBitmapPos.Y));
+    QString position = QStringLiteral("%1:%2").arg(LastBitmapPos.X).arg(LastBitmapPos.Y);
+    // An image opened from a 16-bit file: its 16-bit value under the pointer.
+    if (const TSamples16* samples = document_->FullDepthSamples()) {
+        const std::string value = DeepValueText(*samples, LastBitmapPos);
+        if (!value.empty()) position += QStringLiteral(" = ") + QString::fromStdString(value);
+    }
+    shell->SetStatusText(0, position);
 }
 
 void TMDIChild::ImgViewMouseUp(TMouseButton button, TShiftState shift, int x, int y) {

@@ -42,8 +42,14 @@ void TImageDocument::AddUndoAction() {
     canUndo_ = true;
 }
 
+const TSamples16* TImageDocument::FullDepthSamples() const {
+    if (samples_.Empty() || samples_.Width != bitmap_.Width() || samples_.Height != bitmap_.Height()) return nullptr;
+    return &samples_;
+}
+
 void TImageDocument::Undo() {
     if (!canUndo_) return;
+    DropSamples();
     bitmap_.Assign(undo_);
     canUndo_ = false;
     Modified = true;
@@ -88,6 +94,7 @@ void TImageDocument::SwapIn(TBitmap32& work, bool undoable) {
     // keeps its drawing properties.
     bitmap_.SwapPixels(work);
     bitmap_.Changed();
+    DropSamples();
     Modified = true;
     if (!undoable) return;
     KeepAsUndo(work);
@@ -129,6 +136,7 @@ void TImageDocument::ComposeWithUndo(const std::function<void(TBitmap32&)>& pain
     }
     bitmap_.SwapPixels(work);
     bitmap_.Changed();
+    DropSamples();
     Modified = true;
     KeepAsUndo(work);
 }

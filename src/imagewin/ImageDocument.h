@@ -9,7 +9,9 @@
 // Tracked layers are forgotten by the document itself when they leave the
 // stack, however they leave it, so no reference to a freed layer remains.
 
+#include "core/codecs/ImageFiles.h"
 #include "core/raster/Bitmap32.h"
+#include "core/raster/Samples16.h"
 #include "engine/Layers.h"
 
 #include <functional>
@@ -82,6 +84,19 @@ public:
     // unchanged and the snapshot holds it (as if it had been taken first).
     void ComposeWithUndo(const std::function<void(TBitmap32& composed)>& paint);
 
+    // ---- Full-depth samples ----------------------------------------------------
+    // The 16-bit samples of the file the image was opened from, kept beside
+    // the bitmap, which is what the view shows and the commands change. The
+    // first change of the pixels (a command, Flatten, Undo) drops them for
+    // good: from then on the bitmap is measured.
+    void SetSamples(TSamples16 samples) { samples_ = std::move(samples); }
+    // The samples while they describe the image (none when absent, dropped
+    // or not of the image's size).
+    const TSamples16* FullDepthSamples() const;
+    void DropSamples() { samples_.Clear(); }
+    // The resolution the opened file states (none for a new image).
+    TStatedResolution FileResolution;
+
     // Scratch bitmap of the filters.
     TBitmap32 WorkBitmap;
     // Set by changes of the image, cleared by Save; no command reads it.
@@ -96,6 +111,7 @@ private:
     TLayerCollection layers_;
     TBitmap32 undo_;
     bool canUndo_ = false;
+    TSamples16 samples_;
 };
 
 } // namespace ivra

@@ -29,7 +29,7 @@ const QList<TPictureFormat>& PictureFormats() {
         {"Portable Graphics Network", {"png"}, true},
         {"Bitmaps", {"bmp"}, true},
         {"Icons", {"ico", "cur"}, false},
-        {"TIFF Images", {"tif", "tiff"}, false},
+        {"TIFF Images", {"tif", "tiff"}, true},
         {"GIF Images", {"gif"}, false},
         {"WebP Images", {"webp"}, false},
         {"Scalable Vector Graphics", {"svg", "svgz"}, false},
@@ -92,15 +92,15 @@ bool IsCorePictureSuffix(const QString& suffix) {
     return false;
 }
 
-void LoadPicture(const QString& fileName, TBitmap32& bmp) {
+void LoadPicture(const QString& fileName, TBitmap32& bmp, TImageFileDetails* details) {
     // Devices and FIFOs are refused at once, also for the platform's readers.
     RequireRegularInput(Native(fileName));
     const QString suffix = QFileInfo(fileName).suffix();
-    // JPEG, PNG and BMP, and anything of unknown extension: the core, which
+    // JPEG, PNG, BMP and TIFF, and anything of unknown extension: the core, which
     // also recognises its formats by their signatures.
     if (IsCorePictureSuffix(suffix) || !QtReads(suffix)) {
         try {
-            LoadImageFile(Native(fileName), bmp);
+            LoadImageFile(Native(fileName), bmp, details);
             return;
         } catch (const Error&) {
             // A picture of another format under an unknown extension may

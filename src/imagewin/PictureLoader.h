@@ -1,8 +1,9 @@
 #pragma once
-// The picture loader of the image windows: JPEG, PNG and BMP through the
-// core's decoders; the other pictures the platform can read (icons, TIFF,
+// The picture loader of the image windows: JPEG, PNG, BMP and TIFF through
+// the core's decoders; the other pictures the platform can read (icons,
 // GIF, WebP ...) through QImageReader, converted to 32-bit ARGB.
 
+#include "core/codecs/ImageFiles.h"
 #include "core/raster/Bitmap32.h"
 
 #include <QImage>
@@ -21,8 +22,9 @@ namespace ivra {
 QImage ReadPictureThroughQt(QImageReader& reader, const std::string& shown);
 
 // Reads the file into bmp. Throws Error naming the file when it cannot be
-// read; bmp is then left as it was.
-void LoadPicture(const QString& fileName, TBitmap32& bmp);
+// read; bmp is then left as it was. With details, a file the core reads
+// also gives its 16-bit samples, page count and stated resolution there.
+void LoadPicture(const QString& fileName, TBitmap32& bmp, TImageFileDetails* details = nullptr);
 
 // True for the extensions (without the dot, any case) that the core decodes.
 bool IsCorePictureSuffix(const QString& suffix);

@@ -47,6 +47,12 @@ void TUpDown::SetPosition(int p) {
     if (associate_) associate_->setText(QString::number(position_));
 }
 
+void TUpDown::SetRange(int minimum, int maximum) {
+    min_ = minimum;
+    max_ = std::max(minimum, maximum);
+    position_ = std::clamp(position_, min_, max_);
+}
+
 void TUpDown::Step(bool up) {
     int cur = associate_ ? StrToIntDef(associate_->text(), position_) : position_;
     cur = std::clamp(cur, min_, max_);

@@ -20,6 +20,8 @@ public:
     int Max() const { return max_; }
     int Position() const { return position_; }
     void SetPosition(int p);
+    // A new range; the position is kept within it (the box is not written).
+    void SetRange(int minimum, int maximum);
     QLineEdit* Associate() const { return associate_; }
 
     // The arrow clicks (also callable directly): up = true for the upper one.

@@ -2,6 +2,7 @@
 // real program on JPEG, PNG and BMP input.
 
 #include "core/analysis/ChannelStats.h"
+#include "core/analysis/DeepAnalysis.h"
 #include "core/analysis/FrequencyTable.h"
 #include "core/analysis/ImageAnalysis.h"
 #include "core/codecs/ImageFiles.h"
@@ -173,4 +174,76 @@ TEST_F(CliAnalysis, Timing) {
     RunResult r = RunCli("stats --timing " + TempPath("white.png"));
     ASSERT_EQ(r.exitCode, 0);
     for (const char* phase : {"read: ", "process: ", "write: "}) EXPECT_NE(r.err.find(phase), std::string::npos);
+}
+
+namespace {
+
+std::string TiffData(const std::string& name) { return std::string(IVRA_TEST_DATA_DIR) + "/tiff/" + name; }
+
+TDeepHistograms DeepAnalysed(const std::string& path) {
+    TBitmap32 bmp;
+    TImageFileDetails details;
+    LoadImageFile(path, bmp, &details);
+    TDeepHistograms h;
+    AnalyseSamples(details.Samples, path, h);
+    return h;
+}
+
+} // namespace
+
+TEST_F(CliAnalysis, SixteenBitFilesAreMeasuredAtFullDepth) {
+    const std::string rgb = TiffData("vips-rgb16-deflate-tiles.tif"), gray = TiffData("magick-gray16-phys.png");
+    // Stats: 16-bit rows unless --depth 8 or hsv.
+    RunResult r = RunCli("stats --decimals 4 " + rgb + " " + gray);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<std::vector<std::string>> rows{StatsHeaderCells()};
+    for (const std::string& p : {rgb, gray})
+        for (const auto& row : DeepStatsRows(DeepAnalysed(p), TChannelSet::RGB, 4, '.')) rows.push_back(row);
+    EXPECT_EQ(r.out, Grid(rows));
+    for (const char* options : {"--depth 8 --channels gray", "--channels hsv"}) {
+        r = RunCli(std::string("stats ") + options + " " + rgb);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const TChannelSet set = std::string(options).find("hsv") != std::string::npos ? TChannelSet::HSV
+                                                                                      : TChannelSet::Gray;
+        rows = {StatsHeaderCells()};
+        for (const auto& row : StatsRows(Analysed(rgb), set, 2, '.')) rows.push_back(row);
+        EXPECT_EQ(r.out, Grid(rows)) << options;
+    }
+    // A region at full depth.
+    r = RunCli("stats --channels gray --region rect 0 0 10 10 " + gray);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find(gray + " [rectangle] [16-bit]\tGray\t100\t"), std::string::npos) << r.out;
+    EXPECT_EQ(RunCli("stats --depth 12 " + gray).exitCode, 2);
+
+    // Frequency: bins of 4096 over 0 .. 65535 by default.
+    r = RunCli("freq --channel green " + rgb);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    rows = {FrequencyHeaderCells()};
+    for (const auto& row : DeepFrequencyRows(DeepAnalysed(rgb), TAnalysisChannel::Green, 4096, 2, '.'))
+        rows.push_back(row);
+    EXPECT_EQ(r.out, Grid(rows));
+    r = RunCli("freq --channel green --bin 20 --depth 8 " + rgb);
+    EXPECT_NE(r.out.find("\t240-255\t"), std::string::npos) << r.out;
+
+    // Profile: 16-bit red, green, blue and intensity.
+    r = RunCli("profile 0 0 3 0 " + gray);
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("\r\n0\t0.5\t0.5\t4095\t4095\t4095\t4095\t"), std::string::npos) << r.out;
+    r = RunCli("profile --depth 8 0 0 3 0 " + gray);
+    EXPECT_NE(r.out.find("\r\n0\t0.5\t0.5\t16\t16\t16\t16\t"), std::string::npos) << r.out;
+}
+
+TEST_F(CliAnalysis, InfoNamesDepthPagesAndResolution) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"magick-rgb8-lzw-3pages.tif", "256x192 TIFF 3 pages, resolution 1 pixels per unit (no unit)\n"},
+        {"magick-gray8-packbits-res.tif",
+         "256x192 TIFF, resolution 20000 pixels per centimetre (0.5 \xC2\xB5m per pixel)\n"},
+        {"magick-gray16-phys.png",
+         "256x192 PNG 16-bit, resolution 3076923 pixels per metre (0.325 \xC2\xB5m per pixel)\n"},
+    };
+    for (const auto& [file, expected] : cases) {
+        const RunResult r = RunCli({"info", TiffData(file)});
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, expected);
+    }
 }

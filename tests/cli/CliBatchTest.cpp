@@ -102,17 +102,18 @@ TEST_F(CliBatch, FoldersStandForTheirImagesSortedByName) {
 
     RunResult r = RunCli({"info", single, Path("set")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"File\tWidth\tHeight\tFormat\t", single + "\t8\t3\tPNG\t",
-                                                      Path("set/C.JPG") + "\t6\t3\tJPEG\t",
-                                                      Path("set/a.bmp") + "\t5\t3\tBMP\t",
-                                                      Path("set/b.png") + "\t4\t3\tPNG\t"}));
+    EXPECT_EQ(Lines(r.out), (std::vector<std::string>{"File\tWidth\tHeight\tFormat\tBits\tPages\tResolution\t",
+                                                      single + "\t8\t3\tPNG\t8\t1\t\t",
+                                                      Path("set/C.JPG") + "\t6\t3\tJPEG\t8\t1\t\t",
+                                                      Path("set/a.bmp") + "\t5\t3\tBMP\t8\t1\t\t",
+                                                      Path("set/b.png") + "\t4\t3\tPNG\t8\t1\t\t"}));
     EXPECT_EQ(r.err, ""); // no progress line when standard error is not a terminal
 
     r = RunCli({"info", "--recursive", "--csv", Path("set")});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "File,Width,Height,Format\r\n" + Path("set/C.JPG") + ",6,3,JPEG\r\n" + Path("set/a.bmp") +
-                         ",5,3,BMP\r\n" + Path("set/b.png") + ",4,3,PNG\r\n" + Path("set/sub/d.png") +
-                         ",7,3,PNG\r\n");
+    EXPECT_EQ(r.out, "File,Width,Height,Format,Bits,Pages,Resolution\r\n" + Path("set/C.JPG") + ",6,3,JPEG,8,1,\r\n" +
+                         Path("set/a.bmp") + ",5,3,BMP,8,1,\r\n" + Path("set/b.png") + ",4,3,PNG,8,1,\r\n" +
+                         Path("set/sub/d.png") + ",7,3,PNG,8,1,\r\n");
 
     // A link back up is not followed.
     std::filesystem::create_directory_symlink(Path("set"), Path("set/sub/up"));
@@ -195,8 +196,8 @@ TEST_F(CliBatch, ABadFileIsReportedAndTheOthersMeasured) {
         args.push_back(Path("set"));
         const RunResult r = RunCli(args);
         EXPECT_EQ(r.exitCode, 1) << r.err;
-        std::vector<std::string> expected = {"File,Width,Height,Format"};
-        for (const auto& m : c.measured) expected.push_back(Path("set/" + m) + "," + m.substr(0, 1) + ",2,PNG");
+        std::vector<std::string> expected = {"File,Width,Height,Format,Bits,Pages,Resolution"};
+        for (const auto& m : c.measured) expected.push_back(Path("set/" + m) + "," + m.substr(0, 1) + ",2,PNG,8,1,");
         EXPECT_EQ(Lines(r.out), expected) << r.out;
         const std::vector<std::string> errors = Lines(r.err);
         ASSERT_EQ(errors.size(), c.failed.size()) << r.err;

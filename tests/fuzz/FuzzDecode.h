@@ -12,7 +12,8 @@
 #include <cstdlib>
 
 // The pixel count a file's header claims (0 when it cannot be told): the
-// PNG header, the BMP info header, the first JPEG frame header.
+// PNG header, the BMP info header, the first TIFF directory, the first JPEG
+// frame header.
 inline std::uint64_t ClaimedPixels(const std::uint8_t* d, std::size_t size) {
     auto be16 = [&](std::size_t i) { return std::uint32_t(d[i] << 8 | d[i + 1]); };
     auto le16 = [&](std::size_t i) { return std::uint32_t(d[i] | d[i + 1] << 8); };
@@ -23,6 +24,22 @@ inline std::uint64_t ClaimedPixels(const std::uint8_t* d, std::size_t size) {
         if (le32(14) == 12) return std::uint64_t(le16(18)) * le16(20);
         const std::int64_t h = std::int32_t(le32(22));
         return std::uint64_t(std::int32_t(le32(18)) < 0 ? 0 : le32(18)) * std::uint64_t(h < 0 ? -h : h);
+    }
+    if (size >= 8 && ((d[0] == 'I' && d[1] == 'I') || (d[0] == 'M' && d[1] == 'M'))) {
+        // The first TIFF directory's ImageWidth and ImageLength.
+        const bool le = d[0] == 'I';
+        auto u16 = [&](std::size_t i) { return le ? le16(i) : be16(i); };
+        auto u32 = [&](std::size_t i) { return le ? le32(i) : be16(i) << 16 | be16(i + 2); };
+        const std::size_t ifd = u32(4);
+        if (ifd > size - 2) return 0;
+        std::uint64_t w = 0, h = 0;
+        for (std::size_t e = 0, n = u16(ifd); e < n && ifd + 2 + e * 12 + 12 <= size; ++e) {
+            const std::size_t at = ifd + 2 + e * 12;
+            const std::uint32_t v = u16(at + 2) == 3 ? u16(at + 8) : u32(at + 8);
+            if (u16(at) == 256) w = v;
+            if (u16(at) == 257) h = v;
+        }
+        return w * h;
     }
     for (std::size_t i = 2; i + 9 <= size; ++i)
         if (d[i] == 0xFF && d[i + 1] >= 0xC0 && d[i + 1] <= 0xCF && d[i + 1] != 0xC4 && d[i + 1] != 0xC8 &&

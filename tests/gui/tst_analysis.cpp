@@ -9,6 +9,7 @@
 #include "analysis/SelChannels.h"
 #include "analysis/Stats.h"
 #include "chart/Chart.h"
+#include "imagewin/ChildWin.h"
 #include "core/text/TextGrid.h"
 #include "measure/MeasureSetup.h"
 #include "services/AppInfo.h"
@@ -16,7 +17,9 @@
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QStatusBar>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -319,6 +322,85 @@ private slots:
         S().close();
         VERIFY_PROMPTS(prompts);
         QVERIFY(!S().isVisible());
+    }
+
+    // An image of a 16-bit file: rows of its 16-bit values while the box is
+    // checked, 8-bit rows for hue, saturation and value and with the box
+    // off; bins of 16-bit levels; the value in the status bar; the values
+    // dropped by the first command that changes the pixels.
+    void sixteenBitImages() {
+        TMDIChild* deep = M().CreateImageWindow(
+            QString::fromLatin1(IVRA_TEST_DATA_DIR) + QStringLiteral("/tiff/vips-rgb16-deflate-tiles.tif"));
+        Settle();
+        w_ = deep;
+        QVERIFY(W().Document().FullDepthSamples());
+        cmds_.Statistics->trigger();
+        QVERIFY(S().cbSixteenBit->isChecked());
+        TScriptedPrompts prompts;
+        prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(0));
+        S().ChannelStatsItem->trigger();
+        QCOMPARE(Cell(S().StatGrid(), 0, 1), W().ImageName() + QStringLiteral(" [16-bit]"));
+        QCOMPARE(Cell(S().StatGrid(), 6, 1), QStringLiteral("65535"));   // red Max
+        QCOMPARE(Cell(S().StatGrid(), 4, 2), QStringLiteral("55023"));   // green Median
+        prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(1));
+        S().ChannelStatsItem->trigger();
+        QCOMPARE(Cell(S().StatGrid(), 0, 4), W().ImageName());
+        QCOMPARE(Cell(S().StatGrid(), 1, 4), QStringLiteral("Hue"));
+        QVERIFY(S().statusBar()->currentMessage().contains(QStringLiteral("8 bits")));
+
+        // The frequency dialog offers 16-bit bins, then 8-bit ones again.
+        prompts.ExpectDialog(QStringLiteral("frmFreqSel"), [](QDialog& d) {
+            auto& f = static_cast<TfrmFreqSel&>(d);
+            f.SetItemIndex(3);
+            return f.edBinSize->text() == QStringLiteral("4096") ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        S().FrequencyItem->trigger();
+        TTextGridModel& f = S().FreqGrid();
+        QCOMPARE(f.DataRows(), 16);
+        QCOMPARE(Cell(f, 1, 16), QStringLiteral("61440-65535"));
+
+        // Unchecked: the 8-bit bitmap.
+        S().cbSixteenBit->setChecked(false);
+        prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(2));
+        S().ChannelStatsItem->trigger();
+        QCOMPARE(Cell(S().StatGrid(), 1, 7), QStringLiteral("Gray"));
+        QCOMPARE(Cell(S().StatGrid(), 0, 7), W().ImageName());
+        prompts.ExpectDialog(QStringLiteral("frmFreqSel"), [](QDialog& d) {
+            auto& f = static_cast<TfrmFreqSel&>(d);
+            return f.edBinSize->text() == QStringLiteral("20") ? int(QDialog::Accepted) : int(QDialog::Rejected);
+        });
+        S().FrequencyItem->trigger();
+        QCOMPARE(f.DataRows(), 16 + 13);
+        S().cbSixteenBit->setChecked(true);
+
+        // The value under the pointer.
+        ClickImage({3, 2});
+        const TSamples16& samples = *W().Document().FullDepthSamples();
+        QCOMPARE(M().StatusText(0), QStringLiteral("3:2 = %1 %2 %3")
+                                        .arg(samples.At(3, 2, 0))
+                                        .arg(samples.At(3, 2, 1))
+                                        .arg(samples.At(3, 2, 2)));
+
+        // A region: the same pixels at 16 bits.
+        M().SetMode(toolRectangle);
+        ClickImage({5, 5});
+        ClickImage({25, 15});
+        prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(2));
+        S().LastShapeItem->trigger();
+        QCOMPARE(Cell(S().StatGrid(), 0, 8), W().ImageName() + QStringLiteral(" [rectangle] [16-bit]"));
+        QCOMPARE(Cell(S().StatGrid(), 2, 8), QStringLiteral("200"));
+
+        // A command drops the values, and undo does not bring them back.
+        W().Document().ApplyImageChange([](TBitmap32&) {});
+        QVERIFY(!W().Document().FullDepthSamples());
+        W().Document().Undo();
+        QVERIFY(!W().Document().FullDepthSamples());
+        prompts.ExpectDialog(QStringLiteral("dlgSelChan"), ChooseChannels(2));
+        S().ChannelStatsItem->trigger();
+        QCOMPARE(Cell(S().StatGrid(), 0, 9), W().ImageName());
+        ClickImage({3, 2});
+        QCOMPARE(M().StatusText(0), QStringLiteral("3:2"));
+        VERIFY_PROMPTS(prompts);
     }
 
     void statisticsOfTheLastShape() {

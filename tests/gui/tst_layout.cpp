@@ -99,14 +99,14 @@ private slots:
     }
 
     // The status panels show the tools' longest readouts whole: the
-    // ellipse's over a large image (with Ctrl a circle).
+    // ellipse's over a large image, with a unit (with Ctrl a circle).
     void statusPanelShowsLongReadouts() {
         auto main = test::MakeMainForm();
         main->show();
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
         for (bool ctrl : {false, true}) {
             std::int32_t toolState = 1;
-            TToolContext ctx{toolState};
+            TToolContext ctx{toolState, 1.0f, '.', "\u00B5m"};
             TMeasuringState m;
             m.FirstPoint = {0, 0};
             const QString text = QString::fromStdString(m.EllipseToolMove(ctx, {6000, 4000}, ctrl).Status.value_or(""));

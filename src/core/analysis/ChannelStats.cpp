@@ -52,7 +52,7 @@ TChannelStats ComputeChannelStats(std::span<const std::uint32_t> c, std::int32_t
         m4 = float(double(m4) + double(k) * (e2 * e2));
     }
     s.Var = float(double(m2) / n);
-    s.StDev = std::sqrt(s.Var);
+    s.StDev = std::sqrt(float(s.Var));
     if (s.Var != 0) {
         s.Skew = float(double(m3) / (n * double(s.Var) * double(s.StDev)));
         s.Kurtosis = float(double(m4) / (n * double(s.Var) * double(s.Var)));
@@ -79,7 +79,7 @@ std::vector<std::string> StatsHeaderCells() {
 
 std::vector<std::string> StatsRowCells(const std::string& imageName, const std::string& label,
                                        const TChannelStats& s, int decimals, char sep) {
-    auto real = [&](float v) { return FloatToText(double(v), decimals, sep); };
+    auto real = [&](double v) { return FloatToText(v, decimals, sep); };
     return {imageName,
             label,
             std::to_string(s.n),

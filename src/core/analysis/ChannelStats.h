@@ -10,15 +10,17 @@
 
 namespace ivra {
 
+// The reals are held in double precision for the 16-bit statistics
+// (DeepAnalysis.h); those of the 8-bit rows are single-precision values.
 struct TChannelStats {
     std::uint32_t n = 0;  // number of pixels (PixelCount)
-    float Mean = 0;       // mean level
-    float StErr = 0;      // standard error of the mean, StDev / sqrt(n)
-    float StDev = 0;      // sqrt(Var)
-    float Var = 0;        // population variance (divided by n)
-    float CoefVar = 0;    // StDev / Mean x 100; 0 when Mean is 0
-    float Skew = 0;       // third standardised moment; 0 when Var is 0
-    float Kurtosis = 0;   // plain fourth standardised moment (3 for a normal
+    double Mean = 0;      // mean level
+    double StErr = 0;     // standard error of the mean, StDev / sqrt(n)
+    double StDev = 0;     // sqrt(Var)
+    double Var = 0;       // population variance (divided by n)
+    double CoefVar = 0;   // StDev / Mean x 100; 0 when Mean is 0
+    double Skew = 0;      // third standardised moment; 0 when Var is 0
+    double Kurtosis = 0;  // plain fourth standardised moment (3 for a normal
                           // distribution); 0 when Var is 0
     std::int32_t Range = 0; // Max - Min
     std::int32_t Min = 0;   // lowest level that occurs

@@ -16,15 +16,14 @@ std::vector<std::string> FrequencyHeaderCells() {
     return {"Data", "Interval", "Count", "Cumul.Count", "Percent", "Cumul.Percent"};
 }
 
-std::vector<std::vector<std::string>> FrequencyRows(const TChannelHistograms& h, TAnalysisChannel channel,
-                                                    int binSize, int decimals, char sep) {
+std::vector<std::vector<std::string>> FrequencyRowsOfCounts(std::span<const std::uint32_t> counts,
+                                                            std::int64_t pixelCount, const std::string& label,
+                                                            int binSize, int decimals, char sep) {
     if (binSize < 1) throw Error("The bin size must be at least 1, not " + std::to_string(binSize));
     std::vector<std::vector<std::string>> rows;
-    if (h.PixelCount <= 0) return rows;
-    const auto counts = ChannelCounts(h, channel);
+    if (pixelCount <= 0 || counts.empty()) return rows;
     const std::int64_t last = std::int64_t(counts.size()) - 1;
-    const double n = double(h.PixelCount);
-    const std::string label = h.ImageName + " - " + FrequencyChannelLabel(channel);
+    const double n = double(pixelCount);
     std::int64_t upper = -1;
     std::uint64_t cumulative = 0;
     do {
@@ -39,6 +38,19 @@ std::vector<std::vector<std::string>> FrequencyRows(const TChannelHistograms& h,
                         FloatToText(double(cumulative * 100) / n, decimals, sep)});
     } while (upper < last);
     return rows;
+}
+
+std::vector<std::vector<std::string>> FrequencyRows(const TChannelHistograms& h, TAnalysisChannel channel,
+                                                    int binSize, int decimals, char sep) {
+    return FrequencyRowsOfCounts(ChannelCounts(h, channel), h.PixelCount,
+                                 h.ImageName + " - " + FrequencyChannelLabel(channel), binSize, decimals, sep);
+}
+
+std::vector<std::vector<std::string>> DeepFrequencyRows(const TDeepHistograms& h, TAnalysisChannel channel,
+                                                        int binSize, int decimals, char sep) {
+    return FrequencyRowsOfCounts(DeepChannelCounts(h, channel), h.PixelCount,
+                                 DeepDataLabel(h.ImageName) + " - " + FrequencyChannelLabel(channel), binSize,
+                                 decimals, sep);
 }
 
 } // namespace ivra

@@ -2,7 +2,11 @@
 // The frequency table of one channel: pixel counts in intervals of a bin
 // size, with cumulative counts and percentages.
 
+#include "core/analysis/DeepAnalysis.h"
 #include "core/analysis/ImageAnalysis.h"
+
+#include <cstdint>
+#include <span>
 
 #include <string>
 #include <vector>
@@ -27,5 +31,18 @@ std::vector<std::string> FrequencyHeaderCells();
 // with an Error.
 std::vector<std::vector<std::string>> FrequencyRows(const TChannelHistograms& histograms, TAnalysisChannel channel,
                                                     int binSize, int decimals, char decimalSeparator);
+
+// The same table over any counts (levels 0 .. counts.size() - 1) with n =
+// pixelCount and the given label on its first row.
+std::vector<std::vector<std::string>> FrequencyRowsOfCounts(std::span<const std::uint32_t> counts,
+                                                            std::int64_t pixelCount, const std::string& label,
+                                                            int binSize, int decimals, char decimalSeparator);
+
+// The table over 16-bit counts (levels 0 .. 65535), labelled
+// DeepDataLabel(ImageName) + " - " + channel label; no rows for hue,
+// saturation and value. The usual bin size is DeepDefaultBinSize.
+constexpr int DeepDefaultBinSize = 4096;
+std::vector<std::vector<std::string>> DeepFrequencyRows(const TDeepHistograms& histograms, TAnalysisChannel channel,
+                                                        int binSize, int decimals, char decimalSeparator);
 
 } // namespace ivra

@@ -52,7 +52,8 @@ bool ProfilePointsInside(const TBitmap32& bmp, TPoint a, TPoint b) {
     return ProfilePointPresent(a) && ProfilePointPresent(b) && inside(a) && inside(b);
 }
 
-std::vector<TProfileSample> ComputeProfile(const TBitmap32& bmp, TPoint a, TPoint b) {
+std::vector<TProfileSample> ComputeProfile(const TBitmap32& bmp, TPoint a, TPoint b, const TSamples16* deep) {
+    if (deep && (deep->Empty() || deep->Width != bmp.Width() || deep->Height != bmp.Height())) deep = nullptr;
     std::vector<TProfileSample> samples;
     const int length = ProfileLength(a, b);
     if (length <= 1 || !ProfilePointsInside(bmp, a, b)) return samples;
@@ -73,6 +74,13 @@ std::vector<TProfileSample> ComputeProfile(const TBitmap32& bmp, TPoint a, TPoin
         s.G = GreenComponent(c);
         s.B = BlueComponent(c);
         s.Q = ProfileQuantities(s.R, s.G, s.B);
+        if (deep) {
+            s.Deep = true;
+            const bool rgb = deep->Channels == 3;
+            s.R16 = deep->At(s.PixelX, s.PixelY, 0);
+            s.G16 = rgb ? deep->At(s.PixelX, s.PixelY, 1) : s.R16;
+            s.B16 = rgb ? deep->At(s.PixelX, s.PixelY, 2) : s.R16;
+        }
         samples.push_back(s);
     }
     return samples;
@@ -83,9 +91,11 @@ std::vector<std::string> ProfileHeaderCells() {
 }
 
 std::vector<std::string> ProfileRowCells(const TProfileSample& s, char sep) {
+    const int r = s.Deep ? s.R16 : s.R, g = s.Deep ? s.G16 : s.G, b = s.Deep ? s.B16 : s.B;
+    const int i = s.Deep ? (r + g + b) / 3 : s.Q.I;
     return {std::to_string(s.Index),  FloatToText(s.X, 1, sep), FloatToText(s.Y, 1, sep),
-            std::to_string(s.R),      std::to_string(s.G),      std::to_string(s.B),
-            std::to_string(s.Q.I),    std::to_string(s.Q.H),    std::to_string(s.Q.S),
+            std::to_string(r),        std::to_string(g),        std::to_string(b),
+            std::to_string(i),        std::to_string(s.Q.H),    std::to_string(s.Q.S),
             std::to_string(s.Q.V)};
 }
 

@@ -4,6 +4,7 @@
 // profile window's table and chart.
 
 #include "core/raster/Bitmap32.h"
+#include "core/raster/Samples16.h"
 #include "core/text/TextGrid.h"
 
 #include <cstdint>
@@ -44,6 +45,10 @@ struct TProfileSample {
     int PixelX = 0, PixelY = 0; // trunc(X), trunc(Y): the sampled pixel
     std::uint8_t R = 0, G = 0, B = 0;
     TProfileQuantities Q;
+    // The pixel's 16-bit samples, when the profile was taken with them
+    // (gray samples give the same value three times).
+    bool Deep = false;
+    std::uint16_t R16 = 0, G16 = 0, B16 = 0;
 };
 
 // True when both points are present and lie inside the bitmap.
@@ -54,11 +59,16 @@ bool ProfilePointsInside(const TBitmap32& bitmap, TPoint start, TPoint end);
 // (trunc x, trunc y) (nearest pixel, no interpolation; alpha ignored).
 // Empty when L <= 1 or when a point is absent or lies outside the bitmap
 // (a kept line on a smaller, refreshed copy is then not profiled).
-std::vector<TProfileSample> ComputeProfile(const TBitmap32& bitmap, TPoint start, TPoint end);
+// With samples of the bitmap's size, each sample also carries the pixel's
+// 16-bit values (Deep).
+std::vector<TProfileSample> ComputeProfile(const TBitmap32& bitmap, TPoint start, TPoint end,
+                                           const TSamples16* samples = nullptr);
 
 // The Data grid: the header row "#", "X", "Y", "Red", "Green", "Blue",
 // "Intensity", "Hue", "Saturation", "Value", then one row per sample:
-// k, x and y with one decimal, R, G, B, I, H, S, V.
+// k, x and y with one decimal, R, G, B, I, H, S, V. For a Deep sample R,
+// G, B and I = (R + G + B) div 3 are its 16-bit values; H, S and V stay
+// those of the 8-bit pixel.
 std::vector<std::string> ProfileHeaderCells();
 std::vector<std::string> ProfileRowCells(const TProfileSample& sample, char decimalSeparator);
 TTextGrid ProfileGrid(const std::vector<TProfileSample>& samples, char decimalSeparator);

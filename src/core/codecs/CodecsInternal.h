@@ -2,6 +2,7 @@
 // Shared pieces of the image codecs. The decoders throw Error with the reason
 // only ("truncated image data"); DecodeImage puts the file name in front.
 
+#include "core/codecs/ImageFiles.h"
 #include "core/raster/Bitmap32.h"
 
 #include <algorithm>
@@ -20,9 +21,14 @@ constexpr const char* TruncatedReason = "truncated image data";
 void CheckImageSize(std::int64_t width, std::int64_t height);
 
 // Each decoder fills out (sized by itself) or throws Error with the reason.
+// PNG and TIFF also fill details (samples, page count, resolution).
 void DecodeJpeg(const std::uint8_t* data, std::size_t size, TBitmap32& out);
-void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out);
+void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details);
 void DecodeBmp(const std::uint8_t* data, std::size_t size, TBitmap32& out);
+void DecodeTiff(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details);
+// The same from an open file of the given size, read piece by piece (the
+// strips of an uncompressed file straight into the result).
+void DecodeTiffFile(int fd, std::uint64_t size, TBitmap32& out, TImageFileDetails& details);
 
 // JPEG with the given quality, libjpeg's defaults otherwise; alpha dropped.
 // Throws Error with the reason.

@@ -17,6 +17,10 @@
 #include <optional>
 #include <thread>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace ivra {
 
 namespace {
@@ -29,12 +33,14 @@ std::string Lower(std::string s) {
     return s;
 }
 
-void DecodeAs(TImageFormat f, const std::uint8_t* data, std::size_t size, TBitmap32& out) {
+void DecodeAs(TImageFormat f, const std::uint8_t* data, std::size_t size, TBitmap32& out,
+              TImageFileDetails& details) {
     switch (f) {
     case TImageFormat::Jpeg: codecs::DecodeJpeg(data, size, out); break;
-    case TImageFormat::Png: codecs::DecodePng(data, size, out); break;
+    case TImageFormat::Png: codecs::DecodePng(data, size, out, details); break;
     case TImageFormat::Bmp: codecs::DecodeBmp(data, size, out); break;
-    case TImageFormat::Unknown: throw Error("not a JPEG, PNG or BMP image");
+    case TImageFormat::Tiff: codecs::DecodeTiff(data, size, out, details); break;
+    case TImageFormat::Unknown: throw Error("not a JPEG, PNG, BMP or TIFF image");
     }
 }
 
@@ -45,6 +51,7 @@ const char* ImageFormatName(TImageFormat f) {
     case TImageFormat::Jpeg: return "JPEG";
     case TImageFormat::Png: return "PNG";
     case TImageFormat::Bmp: return "BMP";
+    case TImageFormat::Tiff: return "TIFF";
     case TImageFormat::Unknown: break;
     }
     return "unknown";
@@ -55,6 +62,7 @@ TImageFormat FormatFromExtension(const std::string& extension) {
     if (e == ".jpg" || e == ".jpeg" || e == ".jpe") return TImageFormat::Jpeg;
     if (e == ".png") return TImageFormat::Png;
     if (e == ".bmp" || e == ".dib") return TImageFormat::Bmp;
+    if (e == ".tif" || e == ".tiff") return TImageFormat::Tiff;
     return TImageFormat::Unknown;
 }
 
@@ -80,11 +88,14 @@ TImageFormat FormatFromSignature(const std::uint8_t* data, std::size_t size) {
     if (size >= 8 && std::memcmp(data, png, 8) == 0) return TImageFormat::Png;
     if (size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF) return TImageFormat::Jpeg;
     if (size >= 2 && data[0] == 'B' && data[1] == 'M') return TImageFormat::Bmp;
+    if (size >= 4 && ((data[0] == 'I' && data[1] == 'I' && data[2] == 42 && data[3] == 0) ||
+                      (data[0] == 'M' && data[1] == 'M' && data[2] == 0 && data[3] == 42)))
+        return TImageFormat::Tiff;
     return TImageFormat::Unknown;
 }
 
 TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::string& name, TBitmap32& bmp,
-                         TImageFormat hint) {
+                         TImageFormat hint, TImageFileDetails* details) {
     try {
         if (size == 0) throw Error("the file is empty");
         // The content decides when its signature names a format; the hint
@@ -93,8 +104,10 @@ TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::
         const TImageFormat signature = FormatFromSignature(data, size);
         const TImageFormat format = signature != TImageFormat::Unknown ? signature : hint;
         TBitmap32 tmp;
-        DecodeAs(format, data, size, tmp);
+        TImageFileDetails found;
+        DecodeAs(format, data, size, tmp, found);
         bmp.SwapPixels(tmp);
+        if (details) *details = std::move(found);
         return format;
     } catch (const Error& e) {
         throw Error(Quoted(name) + ": " + e.what());
@@ -103,9 +116,45 @@ TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::
     }
 }
 
-TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp) {
+namespace {
+
+// A TIFF file is read from the file itself: libtiff asks for the parts it
+// needs, so the file is never held whole beside the image. False when the
+// file does not start as a TIFF file (the caller reads it whole).
+bool LoadTiffFile(const std::string& path, TBitmap32& bmp, TImageFileDetails* details) {
+    RequireRegularInput(path);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return false;  // ReadWholeFile gives the message
+    struct TClose {
+        int fd;
+        ~TClose() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    std::uint8_t head[4];
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::pread(fd, head, 4, 0) != 4 ||
+        FormatFromSignature(head, 4) != TImageFormat::Tiff)
+        return false;
+    try {
+        TBitmap32 tmp;
+        TImageFileDetails found;
+        codecs::DecodeTiffFile(fd, std::uint64_t(st.st_size), tmp, found);
+        bmp.SwapPixels(tmp);
+        if (details) *details = std::move(found);
+        return true;
+    } catch (const Error& e) {
+        throw Error(Quoted(path) + ": " + e.what());
+    } catch (const std::bad_alloc&) {
+        throw Error(Quoted(path) + ": out of memory");
+    }
+}
+
+} // namespace
+
+TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp, TImageFileDetails* details) {
+    if (FormatFromExtension(FileExtension(path)) == TImageFormat::Tiff && LoadTiffFile(path, bmp, details))
+        return TImageFormat::Tiff;
     const std::vector<std::uint8_t> data = ReadWholeFile(path);
-    return DecodeImage(data.data(), data.size(), path, bmp, FormatFromExtension(FileExtension(path)));
+    return DecodeImage(data.data(), data.size(), path, bmp, FormatFromExtension(FileExtension(path)), details);
 }
 
 namespace {

@@ -1,8 +1,9 @@
 #pragma once
 // Reading and writing image files: JPEG (libjpeg), PNG (read with libpng,
-// written by the core with libdeflate), BMP (own).
+// written by the core with libdeflate), BMP (own), TIFF (read with libtiff).
 
 #include "core/raster/Bitmap32.h"
+#include "core/raster/Samples16.h"
 
 #include <array>
 #include <cstdint>
@@ -12,13 +13,13 @@
 
 namespace ivra {
 
-enum class TImageFormat { Unknown, Jpeg, Png, Bmp };
+enum class TImageFormat { Unknown, Jpeg, Png, Bmp, Tiff };
 
-// "JPEG", "PNG", "BMP" ("unknown" for Unknown).
+// "JPEG", "PNG", "BMP", "TIFF" ("unknown" for Unknown).
 const char* ImageFormatName(TImageFormat f);
 
 // The format an extension stands for (".jpg", ".jpeg", ".jpe", ".png", ".bmp",
-// ".dib", any case, dot included); Unknown for anything else.
+// ".dib", ".tif", ".tiff", any case, dot included); Unknown for anything else.
 TImageFormat FormatFromExtension(const std::string& extension);
 
 // The format the program's Save writes for a file name: ".jpg" or ".jpeg"
@@ -34,22 +35,45 @@ TImageFormat RequireSaveFormat(const std::string& path);
 std::string SaveImageFile(const TBitmap32& bmp, const std::string& path, std::uint8_t& pngFilter);
 
 // The format the first bytes of a file announce (PNG signature, JPEG SOI
-// marker, "BM"); Unknown when none matches.
+// marker, "BM", "II*\0" or "MM\0*"); Unknown when none matches.
 TImageFormat FormatFromSignature(const std::uint8_t* data, std::size_t size);
 
-// Reads a JPEG, PNG or BMP file into a 32-bit ARGB bitmap. The decoder is
-// picked by the file's extension (case-insensitive) and, when the extension
-// is unknown or lies, by the content's signature. Throws Error naming the
-// file and the reason for a missing, truncated, corrupt, empty or
+// The unit of a resolution a file states.
+enum class TResolutionUnit { None, Inch, Centimetre, Metre };
+
+// The resolution a file states: pixels per unit across and down. TIFF:
+// XResolution, YResolution and ResolutionUnit; PNG: pHYs (metre or none).
+struct TStatedResolution {
+    double X = 0, Y = 0;
+    TResolutionUnit Unit = TResolutionUnit::None;
+    bool Present() const { return X > 0 && Y > 0; }
+};
+
+// What a file holds beyond the 8-bit bitmap.
+struct TImageFileDetails {
+    TSamples16 Samples;        // the samples of a 16-bit file, else empty
+    int BitsPerSample = 8;     // of the file's samples (8 for JPEG and BMP)
+    int Pages = 1;             // TIFF: the number of images; the first is read
+    TStatedResolution Resolution;
+};
+
+// Reads a JPEG, PNG, BMP or TIFF file into a 32-bit ARGB bitmap. The decoder
+// is picked by the file's extension (case-insensitive) and, when the
+// extension is unknown or lies, by the content's signature. Throws Error
+// naming the file and the reason for a missing, truncated, corrupt, empty or
 // unsupported file or one larger than MaxBitmapPixels; bmp is then left as
-// it was. Returns the format the file was read as.
-TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp);
+// it was. Returns the format the file was read as. With details, a 16-bit
+// PNG or TIFF also gives its samples there (16-bit values scale to the
+// bitmap's 8 bits by Scale16To8), and the file's page count and resolution.
+TImageFormat LoadImageFile(const std::string& path, TBitmap32& bmp, TImageFileDetails* details = nullptr);
 
 // Decodes an image held in memory (the same decoders; name is used in
 // messages, hint is the format the name's extension suggests). Used by the
-// fuzz harnesses and by LoadImageFile. On error bmp is left as it was.
+// fuzz harnesses and by LoadImageFile. On error bmp and details are left as
+// they were.
 TImageFormat DecodeImage(const std::uint8_t* data, std::size_t size, const std::string& name,
-                         TBitmap32& bmp, TImageFormat hint = TImageFormat::Unknown);
+                         TBitmap32& bmp, TImageFormat hint = TImageFormat::Unknown,
+                         TImageFileDetails* details = nullptr);
 
 // PNG filter sets: bit values of the five standard row filters.
 constexpr std::uint8_t PngFilterNone = 1, PngFilterSub = 2, PngFilterUp = 4, PngFilterAverage = 8,

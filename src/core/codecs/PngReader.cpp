@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <png.h>
 
@@ -24,7 +25,8 @@ namespace {
 const char* const BadSignature = "Invalid Portable Graphics Network image, it has an invalid file header.";
 const char* const OutOfMemory = "out of memory";
 
-// The reader uses only the header, palette, transparency and image data.
+// The reader uses only the header, palette, transparency, physical pixel
+// size and image data.
 // Every other chunk (text, compressed text, ICC profiles, EXIF, unknown
 // ones) is skipped unread: a few kilobytes of compressed text could
 // otherwise inflate to megabytes each. The limits below are a second line:
@@ -103,6 +105,9 @@ bool ReadPngHeader(TPngReader& r) {
     png_set_chunk_malloc_max(r.png, MaxPngChunkBytes);
     png_set_chunk_cache_max(r.png, MaxPngCachedChunks);
     png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_NEVER, nullptr, -1);
+    // Except the physical pixel size, a fixed 9 bytes: the stated resolution.
+    static const png_byte pHYs[] = {'p', 'H', 'Y', 's', 0};
+    png_set_keep_unknown_chunks(r.png, PNG_HANDLE_CHUNK_AS_DEFAULT, pHYs, 1);
     png_set_read_fn(r.png, &r.src, ReadPngBytes);
     png_set_sig_bytes(r.png, 0);
     png_read_info(r.png, r.info);
@@ -114,6 +119,47 @@ bool ReadPngHeader(TPngReader& r) {
     r.channels = png_get_channels(r.png, r.info);
     r.hasTrns = png_get_valid(r.png, r.info, PNG_INFO_tRNS) != 0;
     return true;
+}
+
+// A 16-bit gray or RGB image (with or without alpha or tRNS): the whole
+// image at 16 bits in native byte order, alpha expanded; the caller splits
+// it into samples and the bitmap. Fills channels with the channel count of
+// the rows (1 to 4).
+bool ReadPng16(TPngReader& r, std::uint16_t* rows, int& channels) {
+    if (setjmp(r.err.jump)) return false;
+    if (r.hasTrns) png_set_tRNS_to_alpha(r.png);
+    if constexpr (std::endian::native == std::endian::little) png_set_swap(r.png);
+    const int passes = png_set_interlace_handling(r.png);
+    png_read_update_info(r.png, r.info);
+    channels = png_get_channels(r.png, r.info);
+    if (png_get_bit_depth(r.png, r.info) != 16 || channels != r.channels + (r.hasTrns ? 1 : 0) ||
+        png_get_rowbytes(r.png, r.info) != std::size_t(r.width) * 2 * std::size_t(channels))
+        png_error(r.png, "unsupported PNG pixel layout");
+    const std::size_t stride = std::size_t(r.width) * std::size_t(channels);
+    for (int pass = 0; pass < passes; ++pass)
+        for (png_uint_32 y = 0; y < r.height; ++y)
+            png_read_row(r.png, reinterpret_cast<png_bytep>(rows + stride * y), nullptr);
+    return true;
+}
+
+// The bitmap and the colour samples of 16-bit rows of 1 to 4 channels
+// (gray, gray + alpha, RGB, RGB + alpha).
+void SplitPng16(const std::vector<std::uint16_t>& rows, int channels, TBitmap32& out, TSamples16& samples) {
+    const int colours = channels >= 3 ? 3 : 1;
+    const bool alpha = channels == 2 || channels == 4;
+    samples.Width = out.Width();
+    samples.Height = out.Height();
+    samples.Channels = colours;
+    samples.Values.resize(samples.PixelCount() * std::size_t(colours));
+    const std::uint16_t* p = rows.data();
+    std::uint16_t* q = samples.Values.data();
+    TColor32* d = out.Bits();
+    const std::size_t n = samples.PixelCount();
+    for (std::size_t i = 0; i < n; ++i, p += channels) {
+        const std::uint16_t c1 = colours == 3 ? p[1] : p[0], c2 = colours == 3 ? p[2] : p[0];
+        d[i] = Color32(Scale16To8(p[0]), Scale16To8(c1), Scale16To8(c2), alpha ? Scale16To8(p[colours]) : 255);
+        for (int c = 0; c < colours; ++c) *q++ = p[c];
+    }
 }
 
 bool ReadPngPixels(TPngReader& r, TBitmap32& out) {
@@ -147,7 +193,7 @@ bool ReadPngPixels(TPngReader& r, TBitmap32& out) {
 
 } // namespace
 
-void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out) {
+void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out, TImageFileDetails& details) {
     if (size < 8 || png_sig_cmp(data, 0, 8) != 0) throw Error(BadSignature);
     TPngReader r;
     r.src = {data, size, 0};
@@ -166,7 +212,24 @@ void DecodePng(const std::uint8_t* data, std::size_t size, TBitmap32& out) {
     const std::uint64_t rawBytes =
         (std::uint64_t(r.width) * r.height * std::uint64_t(r.channels) * std::uint64_t(r.bitDepth) + 7) / 8;
     if (rawBytes / MaxDeflateRatio > ImageDataBytes(data, size) + 16) throw Error(TruncatedReason);
+    details.BitsPerSample = r.bitDepth;
+    png_uint_32 resX = 0, resY = 0;
+    int resUnit = 0;
+    if (png_get_pHYs(r.png, r.info, &resX, &resY, &resUnit) && resX > 0 && resY > 0) {
+        details.Resolution.X = resX;
+        details.Resolution.Y = resY;
+        details.Resolution.Unit = resUnit == PNG_RESOLUTION_METER ? TResolutionUnit::Metre : TResolutionUnit::None;
+    }
     out.SetSize(int(r.width), int(r.height));
+    if (r.bitDepth == 16) {
+        // The colour type decides the channels: 16 bits never come with a
+        // palette.
+        std::vector<std::uint16_t> rows(std::size_t(r.width) * r.height * std::size_t(r.channels + (r.hasTrns ? 1 : 0)));
+        int channels = 0;
+        if (!ReadPng16(r, rows.data(), channels)) fail();
+        SplitPng16(rows, channels, out, details.Samples);
+        return;
+    }
     if (!ReadPngPixels(r, out)) fail();
 }
 

@@ -160,7 +160,22 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
             ::close(fd);
             FailTooLarge(path, maxBytes);
         }
-        data.reserve(static_cast<std::size_t>(st.st_size));
+        // The size the file states is read straight into the result; what a
+        // growing file adds follows through the buffer below.
+        data.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                int err = errno;
+                ::close(fd);
+                throw Error("Cannot read \"" + path + "\": " + SystemErrorText(err));
+            }
+            if (n == 0) break;
+            got += static_cast<std::size_t>(n);
+        }
+        data.resize(got);
     }
     std::uint8_t buf[1 << 16];
     for (;;) {

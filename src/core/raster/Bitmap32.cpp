@@ -4,6 +4,7 @@
 
 #include "core/Error.h"
 #include "core/raster/Blend.h"
+#include "core/raster/LargeMemory.h"
 
 #include <algorithm>
 #include <cstring>
@@ -26,6 +27,7 @@ void TBitmap32::SetSize(int width, int height) {
         // Zeroed memory from the system costs nothing until it is written.
         bits.reset(static_cast<TColor32*>(std::calloc(std::size_t(count), sizeof(TColor32))));
         if (!bits) throw Error("Can't allocate the DIB handle");
+        AdviseLargePages(bits.get(), std::size_t(count) * sizeof(TColor32));
     }
     bits_ = std::move(bits);
     width_ = width;

@@ -146,6 +146,63 @@ inline TBytes ProgressiveJpegStub(int width, int height, int components) {
     return jpg;
 }
 
+// A little-endian TIFF file: the header, `data` from offset 8, then one
+// directory of the given tags (SHORT or LONG values; lists longer than fit
+// in an entry follow the directory). With loop, the directory names itself
+// as the next one.
+struct TTiffTag {
+    std::uint16_t tag;
+    std::uint16_t type;  // 3 SHORT, 4 LONG
+    std::vector<std::uint32_t> values;
+};
+inline TBytes TiffFile(const TBytes& data, std::vector<TTiffTag> tags, bool loop = false) {
+    std::sort(tags.begin(), tags.end(), [](const TTiffTag& a, const TTiffTag& b) { return a.tag < b.tag; });
+    TBytes out = {'I', 'I', 42, 0};
+    const std::uint32_t ifd = std::uint32_t(8 + data.size() + (data.size() & 1));
+    PutLe32(out, ifd);
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() & 1) out.push_back(0);
+    std::uint32_t extra = ifd + 2 + std::uint32_t(tags.size()) * 12 + 4;
+    TBytes lists;
+    PutLe16(out, std::uint32_t(tags.size()));
+    for (const TTiffTag& t : tags) {
+        PutLe16(out, t.tag);
+        PutLe16(out, t.type);
+        PutLe32(out, std::uint32_t(t.values.size()));
+        const std::size_t bytes = t.values.size() * (t.type == 3 ? 2 : 4);
+        TBytes v;
+        for (std::uint32_t x : t.values) t.type == 3 ? PutLe16(v, x) : PutLe32(v, x);
+        if (bytes <= 4) {
+            v.resize(4, 0);
+            out.insert(out.end(), v.begin(), v.end());
+        } else {
+            PutLe32(out, extra + std::uint32_t(lists.size()));
+            lists.insert(lists.end(), v.begin(), v.end());
+        }
+    }
+    PutLe32(out, loop ? ifd : 0);
+    out.insert(out.end(), lists.begin(), lists.end());
+    return out;
+}
+
+// A one-strip 8-bit gray TIFF of width x height whose strip is `strip`
+// (compression 1 none, 5 LZW, 8 Deflate), stored at stripOffset when it is
+// not 0 (then the strip's bytes are not in the file).
+inline TBytes GrayTiff(std::uint32_t width, std::uint32_t height, std::uint32_t compression, const TBytes& strip,
+                       std::uint32_t stripOffset = 0, bool loop = false) {
+    return TiffFile(stripOffset ? TBytes() : strip,
+                    {{256, 4, {width}},
+                     {257, 4, {height}},
+                     {258, 3, {8}},
+                     {259, 3, {compression}},
+                     {262, 3, {1}},
+                     {273, 4, {stripOffset ? stripOffset : 8}},
+                     {277, 3, {1}},
+                     {278, 4, {height}},
+                     {279, 4, {std::uint32_t(strip.size())}}},
+                    loop);
+}
+
 // Resident memory of this process now, in KiB.
 inline long ResidentKiB() {
     long pages = 0, resident = 0;

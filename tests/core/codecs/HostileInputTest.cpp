@@ -83,7 +83,36 @@ INSTANTIATE_TEST_SUITE_P(
                      TImageFormat::Jpeg, "too large to decode"},
         // A gray one within the working-memory limit that ends early.
         THostileCase{"jpeg_progressive_gray_truncated", [] { return hostile::ProgressiveJpegStub(16000, 16000, 1); },
-                     TImageFormat::Jpeg, "truncated"}),
+                     TImageFormat::Jpeg, "truncated"},
+        // TIFF: a few bytes claiming 16000 x 16000 (libtiff counts the
+        // uncompressed strip's bytes from the image size); one beyond the
+        // pixel limit.
+        THostileCase{"tiff_huge_claim", [] { return hostile::GrayTiff(16000, 16000, 1, hostile::TBytes(4096)); },
+                     TImageFormat::Tiff, "strip 0 lies beyond the end of the file"},
+        THostileCase{"tiff_over_pixel_limit", [] { return hostile::GrayTiff(70000, 70000, 1, hostile::TBytes(64)); },
+                     TImageFormat::Tiff, "too large"},
+        // A Deflate bomb of 128 MB of zeros for a 256-megapixel image:
+        // refused by its size before anything is inflated.
+        THostileCase{"tiff_deflate_bomb",
+                     [] { return hostile::GrayTiff(16000, 16000, 8, hostile::DeflatedZeros(std::size_t(128) << 20)); },
+                     TImageFormat::Tiff, "shorter than the image it states"},
+        // The same bomb as the strip of a 64 x 64 image: only the strip's
+        // 4096 bytes are inflated.
+        THostileCase{"tiff_deflate_bomb_small_image",
+                     [] { return hostile::GrayTiff(64, 64, 8, hostile::DeflatedZeros(std::size_t(256) << 20)); },
+                     TImageFormat::Tiff, nullptr, 64, 64},
+        // 200 KB of LZW data for a 16000 x 16000 image, within LZW's largest
+        // expansion, but no valid LZW: refused at its first codes, the strip
+        // buffer and the bitmap taking memory only where written.
+        THostileCase{"tiff_lzw_garbage",
+                     [] { return hostile::GrayTiff(16000, 16000, 5, hostile::TBytes(200000, 0)); },
+                     TImageFormat::Tiff, "cannot decode strip 0"},
+        THostileCase{"tiff_strip_beyond_end",
+                     [] { return hostile::GrayTiff(64, 64, 1, hostile::TBytes(4096), 1u << 20); },
+                     TImageFormat::Tiff, "beyond the end of the file"},
+        THostileCase{"tiff_directory_loop",
+                     [] { return hostile::GrayTiff(64, 64, 1, hostile::TBytes(4096), 0, true); },
+                     TImageFormat::Tiff, "loop"}),
     [](const ::testing::TestParamInfo<THostileCase>& info) { return std::string(info.param.name); });
 
 } // namespace

@@ -110,7 +110,7 @@ TEST(ImageFiles, BadFilesNameTheFileAndLeaveTheBitmap) {
         {"empty.png", {}, "the file is empty"},
         {"text.png", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'},
          "Invalid Portable Graphics Network image, it has an invalid file header."},
-        {"text.txt", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, "not a JPEG, PNG or BMP image"},
+        {"text.txt", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'}, "not a JPEG, PNG, BMP or TIFF image"},
         {"cut.png", Bytes(PngSignature().begin(), PngSignature().end()), "truncated image data"},
         {"cut.bmp", {'B', 'M', 1, 2, 3}, "truncated image data"},
         {"cut.jpg", {0xFF, 0xD8, 0xFF, 0xE0, 0, 16}, ""},
