@@ -1,5 +1,6 @@
 #include "measure/MeasureSetup.h"
 
+#include "measure/CalibrationFromFile.h"
 #include "measure/MeasureRouter.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
@@ -28,6 +29,7 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     QObject::connect(SpatialCalibForm(), &TfrmSpatialCalib::FactorChanged, SheetForm(),
                      &TfrmSheet::ShowConversionFactor, Qt::UniqueConnection);
     RegisterMeasuringTools(shell);
+    InstallCalibrationFromFile(shell);
     // On exit the spreadsheet asks to save unsaved values before anything
     // hides; its Cancel keeps the program running.
     shell.AddCloseQuery([] {

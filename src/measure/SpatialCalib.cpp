@@ -260,16 +260,20 @@ void TfrmSpatialCalib::SpeedButton2Click() {
     // A bad file throws here, before anything changed. A file without a
     // unit line leaves no unit.
     const TCalibration c = ReadCalibrationFile(path.toStdString());
-    drawing_.CalibrationFactor = c.Factor;
-    drawing_.CalibrationUnit = c.Unit;
+    SetCalibration(c.Factor, c.Unit);
+    close();
+}
+
+void TfrmSpatialCalib::SetCalibration(float factor, const std::string& unit) {
+    drawing_.CalibrationFactor = factor;
+    drawing_.CalibrationUnit = unit;
     {
         const QSignalBlocker quiet(cbUnit);
-        cbUnit->setEditText(QString::fromStdString(c.Unit));
+        cbUnit->setEditText(QString::fromStdString(unit));
     }
-    LbConvFact->setText(QString::fromStdString(CalibrationFactorText(c.Factor, TMeasureController::LocaleDecimalSeparator())));
+    LbConvFact->setText(QString::fromStdString(CalibrationFactorText(factor, TMeasureController::LocaleDecimalSeparator())));
     OKBtn->setEnabled(true);
     emit FactorChanged();
-    close();
 }
 
 } // namespace ivra

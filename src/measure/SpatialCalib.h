@@ -55,6 +55,9 @@ public:
     // A change of the unit's text: the program's unit (an unusable name is
     // refused with its reason and the unit stays).
     void cbUnitChange();
+    // Sets the program's factor and unit (a loaded file, the resolution an
+    // image file states) and shows them.
+    void SetCalibration(float factor, const std::string& unit);
     // Save and Load buttons.
     void SpeedButton1Click();
     void SpeedButton2Click();

@@ -477,6 +477,32 @@ private slots:
         QCOMPARE(Sheet().edConvFact->text(), QStringLiteral("0.25"));
     }
 
+    // A file that states its resolution calibrates after the user saw what
+    // it states: No sets nothing, Yes sets factor and unit and says so. The
+    // command is off for a picture that states none.
+    void calibrationFromTheFile() {
+        QAction* fromFile = M().findChild<QAction*>(QStringLiteral("mnCalibrationFromFile"));
+        QVERIFY(fromFile);
+        QVERIFY(!fromFile->isEnabled());
+        w_ = M().CreateImageWindow(QString::fromLatin1(IVRA_TEST_DATA_DIR) +
+                                   QStringLiteral("/tiff/magick-gray8-packbits-res.tif"));
+        Settle();
+        M().AppOnIdle();
+        QVERIFY(fromFile->isEnabled());
+        for (auto answer : {QMessageBox::No, QMessageBox::Yes}) {
+            TScriptedPrompts prompts;
+            prompts.ExpectConfirm(answer, QStringLiteral("The file states 20000 pixels per centimetre (0.5 \u00B5m per "
+                                                         "pixel).\nSet the calibration to 0.5 \u00B5m per pixel?"));
+            fromFile->trigger();
+            VERIFY_PROMPTS(prompts);
+            const bool set = answer == QMessageBox::Yes;
+            QCOMPARE(Drawing().CalibrationFactor, set ? 0.5f : 1.0f);
+            QCOMPARE(QString::fromStdString(Drawing().CalibrationUnit), set ? QStringLiteral("\u00B5m") : QString());
+        }
+        QCOMPARE(Messages().last(), QStringLiteral("Calibration from magick-gray8-packbits-res.tif: 0.5 \u00B5m per pixel"));
+        QCOMPARE(SpatialCalibForm()->cbUnit->currentText(), QStringLiteral("\u00B5m"));
+    }
+
     void calibrationWithAUnit() {
         cmds_.SpatialCalibration->trigger();
         TfrmSpatialCalib* calib = SpatialCalibForm();
