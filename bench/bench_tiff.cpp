@@ -95,19 +95,22 @@ void ReadTiff(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * std::int64_t(W) * H * 6);
 }
 
+// libtiff's TIFFReadEncodedStrip of every strip of the file into image.
+void ReadStrips(const std::string& path, std::uint8_t* image) {
+    TIFF* t = TIFFOpen(path.c_str(), "r");
+    const tstrip_t strips = TIFFNumberOfStrips(t);
+    for (tstrip_t s = 0; s < strips; ++s) {
+        const tmsize_t n = TIFFReadEncodedStrip(t, s, image, -1);
+        if (n < 0) throw std::runtime_error("strip");
+        image += n;
+    }
+    TIFFClose(t);
+}
+
 void LibtiffStripLoop(benchmark::State& state) {
-    const std::string& path = Files().tiff;
     std::vector<std::uint8_t> image(std::size_t(W) * H * 6);
     for (auto _ : state) {
-        TIFF* t = TIFFOpen(path.c_str(), "r");
-        const tstrip_t strips = TIFFNumberOfStrips(t);
-        std::uint8_t* p = image.data();
-        for (tstrip_t s = 0; s < strips; ++s) {
-            const tmsize_t n = TIFFReadEncodedStrip(t, s, p, -1);
-            if (n < 0) throw std::runtime_error("strip");
-            p += n;
-        }
-        TIFFClose(t);
+        ReadStrips(Files().tiff, image.data());
         benchmark::DoNotOptimize(image.data());
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t(W) * H * 6);
@@ -116,18 +119,9 @@ void LibtiffStripLoop(benchmark::State& state) {
 // The same loop into a buffer it owns anew on each read, as a reader that
 // hands over a new image must: the pages are faulted in during the read.
 void LibtiffStripLoopFresh(benchmark::State& state) {
-    const std::string& path = Files().tiff;
     for (auto _ : state) {
         std::unique_ptr<std::uint8_t[]> image(new std::uint8_t[std::size_t(W) * H * 6]);
-        TIFF* t = TIFFOpen(path.c_str(), "r");
-        const tstrip_t strips = TIFFNumberOfStrips(t);
-        std::uint8_t* p = image.get();
-        for (tstrip_t s = 0; s < strips; ++s) {
-            const tmsize_t n = TIFFReadEncodedStrip(t, s, p, -1);
-            if (n < 0) throw std::runtime_error("strip");
-            p += n;
-        }
-        TIFFClose(t);
+        ReadStrips(Files().tiff, image.get());
         benchmark::DoNotOptimize(image.get());
     }
     state.SetBytesProcessed(state.iterations() * std::int64_t(W) * H * 6);
