@@ -90,7 +90,7 @@ package_depends() { # DEB
   local depends
   depends=$(dpkg-deb --info "$1" | sed -n 's/^ Depends: //p')
   echo "Depends: $depends"
-  for lib in libqt6widgets6 libqt6charts6 libqt6svg6 libjpeg62-turbo libpng16-16 libdeflate0; do
+  for lib in libqt6widgets6 libqt6charts6 libqt6svg6 libjpeg62-turbo libpng16-16 libdeflate0 libtiff6; do
     grep -q "$lib" <<<"$depends" || { echo "missing: $lib"; return 1; }
   done
 }
