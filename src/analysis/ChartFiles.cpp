@@ -14,10 +14,6 @@
 
 namespace ivra {
 
-QString ChartPictureFilter() {
-    return QStringLiteral("Bitmaps (*.bmp);;Scalable Vector Graphics (*.svg);;Portable Network Graphics (*.png)");
-}
-
 namespace {
 
 void SaveSvg(TChart& chart, const QString& path) {
@@ -49,14 +45,15 @@ void SaveChartPicture(TChart& chart, const QString& path) {
         chart.SaveBitmap(path);
 }
 
-void SaveChartAs(TChart& chart, QWidget* parent) {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Save chart");
-    r.Filter = ChartPictureFilter();
-    r.DefaultSuffix = QStringLiteral("bmp");
-    const QString path = AppPrompts().GetSaveFileName(parent, r);
-    if (path.isEmpty()) return;
-    SaveChartPicture(chart, path);
+QList<TDocumentFileType> ChartFileTypes(TChart& chart) {
+    TChart* c = &chart;
+    return {
+        {QStringLiteral("Bitmaps (*.bmp)"), {QStringLiteral("bmp")}, [c](QString& path) { c->SaveBitmap(path); }},
+        {QStringLiteral("Scalable Vector Graphics (*.svg)"), {QStringLiteral("svg")},
+         [c](QString& path) { SaveSvg(*c, path); }},
+        {QStringLiteral("Portable Network Graphics (*.png)"), {QStringLiteral("png")},
+         [c](QString& path) { c->SavePng(path); }},
+    };
 }
 
 QPrinter& ChartPrinter() {
