@@ -565,10 +565,11 @@ void TestImageWinFiles::closeAndExitAskForModifiedImages() {
     TMDIChild* b = NewImage(*main, prompts, 4, 4, Qt::blue);
     TMDIChild* c = NewImage(*main, prompts, 4, 4, Qt::blue);
     a->Document().Modified = true;
-    c->Document().Modified = true;
-    // Used in the order b, a, c.
-    main->MdiArea()->setActiveSubWindow(a);
+    b->Document().Modified = true;
+    // Used in the order c, a, b.
     main->MdiArea()->setActiveSubWindow(c);
+    main->MdiArea()->setActiveSubWindow(a);
+    main->MdiArea()->setActiveSubWindow(b);
     const QString question = QStringLiteral("Save changes to Untitled?");
     // Cancel keeps the modified window, No closes it.
     prompts.ExpectConfirm(QMessageBox::Cancel, question);
@@ -579,8 +580,8 @@ void TestImageWinFiles::closeAndExitAskForModifiedImages() {
     main->Command(QStringLiteral("FileCloseItem"))->trigger();
     Settle();
     VERIFY_PROMPTS(prompts);
-    QCOMPARE(main->ImageWindows(), (QList<TMDIChild*>{a, b}));
-    // The window used before the closed one is active, not the oldest.
+    QCOMPARE(main->ImageWindows(), (QList<TMDIChild*>{a, c}));
+    // The window used before the closed one is active, not the next one made.
     QCOMPARE(main->ActiveImageWindow(), a);
     // Exit asks for the modified image only; Cancel keeps the program.
     prompts.ExpectConfirm(QMessageBox::Cancel, question);
