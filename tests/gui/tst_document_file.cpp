@@ -223,6 +223,33 @@ private slots:
         if (k.FileName && kind != QLatin1String("image"))
             QCOMPARE(k.FileName(), k.Adopts ? file : QStringLiteral("Untitled"));
     }
+
+    // Each statistics tab keeps its own file: Save on one never writes over
+    // the other's file, and the HTML export proposes the tab's name as .html.
+    void statisticsTabsAreTwoDocuments() {
+        TfrmStats stats(nullptr);
+        stats.StatGrid().AppendRows({{"stat", "1"}});
+        stats.FreqGrid().AppendRows({{"freq", "2"}});
+        const QString freq = Path(QStringLiteral("freq.txt")), stat = Path(QStringLiteral("stat.txt"));
+        TScriptedPrompts prompts;
+        stats.pcTab->setCurrentIndex(1);
+        prompts.ExpectSaveFile(freq);
+        stats.DataSaveItem->trigger();
+        VERIFY_PROMPTS(prompts);
+        stats.pcTab->setCurrentIndex(0);
+        QCOMPARE(stats.FileName(), QStringLiteral("Untitled"));
+        prompts.ExpectSaveFile(stat);
+        stats.DataSaveItem->trigger();
+        VERIFY_PROMPTS(prompts);
+        QVERIFY(ReadAll(freq).contains("freq\t2"));
+        QVERIFY(ReadAll(stat).contains("stat\t1"));
+        QVERIFY(!ReadAll(freq).contains("stat\t1"));
+        QCOMPARE(stats.windowTitle().section(QLatin1Char(' '), 0, 0), QStringLiteral("stat.txt"));
+        prompts.ExpectSaveFile(QString());
+        stats.ExportHTMLItem->trigger();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(prompts.LastFileRequest.FileName, QStringLiteral("stat.html"));
+    }
 };
 
 QTEST_MAIN(TestDocumentFile)
