@@ -224,6 +224,34 @@ private slots:
             QCOMPARE(k.FileName(), k.Adopts ? file : QStringLiteral("Untitled"));
     }
 
+    // A note opened read-only is never written over: Save asks for another
+    // name, and its own file is refused.
+    void fileOpenedReadOnlyIsKept() {
+        const QString file = Path(QStringLiteral("note.txt"));
+        WriteAll(file, "kept\n");
+        TfrmEdit edit;
+        TScriptedPrompts prompts;
+        prompts.ExpectOpenFile(file, QStringLiteral("Text Files (*.TXT *.txt)"), true);
+        edit.FileOpenCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QVERIFY(edit.File().ReadOnly());
+        edit.Editor->document()->setModified(true);
+        prompts.ExpectSaveFile(file).ExpectErrorContaining(QStringLiteral("read-only"));
+        edit.FileSaveCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(ReadAll(file), QByteArray("kept\n"));
+        QCOMPARE(edit.FileName(), file);
+        QVERIFY(edit.File().Modified());
+        // Another name takes the document, which is then no longer read-only.
+        const QString copy = Path(QStringLiteral("copy.txt"));
+        prompts.ExpectSaveFile(copy);
+        edit.FileSaveCmd->trigger();
+        VERIFY_PROMPTS(prompts);
+        QCOMPARE(edit.FileName(), copy);
+        QVERIFY(!edit.File().ReadOnly());
+        QCOMPARE(ReadAll(copy), QByteArray("kept\n"));
+    }
+
     // Each statistics tab keeps its own file: Save on one never writes over
     // the other's file, and the HTML export proposes the tab's name as .html.
     void statisticsTabsAreTwoDocuments() {
