@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QSvgGenerator>
@@ -34,16 +33,6 @@ void SaveSvg(TChart& chart, const QString& path) {
 }
 
 } // namespace
-
-void SaveChartPicture(TChart& chart, const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("svg"))
-        SaveSvg(chart, path);
-    else if (suffix == QLatin1String("png"))
-        chart.SavePng(path);
-    else
-        chart.SaveBitmap(path);
-}
 
 QList<TDocumentFileType> ChartFileTypes(TChart& chart) {
     TChart* c = &chart;

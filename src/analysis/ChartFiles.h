@@ -1,6 +1,6 @@
 #pragma once
-// Saving and printing the analysis windows' charts: the picture save dialog
-// and its formats, and the print dialog with the program's printer.
+// Saving and printing the analysis windows' charts: the picture file types
+// of the document-file flow, and the print dialog with the program's printer.
 
 #include "services/DocumentFile.h"
 
@@ -13,12 +13,6 @@ class QWidget;
 namespace ivra {
 
 class TChart;
-
-// Writes the chart to path in the format of its extension: ".svg" a
-// scalable vector drawing, ".png" a PNG picture, anything else a 24-bit
-// bitmap of the chart's on-screen size on a white background. Errors name
-// the file.
-void SaveChartPicture(TChart& chart, const QString& path);
 
 // The chart's file types for the document-file flow: bitmap first, then
 // the vector format that stands in for the metafiles, then PNG; each writes

@@ -9,11 +9,9 @@
 #include "services/AppInfo.h"
 #include "services/CommandGuard.h"
 #include "services/FileNames.h"
-#include "services/Prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>

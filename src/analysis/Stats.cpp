@@ -17,7 +17,6 @@
 #include "services/UpDown.h"
 
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>

@@ -15,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QSpinBox>
 
