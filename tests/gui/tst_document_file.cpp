@@ -15,6 +15,12 @@
 #include "support/TestFiles.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTimer>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -222,6 +228,38 @@ private slots:
         // image files' tests); every other document keeps its file.
         if (k.FileName && kind != QLatin1String("image"))
             QCOMPARE(k.FileName(), k.Adopts ? file : QStringLiteral("Untitled"));
+    }
+
+    // The program's own save dialog: the extension given to a bare name
+    // follows the type the user picks.
+    void realSaveDialogFollowsThePickedType() {
+        TFileDialogRequest r;
+        r.Caption = QStringLiteral("Save chart");
+        r.Directory = dir_->path();
+        r.Filter = QStringLiteral("Bitmaps (*.bmp);;Scalable Vector Graphics (*.svg)");
+        r.DefaultSuffix = QStringLiteral("bmp");
+        bool picked = false;
+        QTimer::singleShot(0, [&] {
+            auto* dlg = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dlg) return;
+            auto* types = dlg->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!types || !name) {
+                dlg->reject();
+                return;
+            }
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            emit types->textActivated(types->itemText(1));
+            name->setText(QStringLiteral("chart"));
+            picked = true;
+            static_cast<QDialog*>(dlg)->accept();
+        });
+        TQtPrompts real;
+        const QString path = real.GetSaveFileName(nullptr, r);
+        QVERIFY(picked);
+        QCOMPARE(QFileInfo(path).fileName(), QStringLiteral("chart.svg"));
+        QCOMPARE(r.ChosenFilter, QStringLiteral("Scalable Vector Graphics (*.svg)"));
     }
 
     // A note opened read-only is never written over: Save asks for another
