@@ -7,16 +7,11 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QSvgGenerator>
 
 namespace ivra {
-
-QString ChartPictureFilter() {
-    return QStringLiteral("Bitmaps (*.bmp);;Scalable Vector Graphics (*.svg);;Portable Network Graphics (*.png)");
-}
 
 namespace {
 
@@ -39,24 +34,15 @@ void SaveSvg(TChart& chart, const QString& path) {
 
 } // namespace
 
-void SaveChartPicture(TChart& chart, const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("svg"))
-        SaveSvg(chart, path);
-    else if (suffix == QLatin1String("png"))
-        chart.SavePng(path);
-    else
-        chart.SaveBitmap(path);
-}
-
-void SaveChartAs(TChart& chart, QWidget* parent) {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Save chart");
-    r.Filter = ChartPictureFilter();
-    r.DefaultSuffix = QStringLiteral("bmp");
-    const QString path = AppPrompts().GetSaveFileName(parent, r);
-    if (path.isEmpty()) return;
-    SaveChartPicture(chart, path);
+QList<TDocumentFileType> ChartFileTypes(TChart& chart) {
+    TChart* c = &chart;
+    return {
+        {QStringLiteral("Bitmaps (*.bmp)"), {QStringLiteral("bmp")}, [c](QString& path) { c->SaveBitmap(path); }},
+        {QStringLiteral("Scalable Vector Graphics (*.svg)"), {QStringLiteral("svg")},
+         [c](QString& path) { SaveSvg(*c, path); }},
+        {QStringLiteral("Portable Network Graphics (*.png)"), {QStringLiteral("png")},
+         [c](QString& path) { c->SavePng(path); }},
+    };
 }
 
 QPrinter& ChartPrinter() {

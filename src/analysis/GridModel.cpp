@@ -1,5 +1,7 @@
 #include "analysis/GridModel.h"
 
+#include <QFile>
+
 #include <algorithm>
 
 namespace ivra {
@@ -91,6 +93,18 @@ QVariant TTextGridModel::headerData(int section, Qt::Orientation orientation, in
     if (orientation == Qt::Horizontal && section < grid_.ColCount())
         return QString::fromStdString(grid_.Cell(section, 0));
     return {};
+}
+
+TDocumentFileType GridTextType(const TTextGridModel& grid) {
+    const TTextGridModel* g = &grid;
+    return {QStringLiteral("Tab delimited files (*.txt)"), {QStringLiteral("txt")},
+            [g](QString& path) { GridToText(g->Grid(), QFile::encodeName(path).toStdString()); }};
+}
+
+TDocumentFileType GridHtmlType(const TTextGridModel& grid) {
+    const TTextGridModel* g = &grid;
+    return {QStringLiteral("HTML files (*.html)"), {QStringLiteral("html"), QStringLiteral("htm")},
+            [g](QString& path) { GridToHTML(g->Grid(), QFile::encodeName(path).toStdString()); }};
 }
 
 } // namespace ivra

@@ -4,6 +4,7 @@
 // rows are the data rows. Nothing in it is editable.
 
 #include "core/text/TextGrid.h"
+#include "services/DocumentFile.h"
 
 #include <QAbstractTableModel>
 
@@ -46,5 +47,11 @@ public:
 private:
     TTextGrid grid_{0, 1};
 };
+
+// The grid's file types for the document-file flow: tab-delimited text
+// ("Tab delimited files (*.txt)") and an HTML table ("HTML files (*.html)"),
+// written by the core's grid writers.
+TDocumentFileType GridTextType(const TTextGridModel& grid);
+TDocumentFileType GridHtmlType(const TTextGridModel& grid);
 
 } // namespace ivra

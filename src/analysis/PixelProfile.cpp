@@ -9,11 +9,9 @@
 #include "services/AppInfo.h"
 #include "services/CommandGuard.h"
 #include "services/FileNames.h"
-#include "services/Prompts.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
@@ -187,6 +185,14 @@ TfrmPixel::TfrmPixel(QWidget* parent)
     pcPages->setTabVisible(DataTab, false);
     pcPages->setTabVisible(GraphsTab, false);
 
+    // The table saves as text or HTML, the chart as a picture; the type
+    // follows the name, a bare name takes the type picked.
+    dataFile_ = std::make_unique<TDocumentFile>(this, QList<TDocumentFileType>{GridTextType(*data_), GridHtmlType(*data_)});
+    dataFile_->DialogCaption = QStringLiteral("Save");
+    dataFile_->Directory = ProgramFolder();
+    chartFile_ = std::make_unique<TDocumentFile>(this, ChartFileTypes(*ChartPixelProfile));
+    chartFile_->DialogCaption = QStringLiteral("Save chart");
+
     ConnectGuarded(btnRefresh, &QPushButton::clicked, this, [this](bool) { Refresh(); });
     ConnectGuarded(btnSaveData, &QPushButton::clicked, this, [this](bool) { SaveData(); });
     ConnectGuarded(btnSaveChart, &QPushButton::clicked, this, [this](bool) { SaveChart(); });
@@ -326,23 +332,9 @@ void TfrmPixel::PaintImage(QPainter& p, const QRect& rect) {
     }
 }
 
-void TfrmPixel::SaveData() {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Save");
-    r.Directory = ProgramFolder();
-    r.Filter = QStringLiteral("Tab delimited files (*.txt);;HTML files (*.html)");
-    r.DefaultSuffix = QStringLiteral("txt");
-    const QString path = AppPrompts().GetSaveFileName(this, r);
-    if (path.isEmpty()) return;
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    const std::string native = QFile::encodeName(path).toStdString();
-    if (suffix == QLatin1String("html") || suffix == QLatin1String("htm"))
-        GridToHTML(data_->Grid(), native);
-    else
-        GridToText(data_->Grid(), native);
-}
+void TfrmPixel::SaveData() { dataFile_->SaveAs(); }
 
-void TfrmPixel::SaveChart() { SaveChartAs(*ChartPixelProfile, this); }
+void TfrmPixel::SaveChart() { chartFile_->SaveAs(); }
 
 void TfrmPixel::PrintChart() { ivra::PrintChart(*ChartPixelProfile, this); }
 

@@ -15,6 +15,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <memory>
+
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -25,6 +27,7 @@ class QTableView;
 namespace ivra {
 
 class TChart;
+class TDocumentFile;
 class TMDIChild;
 class TfrmPixel;
 
@@ -119,6 +122,9 @@ private:
     TTextGridModel* data_ = nullptr;
     QImage slice_;
     int series_[7] = {};
+    // The table's and the chart's files, each its own document.
+    std::unique_ptr<TDocumentFile> dataFile_;
+    std::unique_ptr<TDocumentFile> chartFile_;
 };
 
 // The program's pixel profile window (none before it is made).

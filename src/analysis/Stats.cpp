@@ -18,7 +18,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -38,7 +37,6 @@ namespace ivra {
 namespace {
 
 TfrmStats* g_stats = nullptr;
-const QString Untitled = QStringLiteral("Untitled");
 
 template <typename Fn>
 QAction* Item(QMenu* menu, const QString& caption, const char* name, QObject* owner, Fn fn) {
@@ -138,8 +136,16 @@ TfrmStats::TfrmStats(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     popupDelete->setObjectName(QStringLiteral("PopupDeleteRow"));
     ConnectGuarded(popupDelete, &QAction::triggered, this, [this](bool) { DeleteRow(); });
 
-    SetFileName(Untitled);
+    for (TTextGridModel* grid : {stat_, freq_}) {
+        auto file = std::make_unique<TDocumentFile>(this, QList<TDocumentFileType>{GridTextType(*grid)});
+        file->Changed = [this] { ShowFileName(); };
+        files_[grid == stat_ ? 0 : 1] = std::move(file);
+    }
+    connect(pcTab, &QTabWidget::currentChanged, this, [this](int) { ShowFileName(); });
+    ShowFileName();
 }
+
+TfrmStats::~TfrmStats() = default;
 
 QTableView* TfrmStats::MakeGrid(TTextGridModel* model, int otherWidth) {
     auto* v = new QTableView;
@@ -208,7 +214,7 @@ void TfrmStats::EnableHistogram() { HistogramItem->setEnabled(true); }
 void TfrmStats::AddRows(TTextGridModel& grid, const std::vector<std::vector<std::string>>& rows) {
     statusBar()->clearMessage();  // a note on the previous rows
     if (rows.empty()) return;
-    modified_ = true;
+    File(&grid == stat_ ? 0 : 1).SetModified(true);
     grid.AppendRows(rows);
     // Columns widen to show their texts whole; they never get narrower
     // than the form's widths.
@@ -327,67 +333,27 @@ void TfrmStats::DeleteRow() {
 }
 
 void TfrmStats::ClearAllData() {
-    if (!QuerySave()) return;
+    if (!CurrentFile().QuerySave()) return;
     CurrentGrid().ClearData();
 }
 
-bool TfrmStats::QuerySave() {
-    if (!modified_) return true;
-    const auto answer = AppPrompts().Confirm(this, QStringLiteral("Save changes to %1?").arg(fileName_),
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                             QMessageBox::Yes);
-    if (answer == QMessageBox::Cancel) return false;
-    // Yes goes on only when the grid was really written.
-    if (answer == QMessageBox::Yes) return Save();
-    return true;
-}
+TDocumentFile& TfrmStats::CurrentFile() { return File(pcTab->currentIndex() == 1 ? 1 : 0); }
 
-QString TfrmStats::AskFileName(const QString& filter, const QString& suffix) {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Save As");
-    r.Filter = filter;
-    r.DefaultSuffix = suffix;
-    if (!lastDialogPath_.isEmpty()) {
-        const QFileInfo last(lastDialogPath_);
-        r.Directory = last.absolutePath();
-        r.FileName = last.fileName();
-    }
-    const QString path = AppPrompts().GetSaveFileName(this, r);
-    if (path.isEmpty()) return {};
-    lastDialogPath_ = path;
-    if (QFileInfo::exists(path) &&
-        AppPrompts().Confirm(this, QStringLiteral("OK to overwrite %1").arg(path),
-                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                             QMessageBox::Yes) != QMessageBox::Yes)
-        return {};
-    return path;
-}
+bool TfrmStats::Modified() const { return files_[0]->Modified() || files_[1]->Modified(); }
 
-bool TfrmStats::Save() {
-    if (fileName_ == Untitled) return SaveAs();
-    GridToText(CurrentGrid().Grid(), QFile::encodeName(fileName_).toStdString());
-    modified_ = false;
-    return true;
-}
+QString TfrmStats::FileName() const { return files_[pcTab->currentIndex() == 1 ? 1 : 0]->FileName(); }
 
-bool TfrmStats::SaveAs() {
-    const QString path = AskFileName(QStringLiteral("Tab delimited files (*.txt)"), QStringLiteral("txt"));
-    if (path.isEmpty()) return false;
-    GridToText(CurrentGrid().Grid(), QFile::encodeName(path).toStdString());
-    SetFileName(path);
-    modified_ = false;
-    return true;
-}
+bool TfrmStats::QuerySave() { return files_[0]->QuerySave() && files_[1]->QuerySave(); }
 
-void TfrmStats::ExportHTML() {
-    const QString path = AskFileName(QStringLiteral("HTML files (*.html)"), QStringLiteral("html"));
-    if (path.isEmpty()) return;
-    GridToHTML(CurrentGrid().Grid(), QFile::encodeName(path).toStdString());
-}
+bool TfrmStats::Save() { return CurrentFile().Save(); }
 
-void TfrmStats::SetFileName(const QString& name) {
-    fileName_ = name;
-    setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(name), AppTitle));
+bool TfrmStats::SaveAs() { return CurrentFile().SaveAs(); }
+
+void TfrmStats::ExportHTML() { CurrentFile().SaveCopy({GridHtmlType(CurrentGrid())}); }
+
+void TfrmStats::ShowFileName() {
+    if (!files_[0] || !files_[1]) return;
+    setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(FileName()), AppTitle));
 }
 
 TfrmStats* StatsForm() { return g_stats; }

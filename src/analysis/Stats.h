@@ -3,8 +3,9 @@
 // the channel statistics (one per channel and analysis, accumulating across
 // images), its Frequency tab the frequency tables. The grid of the visible
 // tab is the current grid, which Save, Export, Delete row and Clear all
-// data act on. Rows added set the modified flag; closing and Clear all
-// data ask "Save changes to %s?" while it is set.
+// data act on. Each tab is its own document with its own file name and
+// modified flag (set by rows added): closing asks "Save changes to %s?" for
+// each modified tab, Clear all data for the visible one.
 
 #include "analysis/GridModel.h"
 #include "core/analysis/ChannelStats.h"
@@ -13,6 +14,8 @@
 
 #include <QMainWindow>
 #include <QString>
+
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -24,12 +27,14 @@ class QTableView;
 
 namespace ivra {
 
+class TDocumentFile;
 class TUpDown;
 
 class TfrmStats : public QMainWindow {
     Q_OBJECT
 public:
     explicit TfrmStats(QWidget* parent);
+    ~TfrmStats() override;
 
     // ---- Controls -----------------------------------------------------------
     QTabWidget* pcTab = nullptr;
@@ -59,8 +64,13 @@ public:
     TTextGridModel& CurrentGrid();
     QTableView* CurrentView();
 
-    bool Modified() const { return modified_; }
-    QString FileName() const { return fileName_; }
+    // The document of the visible tab, and of each tab (0 statistics,
+    // 1 frequency table).
+    TDocumentFile& CurrentFile();
+    TDocumentFile& File(int tab) { return *files_[tab]; }
+    // Whether either tab has unsaved rows; the visible tab's file name.
+    bool Modified() const;
+    QString FileName() const;
     int Decimals() const { return decimals_; }
 
     // ---- What the analysis calls -------------------------------------------
@@ -84,15 +94,15 @@ public:
     void ShowHistogram();
     void DeleteRow();
     void ClearAllData();
-    // Save: Save As while the file name is "Untitled". Both return whether
-    // the grid was written.
+    // Save: Save As while the visible tab's file name is "Untitled". Both
+    // return whether the grid was written.
     bool Save();
     bool SaveAs();
     void ExportHTML();
-    // "Save changes to %s?" when modified: false when the operation that
-    // asked is abandoned (Cancel, or Yes with a save that did not happen).
+    // "Save changes to %s?" for each modified tab: false when the operation
+    // that asked is abandoned (Cancel, or Yes with a save that did not
+    // happen).
     bool QuerySave();
-    void SetFileName(const QString& name);
     // Reads edDecimals (2 when it is not a number).
     void ReadDecimals();
 
@@ -104,15 +114,12 @@ private:
     QTableView* MakeGrid(TTextGridModel* model, int otherWidth);
     void WriteHeaders();
     void AddRows(TTextGridModel& grid, const std::vector<std::vector<std::string>>& rows);
-    // The save dialog with one filter; "" on Cancel or when the overwrite
-    // question was not answered Yes.
-    QString AskFileName(const QString& filter, const QString& suffix);
+    // The caption: the visible tab's file name.
+    void ShowFileName();
 
     TTextGridModel* stat_ = nullptr;
     TTextGridModel* freq_ = nullptr;
-    bool modified_ = false;
-    QString fileName_;
-    QString lastDialogPath_;
+    std::unique_ptr<TDocumentFile> files_[2];
     int decimals_ = 2;
 };
 

@@ -8,145 +8,84 @@
 #include "services/Prompts.h"
 #include "services/Shell.h"
 
+#include <QGraphicsLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
-
-#include <algorithm>
-#include <cmath>
 
 namespace ivra {
 
-namespace {
-
-constexpr int Margin = 8;
-constexpr int TickLength = 4;
-
-// A round step (1, 2 or 5 times a power of ten) for about five grid lines
-// up to max.
-std::uint32_t NiceStep(std::uint32_t max) {
-    const double raw = std::max(1.0, double(max) / 5.0);
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double f : {1.0, 2.0, 5.0, 10.0})
-        if (f * magnitude >= raw) return std::uint32_t(f * magnitude);
-    return std::uint32_t(10.0 * magnitude);
-}
-
-} // namespace
-
 // ---- THistogramChart ------------------------------------------------------------
 
-THistogramChart::THistogramChart(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void THistogramChart::SetTitle(const QString& title) {
-    title_ = title;
-    update();
+THistogramChart::THistogramChart(QWidget* parent) : TChart(parent) {
+    series_ = AddStairSeries(QColor(128, 128, 128));
+    // Half a level more on each side: the stairs of levels 0 and 255 show
+    // whole; the labels stand every 50 levels from 0.
+    SetBottomRange(-0.5, 255.5);
+    SetBottomIncrement(50);
+    SetLeftMin(0);
+    SetLeftAutomaticMaximum(true);
+    SetZoomEnabled(false);
+    SetPanEnabled(false);
+    ForegroundPainter = [this](QPainter& p) { DrawCutoffs(p); };
+    connect(this, &TChart::MouseMoved, this, [this](QPoint pos, bool left) {
+        if (left) emit DraggedTo(pos.x());
+    });
 }
 
 void THistogramChart::SetCounts(const std::array<std::uint32_t, 256>& counts) {
-    counts_ = counts;
-    update();
+    // Each level's stair runs from half a level before it to half after it.
+    QList<QPointF> points;
+    points.reserve(256);
+    for (int level = 0; level < 256; ++level) points.append(QPointF(level - 0.5, double(counts[std::size_t(level)])));
+    SetSeriesPoints(series_, points);
 }
 
 void THistogramChart::SetCutoffs(TStretchCutoffs cutoffs) {
     cutoffs_ = cutoffs;
-    update();
+    viewport()->update();
 }
 
-std::uint32_t THistogramChart::AxisMaximum() const {
-    const std::uint32_t max = std::max<std::uint32_t>(1, *std::max_element(counts_.begin(), counts_.end()));
-    const std::uint32_t step = NiceStep(max);
-    return (max + step - 1) / step * step;
+void THistogramChart::LayOut() const {
+    auto* self = const_cast<THistogramChart*>(this);
+    // Shown, the view fits the chart to itself.
+    if (isVisible()) return;
+    const QRectF whole(QPointF(0, 0), QSizeF(size()));
+    if (self->chart()->geometry() != whole) {
+        self->chart()->setGeometry(whole);
+        self->setSceneRect(whole);
+    }
+    if (QGraphicsLayout* l = self->chart()->layout()) l->activate();
 }
 
-int THistogramChart::LabelWidth() const {
-    return fontMetrics().horizontalAdvance(QString::number(AxisMaximum()));
+int THistogramChart::PlotTop() const {
+    LayOut();
+    return LeftAxisTopPos();
 }
 
-QRect THistogramChart::PlotRect() const {
-    const QFontMetrics fm = fontMetrics();
-    const int left = Margin + LabelWidth() + TickLength + 2;
-    const int top = Margin + fm.height() + Margin / 2;
-    // Room on the right for half of the last level's label.
-    const int right = width() - Margin - fm.horizontalAdvance(QStringLiteral("255")) / 2;
-    const int bottom = height() - Margin / 2 - fm.height() - TickLength;
-    return QRect(QPoint(left, top), QPoint(right, bottom));
+int THistogramChart::PlotBottom() const {
+    LayOut();
+    return LeftAxisBottomPos();
 }
 
-int THistogramChart::AxisStart() const { return PlotRect().left(); }
-int THistogramChart::AxisLength() const { return PlotRect().right() - PlotRect().left(); }
-int THistogramChart::PlotTop() const { return PlotRect().top(); }
-int THistogramChart::PlotBottom() const { return PlotRect().bottom(); }
+double THistogramChart::LevelX(double level) const {
+    LayOut();
+    const double start = BottomAxisStartPos(), end = BottomAxisEndPos();
+    const double span = BottomMax() - BottomMin();
+    return span > 0 ? start + (end - start) * (level - BottomMin()) / span : start;
+}
 
-void THistogramChart::paintEvent(QPaintEvent*) {
-    QPainter p(this);
-    p.fillRect(rect(), Qt::white);
-    const QRect plot = PlotRect();
+int THistogramChart::AxisStart() const { return int(std::lround(LevelX(0))); }
+int THistogramChart::AxisLength() const { return int(std::lround(LevelX(255))) - AxisStart(); }
+
+void THistogramChart::DrawCutoffs(QPainter& p) const {
     const int s = AxisStart(), w = AxisLength();
-    const double top = plot.top(), bottom = plot.bottom();
-    const std::uint32_t ymax = AxisMaximum(), ystep = NiceStep(ymax);
-    const auto X = [&](double level) { return s + w * level / 255.0; };
-    const auto Y = [&](double count) { return bottom - (bottom - top) * count / double(ymax); };
-    const QFontMetrics fm = fontMetrics();
-
-    p.setPen(Qt::black);
-    p.drawText(QRect(0, Margin / 2, width(), fm.height()), Qt::AlignHCenter | Qt::AlignTop, title_);
-
-    // Grid lines and axis labels.
-    QPen grid(QColor(192, 192, 192), 1, Qt::DotLine);
-    for (int level = 0; level <= 255; level += 50) {
-        const int x = int(std::lround(X(level)));
-        p.setPen(grid);
-        p.drawLine(x, plot.top(), x, plot.bottom());
-        p.setPen(Qt::black);
-        p.drawLine(x, plot.bottom(), x, plot.bottom() + TickLength);
-        const QString t = QString::number(level);
-        p.drawText(x - fm.horizontalAdvance(t) / 2, plot.bottom() + TickLength + fm.ascent(), t);
-    }
-    for (std::uint32_t v = 0; v <= ymax; v += ystep) {
-        const int y = int(std::lround(Y(v)));
-        p.setPen(grid);
-        p.drawLine(plot.left(), y, plot.right(), y);
-        p.setPen(Qt::black);
-        p.drawLine(plot.left() - TickLength, y, plot.left(), y);
-        const QString t = QString::number(v);
-        p.drawText(QRect(Margin, y - fm.height() / 2, LabelWidth(), fm.height()), Qt::AlignRight | Qt::AlignVCenter,
-                   t);
-    }
-
-    // The counts as a filled area in stairs form, no outline. Each level's
-    // stair is centred on its place on the axis (where its cut-off line
-    // stands), so that levels 0 and 255 show as wide as the others.
-    QPainterPath area;
-    area.moveTo(X(-0.5), bottom);
-    for (int level = 0; level < 256; ++level) {
-        const double y = Y(counts_[std::size_t(level)]);
-        area.lineTo(X(level - 0.5), y);
-        area.lineTo(X(level + 0.5), y);
-    }
-    area.lineTo(X(255.5), bottom);
-    area.closeSubpath();
-    p.fillPath(area, QColor(128, 128, 128));
-
-    p.setPen(Qt::black);
-    p.drawLine(plot.bottomLeft(), plot.bottomRight());
-    p.drawLine(plot.bottomLeft(), plot.topLeft());
-
-    // The cut-off lines.
     const int pLow = CutoffToPixel(cutoffs_.Low, s, w), pHigh = CutoffToPixel(cutoffs_.High, s, w);
     p.setPen(QPen(QColor(255, 0, 0), 2));
-    p.drawLine(pLow, plot.bottom(), pLow, plot.top());
+    p.drawLine(pLow, PlotBottom(), pLow, PlotTop());
     p.setPen(QPen(QColor(0, 128, 0), 2));
-    p.drawLine(pHigh, plot.bottom(), pHigh, plot.top());
-}
-
-void THistogramChart::mouseMoveEvent(QMouseEvent* e) {
-    if (e->buttons() & Qt::LeftButton) emit DraggedTo(int(e->position().x()));
+    p.drawLine(pHigh, PlotBottom(), pHigh, PlotTop());
 }
 
 // ---- TfrmStretchHisto ------------------------------------------------------------

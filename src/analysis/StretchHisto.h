@@ -5,14 +5,15 @@
 // the levels so that the low cut-off becomes 0 and the high one 255 (with
 // an undo snapshot).
 
+#include "chart/Chart.h"
 #include "core/analysis/HistogramStretch.h"
 
 #include <QDialog>
 #include <QRect>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
-#include <QWidget>
 
 class QLineEdit;
 class QPushButton;
@@ -21,43 +22,43 @@ namespace ivra {
 
 class TShell;
 
-// The histogram chart of the dialog: a gray area in stairs form over the
-// levels 0 to 255, dotted silver grid lines, the title above, and the two
-// cut-off lines (red for the low, green for the high one).
-class THistogramChart : public QWidget {
+// The histogram chart of the dialog, a TChart: a gray area in stairs form
+// over the levels 0 to 255 (each level's stair centred on its place on the
+// axis, so that levels 0 and 255 show as wide as the others), dotted
+// silver grid lines, the title above, no zooming or panning, and the two
+// cut-off lines (red for the low, green for the high one) drawn over it.
+class THistogramChart : public TChart {
     Q_OBJECT
 public:
     explicit THistogramChart(QWidget* parent = nullptr);
 
-    void SetTitle(const QString& title);
     void SetCounts(const std::array<std::uint32_t, 256>& counts);
     void SetCutoffs(TStretchCutoffs cutoffs);
     TStretchCutoffs Cutoffs() const { return cutoffs_; }
 
-    // The horizontal axis in widget pixels: its start and its length; the
-    // plot area's top and bottom.
+    // The levels 0 to 255 in widget pixels: where level 0 stands and the
+    // length up to level 255; the plot area's top and bottom.
     int AxisStart() const;
     int AxisLength() const;
     int PlotTop() const;
     int PlotBottom() const;
-    // The upper end of the vertical axis (a round number at or above the
+    // The upper end of the vertical axis (a tidy number at or above the
     // largest count).
-    std::uint32_t AxisMaximum() const;
+    std::uint32_t AxisMaximum() const { return std::uint32_t(std::lround(LeftMax())); }
 
 signals:
     // A mouse move over the chart with the left button held.
     void DraggedTo(int x);
 
-protected:
-    void paintEvent(QPaintEvent* e) override;
-    void mouseMoveEvent(QMouseEvent* e) override;
-
 private:
-    QRect PlotRect() const;
-    int LabelWidth() const;
+    // Lays the chart out for the widget's size now, also while the dialog
+    // is hidden (a drag step or the first drawing may come before a show).
+    void LayOut() const;
+    // The widget x of a level.
+    double LevelX(double level) const;
+    void DrawCutoffs(QPainter& painter) const;
 
-    QString title_;
-    std::array<std::uint32_t, 256> counts_{};
+    int series_ = 0;
     TStretchCutoffs cutoffs_;
 };
 

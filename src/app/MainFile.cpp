@@ -4,6 +4,8 @@
 
 #include "services/Busy.h"
 #include "app/NewImageUnit.h"
+#include "services/DocumentFile.h"
+#include "services/FileNames.h"
 #include "services/Prompts.h"
 #include "core/Error.h"
 #include "core/codecs/ImageFiles.h"
@@ -13,7 +15,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QSpinBox>
 
@@ -21,11 +22,43 @@ namespace ivra {
 
 namespace {
 
-// The format Save writes for a window's name (the core decides by extension).
-TImageFormat SaveFormatOf(const QString& name) { return SaveFormatFromName(QFile::encodeName(name).toStdString()); }
+// Writes the window's image to its name in the format of the extension; the
+// PNG writer names the file with ".png" (x.PNG is saved as x.png), and the
+// window follows the name actually written.
+void WriteImage(TShell& shell, TMDIChild& w, QString& path) {
+    // Save As names the window before it writes: a failed write keeps the
+    // new name (too long a name stops here, before anything is written).
+    w.SetImageName(path.left(255));
+    const std::string native = QFile::encodeName(w.ImageName()).toStdString();
+    const TBitmap32& bmp = w.ImgView->Bitmap();
+    std::uint8_t filter = w.PngFilter;
+    std::string written;
+    // A large PNG takes seconds (five filter trials, then the file): the
+    // status bar shows the save and its seconds after a second, as for the
+    // filters, and the windows go on painting; clicks meanwhile wait for the
+    // end of the save.
+    RunWithProgress(shell, QStringLiteral("Saving %1").arg(FileNamePart(w.ImageName())),
+                    [&] { RunBusy([&] { written = SaveImageFile(bmp, native, filter); }); });
+    w.PngFilter = filter;
+    path = QFile::decodeName(written.c_str());
+    if (path != w.ImageName()) w.SetImageName(path);
+}
 
-const QString SaveFilter = QStringLiteral(
-    "JPEG Image File (*.jpg);;Bitmaps (*.bmp);;Portable Network Graphics (*.png)");
+// The image window's document file: JPEG, bitmap and PNG, by the name's
+// extension; a name of another extension is refused.
+TDocumentFile ImageFile(TShell& shell, QWidget* parent, TMDIChild& w) {
+    const auto write = [&shell, &w](QString& path) { WriteImage(shell, w, path); };
+    TDocumentFile file(parent, {
+                                   {QStringLiteral("JPEG Image File (*.jpg)"), {QStringLiteral("jpg"), QStringLiteral("jpeg")}, write},
+                                   {QStringLiteral("Bitmaps (*.bmp)"), {QStringLiteral("bmp")}, write},
+                                   {QStringLiteral("Portable Network Graphics (*.png)"), {QStringLiteral("png")}, write},
+                               });
+    file.RequireTypeExtension = true;
+    file.IsModified = [&w] { return w.Document().Modified; };
+    file.Saved = [&w] { w.Document().Modified = false; };
+    if (w.ImageName() != QLatin1String("Untitled") && !w.ImageName().isEmpty()) file.SetFileName(w.ImageName());
+    return file;
+}
 
 } // namespace
 
@@ -58,60 +91,10 @@ void TMainForm::FileSaveAsItemClick() {
     if (TMDIChild* w = ActiveImageWindow()) SaveImageAs(*w);
 }
 
-void TMainForm::SaveImage(TMDIChild& w) {
-    const QString name = w.ImageName();
-    // A new image, or one whose name gives no format the program writes
-    // (an icon, a TIFF ...): ask for a name.
-    if (name == QLatin1String("Untitled") || SaveFormatOf(name) == TImageFormat::Unknown) {
-        SaveImageAs(w);
-        return;
-    }
-    const std::string path = QFile::encodeName(name).toStdString();
-    const TBitmap32& bmp = w.ImgView->Bitmap();
-    std::uint8_t filter = w.PngFilter;
-    std::string written;
-    // A large PNG takes seconds (five filter trials, then the file): the
-    // status bar shows the save and its seconds after a second, as for the
-    // filters, and the windows go on painting; clicks meanwhile wait for the
-    // end of the save.
-    RunWithProgress(*this, QStringLiteral("Saving %1").arg(FileNamePart(name)),
-                    [&] { RunBusy([&] { written = SaveImageFile(bmp, path, filter); }); });
-    w.PngFilter = filter;
-    // The PNG writer names the file with ".png"; the window follows the name
-    // actually written (x.PNG is saved as x.png).
-    if (written != path) w.SetImageName(QFile::decodeName(written.c_str()));
-    w.Document().Modified = false;
-}
+void TMainForm::SaveImage(TMDIChild& w) { ImageFile(*this, this, w).Save(); }
 
-void TMainForm::SaveImageAs(TMDIChild& w) {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Save As");
-    r.Filter = SaveFilter;
-    r.DefaultSuffix = QStringLiteral("jpg");
-    if (w.ImageName() != QLatin1String("Untitled") && !w.ImageName().isEmpty()) {
-        const QFileInfo current(w.ImageName());
-        r.Directory = current.absolutePath();
-        r.FileName = current.fileName();
-    }
-    QString name = AppPrompts().GetSaveFileName(this, r);
-    if (name.isEmpty()) return;
-    // A name typed without an extension gets the default one.
-    const QString file = FileNamePart(name);
-    if (!file.contains(QLatin1Char('.')))
-        name += QStringLiteral(".jpg");
-    else if (file.endsWith(QLatin1Char('.')))
-        name += QStringLiteral("jpg");
-    if (SaveFormatOf(name) == TImageFormat::Unknown)
-        throw Error("Cannot save the image as " + FileNamePart(name).toStdString() +
-                    ": the name must end in .jpg, .bmp or .png.");
-    if (QFileInfo::exists(name)) {
-        const auto answer = AppPrompts().Confirm(this, QStringLiteral("OK to overwrite %1").arg(name),
-                                                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                                 QMessageBox::No);
-        if (answer != QMessageBox::Yes) return;
-    }
-    w.SetImageName(name.left(255));
-    SaveImage(w);
-}
+void TMainForm::SaveImageAs(TMDIChild& w) { ImageFile(*this, this, w).SaveAs(); }
+
+bool TMainForm::QuerySaveImage(TMDIChild& w) { return ImageFile(*this, &w, w).QuerySave(); }
 
 } // namespace ivra

@@ -103,6 +103,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdiArea_->setBackground(QApplication::palette().brush(QPalette::Dark));
+    // Closing a window activates the one used before it.
+    mdiArea_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(mdiArea_);
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
@@ -591,6 +593,7 @@ TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
     QPoint place(0, 0);
     const QList<TMDIChild*> before = ImageWindows();
     auto* w = new TMDIChild;
+    w->QuerySave = [this, w] { return QuerySaveImage(*w); };
     mdiArea_->addSubWindow(w);
     w->setWindowTitle(caption);
     if (!before.isEmpty()) {
@@ -733,10 +736,19 @@ bool TMainForm::DrawSwitchOn() const { return cbDraw && cbDraw->isChecked(); }
 void TMainForm::closeEvent(QCloseEvent* e) {
     // Not while a file is being read or written. The windows with unsaved
     // work ask first, while everything is still on screen; a Cancel keeps
-    // the program as it was. The image windows close without a question.
+    // the program as it was.
     if (IsBusy()) {
         e->ignore();
         return;
+    }
+    // The modified images first, in the order they were made.
+    for (TMDIChild* w : ImageWindows()) {
+        bool goOn = false;
+        RunGuarded([&] { goOn = QuerySaveImage(*w); });
+        if (!goOn) {
+            e->ignore();
+            return;
+        }
     }
     for (const auto& query : closeQueries_) {
         bool goOn = false;

@@ -145,6 +145,8 @@ public:
     void UpdateWindowMenu();
     // Saves W's image to W's ImageName in the format of its extension.
     void SaveImage(TMDIChild& w);
+    // "Save changes to %s?" for a modified image window; false on Cancel.
+    bool QuerySaveImage(TMDIChild& w);
 
     // Builds the menu bar and the command toolbars from the command registry
     // (again whenever it changes), then shows each menu only while it has a

@@ -108,7 +108,15 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
         e->ignore();
         return;
     }
-    // Nothing asks to save the image.
+    // A modified image asks to be saved; Cancel keeps the window.
+    if (QuerySave) {
+        bool goOn = false;
+        RunGuarded([&] { goOn = QuerySave(); });
+        if (!goOn) {
+            e->ignore();
+            return;
+        }
+    }
     document_->DropUndo();
     TBitmap32 none;
     document_->WorkBitmap.SwapPixels(none);

@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 namespace ivra {
@@ -35,6 +36,9 @@ public:
     TImgView32* ImgView = nullptr;
     // PNG filter set chosen by the last PNG save.
     std::uint8_t PngFilter = 1;
+    // Asked before the window closes ("Save changes to %s?" when the image
+    // is modified); false keeps it open.
+    std::function<bool()> QuerySave;
     // The last mouse move over the view: shift state, view and image pixels.
     TShiftState LastShift = 0;
     TPoint LastBitmapPos;

@@ -556,16 +556,21 @@ TFileDialogRequest SheetDialog(const QString& caption, const QString& filter) {
 }
 } // namespace
 
-bool TfrmSheet::QuerySave() {
-    if (!model_.SheetModified()) return true;
-    const QString text =
-        QStringLiteral("Save changes to %1?").arg(QString::fromStdString(model_.SheetFileName()));
-    const auto answer = AppPrompts().Confirm(this, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                             QMessageBox::Yes);
-    if (answer == QMessageBox::Cancel) return false;
-    // Yes goes on only when the sheet was really written.
-    if (answer == QMessageBox::Yes) return FileSave();
-    return answer == QMessageBox::No;
+bool TfrmSheet::QuerySave() { return SheetFile().QuerySave(); }
+
+TDocumentFile& TfrmSheet::SheetFile() {
+    if (!file_) {
+        file_ = std::make_unique<TDocumentFile>(
+            this, QList<TDocumentFileType>{{QStringLiteral("Text (Tab-separated) (*.txt)"), {QStringLiteral("txt")},
+                                            [this](QString& path) { model_.SaveSheetFile(path.toStdString()); }}});
+        file_->Directory = ProgramFolder();
+        file_->IsModified = [this] { return model_.SheetModified(); };
+        file_->Saved = [this] { SyncView(); };
+    }
+    // The model keeps the sheet's name (Open, New and a drop change it there).
+    const QString name = QString::fromStdString(model_.SheetFileName());
+    if (file_->FileName() != name) file_->SetFileName(name, 0);
+    return *file_;
 }
 
 void TfrmSheet::FileNew() {
@@ -586,27 +591,9 @@ void TfrmSheet::FileOpen() {
     OpenSheetFile(path);
 }
 
-bool TfrmSheet::FileSave() {
-    if (model_.IsUntitled()) return FileSaveAs();
-    model_.SaveSheetFile(model_.SheetFileName());
-    SyncView();
-    return true;
-}
+bool TfrmSheet::FileSave() { return SheetFile().Save(); }
 
-bool TfrmSheet::FileSaveAs() {
-    TFileDialogRequest r = SheetDialog(QStringLiteral("Save As"), QStringLiteral("Text (Tab-separated) (*.txt)"));
-    r.DefaultSuffix = QStringLiteral("txt");
-    const QString path = AppPrompts().GetSaveFileName(this, r);
-    if (path.isEmpty()) return false;
-    if (QFileInfo::exists(path) &&
-        AppPrompts().Confirm(this, QStringLiteral("OK to overwrite %1").arg(path),
-                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                             QMessageBox::Yes) != QMessageBox::Yes)
-        return false;
-    model_.SaveSheetFile(path.toStdString());
-    SyncView();
-    return true;
-}
+bool TfrmSheet::FileSaveAs() { return SheetFile().SaveAs(); }
 
 void TfrmSheet::DropFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;

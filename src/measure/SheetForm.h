@@ -5,12 +5,14 @@
 // with their questions. Measured values arrive through AddValue and AddTag.
 
 #include "core/measure/SheetModel.h"
+#include "services/DocumentFile.h"
 #include "services/DrawingState.h"
 
 #include <QMainWindow>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -79,6 +81,8 @@ public:
     // when the operation that asked is abandoned (Cancel, or a save that did
     // not happen).
     bool QuerySave();
+    // The sheet's document file (the save flow) under the model's name.
+    TDocumentFile& SheetFile();
     void CopyToClipboard(bool cut);
     void PasteFromClipboard();
     void InsertRow();
@@ -123,6 +127,8 @@ private:
     void PaintCorner(QWidget* corner);
 
     TSheetModel model_;
+    // The save flow; the sheet's file name itself lives in the model.
+    std::unique_ptr<TDocumentFile> file_;
     TSheetTableModel* tableModel_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     QWidget* corner_ = nullptr;

@@ -48,11 +48,9 @@ namespace {
 
 QPointer<TfrmEdit> g_editForm;
 
-const QString Untitled = QStringLiteral("Untitled");
 constexpr int TextInset = 6;
 constexpr int RulerHeight = 26;
 
-const QString NotesFilter = QStringLiteral("Rich Text Files (*.RTF *.rtf);;Text Files (*.TXT *.txt)");
 
 // The local files among the URLs of a drop.
 QStringList LocalFiles(const QMimeData* mime) {
@@ -253,7 +251,22 @@ TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent, Qt::Window) {
     connect(Editor, &QTextEdit::undoAvailable, this, [this] { ActionList2Update(); });
     connect(QApplication::clipboard(), &QClipboard::dataChanged, this, [this] { ActionList2Update(); });
 
-    SetFileName(Untitled);
+    // The document's two file types, RTF first; the flow keeps its name.
+    file_ = std::make_unique<TDocumentFile>(
+        this, QList<TDocumentFileType>{
+                  {QStringLiteral("Rich Text Files (*.RTF *.rtf)"), {QStringLiteral("rtf")},
+                   [this](QString& path) { WriteDocument(path, false); }},
+                  {QStringLiteral("Text Files (*.TXT *.txt)"), {QStringLiteral("txt")},
+                   [this](QString& path) { WriteDocument(path, true); }},
+              });
+    file_->Directory = ProgramFolder();
+    file_->IsModified = [this] { return Editor->document()->isModified(); };
+    file_->Saved = [this] {
+        Editor->document()->setModified(false);
+        RichEditChange();
+    };
+    file_->Changed = [this] { ShowFileName(); };
+    ShowFileName();
     SelectionChange();
     ActionList2Update();
 }
@@ -467,9 +480,8 @@ void TfrmEdit::resizeEvent(QResizeEvent* e) {
 
 // ---- File name, caption, status --------------------------------------------------------------
 
-void TfrmEdit::SetFileName(const QString& path) {
-    fileName_ = path;
-    setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(path), AppTitle));
+void TfrmEdit::ShowFileName() {
+    setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(file_->FileName()), AppTitle));
 }
 
 void TfrmEdit::ShowCaretPosition() {
@@ -657,14 +669,8 @@ void TfrmEdit::RulerItemMouseUp(TRulerMarker* marker) {
 
 // ---- Files -------------------------------------------------------------------------------------
 
-// The plain-text switch follows the file type the dialog was left with:
-// the first type (RTF) turns it off, the second (text) on.
-void TfrmEdit::FollowFileType(const TFileDialogRequest& request) {
-    PlainText = request.ChosenFilter.startsWith(QStringLiteral("Text Files"));
-}
-
 void TfrmEdit::FileNew() {
-    SetFileName(Untitled);
+    file_->Clear();
     // Read-only belongs to the file that was opened so.
     Editor->setReadOnly(false);
     NoteToTextDocument(TNoteDocument{}, *Editor->document());
@@ -674,21 +680,21 @@ void TfrmEdit::FileNew() {
     SelectionChange();
 }
 
-void TfrmEdit::LoadDocument(const QString& path) {
+void TfrmEdit::LoadDocument(const QString& path, int type, bool readOnly) {
+    if (type < 0) type = PlainText() ? TextType : RtfType;
     // The file is read completely, and refused when the editor could not
     // lay it out, before the editor changes.
     const TNoteDocument note =
-        LoadNoteFile(Native(path), PlainText ? TNoteFileType::PlainText : TNoteFileType::Rtf);
+        LoadNoteFile(Native(path), type == TextType ? TNoteFileType::PlainText : TNoteFileType::Rtf);
     try {
         CheckNoteLayoutLimits(note);
     } catch (const Error& e) {
         throw Error("Cannot open \"" + Native(path) + "\": " + e.what());
     }
-    // Read-only belongs to the file opened so; FileOpen sets it again.
-    Editor->setReadOnly(false);
+    Editor->setReadOnly(readOnly);
     ShowNote(note);
     Editor->moveCursor(QTextCursor::Start);
-    SetFileName(path);
+    file_->SetFileName(path, type, readOnly);
     Editor->setFocus();
     Editor->document()->setModified(false);
     RichEditChange();
@@ -700,18 +706,18 @@ void TfrmEdit::FileOpen() {
     TFileDialogRequest r;
     r.Caption = QStringLiteral("Open");
     r.Directory = ProgramFolder();
-    r.Filter = NotesFilter;
+    QStringList filters;
+    for (const TDocumentFileType& t : file_->Types()) filters << t.Filter;
+    r.Filter = filters.join(QStringLiteral(";;"));
     r.ShowReadOnly = true;
-    // The dialog starts with its first type, RTF.
-    PlainText = false;
     const QString path = AppPrompts().GetOpenFileName(this, r);
     if (path.isEmpty()) return;
-    FollowFileType(r);
-    LoadDocument(path);
-    Editor->setReadOnly(r.ReadOnlyChosen);
+    // The file type the dialog was left with decides how the file reads
+    // (the dialog starts with its first type, RTF).
+    LoadDocument(path, std::max(0, FileTypeOfFilter(file_->Types(), r.ChosenFilter)), r.ReadOnlyChosen);
 }
 
-void TfrmEdit::WriteDocument(const QString& path) {
+void TfrmEdit::WriteDocument(const QString& path, bool plainText) {
     TNoteDocument note = NoteFromTextDocument(*Editor->document());
     // Text in the editor's default font is written with that font's name
     // and size, as the user saw it.
@@ -721,48 +727,14 @@ void TfrmEdit::WriteDocument(const QString& path) {
     for (auto& para : note.paragraphs)
         for (auto& run : para.runs)
             if (run.format.halfPoints == 0) run.format.halfPoints = qRound(base.pointSizeF() * 2);
-    SaveNoteFile(Native(path), note, PlainText ? TNoteFileType::PlainText : TNoteFileType::Rtf);
-    Editor->document()->setModified(false);
-    RichEditChange();
+    SaveNoteFile(Native(path), note, plainText ? TNoteFileType::PlainText : TNoteFileType::Rtf);
 }
 
-bool TfrmEdit::FileSave() {
-    if (fileName_ == Untitled) return FileSaveAs();
-    WriteDocument(fileName_);
-    return true;
-}
+bool TfrmEdit::FileSave() { return file_->Save(); }
 
-bool TfrmEdit::FileSaveAs() {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Save As");
-    r.Directory = ProgramFolder();
-    r.Filter = NotesFilter;
-    r.DefaultSuffix = PlainText ? QStringLiteral("txt") : QStringLiteral("rtf");
-    r.SelectedFilter = PlainText ? QStringLiteral("Text Files (*.TXT *.txt)") : QString();
-    const QString path = AppPrompts().GetSaveFileName(this, r);
-    if (path.isEmpty()) return false;
-    if (QFileInfo::exists(path) &&
-        AppPrompts().Confirm(this, QStringLiteral("OK to overwrite %1").arg(path),
-                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                             QMessageBox::Yes) != QMessageBox::Yes)
-        return false;
-    FollowFileType(r);
-    WriteDocument(path);
-    SetFileName(path);
-    return true;
-}
+bool TfrmEdit::FileSaveAs() { return file_->SaveAs(); }
 
-bool TfrmEdit::QuerySaveChanges() {
-    if (!Editor->document()->isModified()) return true;
-    const auto answer = AppPrompts().Confirm(this, QStringLiteral("Save changes to %1?").arg(fileName_),
-                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
-                                             QMessageBox::Yes);
-    if (answer == QMessageBox::Cancel) return false;
-    // Yes goes on only when the text was really written: a cancelled Save As
-    // must not lose it.
-    if (answer == QMessageBox::Yes) return FileSave();
-    return true;
-}
+bool TfrmEdit::QuerySaveChanges() { return file_->QuerySave(); }
 
 void TfrmEdit::FilePrint() {
     QPrinter printer(QPrinter::HighResolution);
@@ -771,7 +743,7 @@ void TfrmEdit::FilePrint() {
 }
 
 void TfrmEdit::PrintTo(QPrinter& printer) {
-    printer.setDocName(fileName_);
+    printer.setDocName(file_->FileName());
     Editor->document()->print(&printer);
 }
 

@@ -9,12 +9,15 @@
 // Closing it asks the save question and then empties it.
 
 #include "core/notes/NoteDocument.h"
+#include "services/DocumentFile.h"
 #include "services/Prompts.h"
 
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
 #include <QTextEdit>
+
+#include <memory>
 
 class QAction;
 class QActionGroup;
@@ -108,9 +111,14 @@ public:
 
     // ---- State
     // The current file name ("Untitled" for a new document).
-    const QString& FileName() const { return fileName_; }
-    // The plain-text switch: load and save as plain text instead of RTF.
-    bool PlainText = false;
+    const QString& FileName() const { return file_->FileName(); }
+    // The document's file: its name, type and the save flow.
+    TDocumentFile& File() { return *file_; }
+    // The file types: RTF first, then plain text.
+    enum { RtfType = 0, TextType = 1 };
+    // The plain-text switch: load and save as plain text instead of RTF (the
+    // file type last opened or saved).
+    bool PlainText() const { return file_->CurrentType() == TextType; }
     // The file loaded each time the window is shown: the program's first
     // argument that is not an option, when it names an existing file. Tests
     // may set it.
@@ -139,9 +147,10 @@ public:
     void UnderlineButtonClick(bool down);
     void AlignButtonClick(QAction* button);
     void BulletsButtonClick(bool down);
-    // Reads a file as RTF or plain text by the switch. A file that cannot be
-    // read throws and leaves text, file name and modified flag as they were.
-    void LoadDocument(const QString& path);
+    // Reads a file as RTF or plain text (by the switch when type is -1),
+    // read-only or not. A file that cannot be read throws and leaves text,
+    // file name and modified flag as they were.
+    void LoadDocument(const QString& path, int type = -1, bool readOnly = false);
     // Puts the note into the editor as a new text document (undo history
     // and modified flag cleared), without the checks of LoadDocument.
     void ShowNote(const TNoteDocument& note);
@@ -174,8 +183,8 @@ private:
     void CreateActions();
     void CreateToolBar();
     void CreateRuler();
-    void SetFileName(const QString& path);
-    void WriteDocument(const QString& path);
+    void ShowFileName();
+    void WriteDocument(const QString& path, bool plainText);
     void ShowCaretPosition();
     void ConnectDocument();
     // Puts the three ruler markers at the current paragraph's indents.
@@ -185,9 +194,8 @@ private:
     // text typed next when nothing is selected.
     void ApplyToActiveAttributes(const QTextCharFormat& format);
     void SetParagraphIndents(int first, int left, int right);
-    void FollowFileType(const TFileDialogRequest& request);
 
-    QString fileName_;
+    std::unique_ptr<TDocumentFile> file_;
     QActionGroup* alignGroup_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
     bool updating_ = false;

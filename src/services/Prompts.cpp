@@ -68,6 +68,17 @@ QCheckBox* AddReadOnlyBox(QFileDialog& dlg) {
     return box;
 }
 
+// The extension of a name filter's first pattern: "svg" for "Scalable Vector
+// Graphics (*.svg)"; "" for "*" or a filter without patterns.
+QString FirstExtensionOf(const QString& filter) {
+    const qsizetype open = filter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = filter.lastIndexOf(QLatin1Char(')'));
+    const QString patterns = open >= 0 && close > open ? filter.mid(open + 1, close - open - 1) : filter;
+    const QString first = patterns.section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    if (!first.startsWith(QLatin1String("*.")) || first.indexOf(QLatin1Char('*'), 1) >= 0) return {};
+    return first.mid(2).toLower();
+}
+
 } // namespace
 
 QString ProgramFolder() { return QCoreApplication::applicationDirPath(); }
@@ -126,6 +137,12 @@ QString TQtPrompts::GetSaveFileName(QWidget* parent, const TFileDialogRequest& r
     dlg.setFileMode(QFileDialog::AnyFile);
     // The program asks "OK to overwrite %s" itself.
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    // The extension given to a bare name follows the type the user picks.
+    if (!request.DefaultSuffix.isEmpty())
+        QObject::connect(&dlg, &QFileDialog::filterSelected, &dlg, [&dlg](const QString& filter) {
+            const QString suffix = FirstExtensionOf(filter);
+            if (!suffix.isEmpty()) dlg.setDefaultSuffix(suffix);
+        });
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return {};
     request.ChosenFilter = dlg.selectedNameFilter();
     return dlg.selectedFiles().first();

@@ -118,7 +118,7 @@ private slots:
     void saveAsRejectsTooLongNames();
     void saveOfAnOtherFormatAsksForAName();
     void failedSaveReportsAndKeepsTheNewName();
-    void closeAndExitAskNothing();
+    void closeAndExitAskForModifiedImages();
     void longPngSaveShowsProgressAndAnswers();
 
 private:
@@ -558,20 +558,43 @@ void TestImageWinFiles::failedSaveReportsAndKeepsTheNewName() {
     QCOMPARE(main->ImageWindows().size(), 1);
 }
 
-void TestImageWinFiles::closeAndExitAskNothing() {
+void TestImageWinFiles::closeAndExitAskForModifiedImages() {
     auto main = MakeMainForm();
     TScriptedPrompts prompts;
     TMDIChild* a = NewImage(*main, prompts, 4, 4, Qt::blue);
+    TMDIChild* b = NewImage(*main, prompts, 4, 4, Qt::blue);
+    TMDIChild* c = NewImage(*main, prompts, 4, 4, Qt::blue);
     a->Document().Modified = true;
-    NewImage(*main, prompts, 4, 4, Qt::blue);
-    NewImage(*main, prompts, 4, 4, Qt::blue);
+    b->Document().Modified = true;
+    // Used in the order c, a, b.
+    main->MdiArea()->setActiveSubWindow(c);
+    main->MdiArea()->setActiveSubWindow(a);
+    main->MdiArea()->setActiveSubWindow(b);
+    const QString question = QStringLiteral("Save changes to Untitled?");
+    // Cancel keeps the modified window, No closes it.
+    prompts.ExpectConfirm(QMessageBox::Cancel, question);
     main->Command(QStringLiteral("FileCloseItem"))->trigger();
     Settle();
-    QCOMPARE(main->ImageWindows().size(), 2);
+    QCOMPARE(main->ImageWindows().size(), 3);
+    prompts.ExpectConfirm(QMessageBox::No, question);
+    main->Command(QStringLiteral("FileCloseItem"))->trigger();
+    Settle();
+    VERIFY_PROMPTS(prompts);
+    QCOMPARE(main->ImageWindows(), (QList<TMDIChild*>{a, c}));
+    // The window used before the closed one is active, not the next one made.
+    QCOMPARE(main->ActiveImageWindow(), a);
+    // Exit asks for the modified image only; Cancel keeps the program.
+    prompts.ExpectConfirm(QMessageBox::Cancel, question);
     main->Command(QStringLiteral("FileExitItem"))->trigger();
     Settle();
-    QVERIFY(!main->isVisible());
     VERIFY_PROMPTS(prompts);
+    QVERIFY(main->isVisible());
+    QCOMPARE(main->ImageWindows().size(), 2);
+    prompts.ExpectConfirm(QMessageBox::No, question);
+    main->Command(QStringLiteral("FileExitItem"))->trigger();
+    Settle();
+    VERIFY_PROMPTS(prompts);
+    QVERIFY(!main->isVisible());
 }
 
 QTEST_MAIN(TestImageWinFiles)

@@ -206,7 +206,7 @@ private slots:
         prompts.ExpectSaveFile(txt, QStringLiteral("Text Files (*.TXT *.txt)"));
         F().FileSaveAsCmd->trigger();
         VERIFY_PROMPTS(prompts);
-        QVERIFY(F().PlainText);
+        QVERIFY(F().PlainText());
         QCOMPARE(ReadAll(txt), QByteArray("plain words bold\n"));
         // An RTF file opened with the RTF type reads as RTF again.
         const QString rtf = Path("back.rtf");
@@ -218,7 +218,7 @@ private slots:
         prompts.ExpectOpenFile(rtf);
         F().FileOpenCmd->trigger();
         VERIFY_PROMPTS(prompts);
-        QVERIFY(!F().PlainText);
+        QVERIFY(!F().PlainText());
         QCOMPARE(Text(), QStringLiteral("strong"));
         QVERIFY(BoldAt(F().Editor, 0));
         QVERIFY(!F().Editor->isReadOnly());
@@ -227,7 +227,7 @@ private slots:
         prompts.ExpectOpenFile(txt, QStringLiteral("Text Files (*.TXT *.txt)"), true);
         F().FileOpenCmd->trigger();
         VERIFY_PROMPTS(prompts);
-        QVERIFY(F().PlainText);
+        QVERIFY(F().PlainText());
         QVERIFY(F().Editor->isReadOnly());
         QCOMPARE(Text(), QStringLiteral("plain words bold"));
         QCOMPARE(F().windowTitle(), QStringLiteral("n.txt - Ivra Image Analyser"));

@@ -296,13 +296,15 @@ void TestProcessing::stretchProposesDragsAndStretches() {
         chart->resize(337, 250);
         const int x = chart->AxisStart() + chart->AxisLength() / 3;
         dragged = DragCutoffs({5, 250}, x, chart->AxisStart(), chart->AxisLength());
-        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), chart->mapToGlobal(QPointF(x, 100)), Qt::NoButton,
+        // The chart's pixels are those of its viewport, where the mouse goes.
+        QWidget* view = chart->viewport();
+        QMouseEvent move(QEvent::MouseMove, QPointF(x, 100), view->mapToGlobal(QPointF(x, 100)), Qt::NoButton,
                          Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(chart, &move);
+        QCoreApplication::sendEvent(view, &move);
         // Without the button nothing moves.
-        QMouseEvent hover(QEvent::MouseMove, QPointF(x + 40, 100), chart->mapToGlobal(QPointF(x + 40, 100)),
+        QMouseEvent hover(QEvent::MouseMove, QPointF(x + 40, 100), view->mapToGlobal(QPointF(x + 40, 100)),
                           Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(chart, &hover);
+        QCoreApplication::sendEvent(view, &hover);
         s.btnOK->click();
         return d.result();
     });

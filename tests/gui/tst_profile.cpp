@@ -162,7 +162,9 @@ private slots:
         prompts.ExpectSaveFile(bmp).ExpectSaveFile(svg).ExpectSaveFile(png);
         for (int i = 0; i < 3; ++i) P().btnSaveChart->click();
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(prompts.LastFileRequest.DefaultSuffix, QStringLiteral("bmp"));
+        // The dialog offers the type saved last, with its name.
+        QCOMPARE(prompts.LastFileRequest.DefaultSuffix, QStringLiteral("svg"));
+        QCOMPARE(prompts.LastFileRequest.FileName, QStringLiteral("chart.svg"));
         TBitmap32 back;
         QCOMPARE(LoadImageFile(QFile::encodeName(bmp).toStdString(), back), TImageFormat::Bmp);
         QCOMPARE(QSize(back.Width(), back.Height()), P().ChartPixelProfile->size());

@@ -152,11 +152,17 @@ std::optional<TScriptedPrompts::TExpected> TScriptedPrompts::Take(TKind k, const
     return e;
 }
 
+void TScriptedPrompts::ChooseFilter(const TFileDialogRequest& request, const QString& filter) {
+    if (!filter.isEmpty() && !request.Filter.split(QStringLiteral(";;")).contains(filter))
+        surprises_ << QStringLiteral("the file type \"%1\" chosen is not offered by \"%2\"").arg(filter, request.Filter);
+    request.ChosenFilter = filter.isEmpty() ? request.SelectedFilter : filter;
+}
+
 QString TScriptedPrompts::GetOpenFileName(QWidget*, const TFileDialogRequest& request) {
     LastFileRequest = request;
     auto e = Take(TKind::OpenFile, request.Caption);
     if (!e) return QString();
-    request.ChosenFilter = e->Filter.isEmpty() ? request.SelectedFilter : e->Filter;
+    ChooseFilter(request, e->Filter);
     request.ReadOnlyChosen = request.ShowReadOnly && e->ReadOnly;
     return e->File;
 }
@@ -171,7 +177,7 @@ QString TScriptedPrompts::GetSaveFileName(QWidget*, const TFileDialogRequest& re
     LastFileRequest = request;
     auto e = Take(TKind::SaveFile, request.Caption);
     if (!e) return QString();
-    request.ChosenFilter = e->Filter.isEmpty() ? request.SelectedFilter : e->Filter;
+    ChooseFilter(request, e->Filter);
     return e->File;
 }
 

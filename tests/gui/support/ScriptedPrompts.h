@@ -38,8 +38,8 @@ public:
 
     // ---- Expected questions and their answers, in order ------------------------
     // A file name ("" answers Cancel).
-    // The answer may also choose a file type (the filter's text) and tick
-    // the read-only box.
+    // The answer may also choose a file type (the filter's text, which the
+    // dialog must offer) and tick the read-only box.
     TScriptedPrompts& ExpectOpenFile(const QString& answer, const QString& filter = {}, bool readOnly = false);
     TScriptedPrompts& ExpectOpenFiles(const QStringList& answer);
     TScriptedPrompts& ExpectSaveFile(const QString& answer, const QString& filter = {});
@@ -113,6 +113,9 @@ private:
     // The next expectation if it is of kind k and its text matches; else
     // records the surprise and returns nothing.
     std::optional<TExpected> Take(TKind k, const QString& text);
+    // The file type the answer chooses (the one offered first when none);
+    // a type the dialog does not offer is a surprise.
+    void ChooseFilter(const TFileDialogRequest& request, const QString& filter);
 
     Prompts* previous_ = nullptr;
     std::deque<TExpected> expected_;
