@@ -12,20 +12,28 @@ namespace ivra::cli {
 
 namespace {
 
-// The file of the system's best match for "sans-serif", or empty.
+// The file of the system's best match for "sans-serif", or empty. The
+// configuration is the call's own and fontconfig's caches are released at
+// the end, so that nothing of it outlives the call.
 std::string SansSerifFontFile() {
-    if (!FcInit()) return {};
-    std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(
-        FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif")), FcPatternDestroy);
-    if (!pattern) return {};
-    FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
-    FcDefaultSubstitute(pattern.get());
-    FcResult result = FcResultNoMatch;
-    std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> match(FcFontMatch(nullptr, pattern.get(), &result),
-                                                                   FcPatternDestroy);
-    FcChar8* file = nullptr;
-    if (!match || FcPatternGetString(match.get(), FC_FILE, 0, &file) != FcResultMatch || !file) return {};
-    return reinterpret_cast<const char*>(file);
+    std::string found;
+    {
+        std::unique_ptr<FcConfig, decltype(&FcConfigDestroy)> config(FcInitLoadConfigAndFonts(), FcConfigDestroy);
+        if (!config) return {};
+        std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> pattern(
+            FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif")), FcPatternDestroy);
+        if (!pattern) return {};
+        FcConfigSubstitute(config.get(), pattern.get(), FcMatchPattern);
+        FcDefaultSubstitute(pattern.get());
+        FcResult result = FcResultNoMatch;
+        std::unique_ptr<FcPattern, decltype(&FcPatternDestroy)> match(
+            FcFontMatch(config.get(), pattern.get(), &result), FcPatternDestroy);
+        FcChar8* file = nullptr;
+        if (match && FcPatternGetString(match.get(), FC_FILE, 0, &file) == FcResultMatch && file)
+            found = reinterpret_cast<const char*>(file);
+    }
+    FcFini();
+    return found;
 }
 
 // The code points of a UTF-8 text; a byte that does not start a valid

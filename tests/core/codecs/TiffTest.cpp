@@ -202,7 +202,8 @@ void WriteTiff(const std::string& path, const TMadeTiff& m) {
             }
             TIFFSetField(tif, TIFFTAG_COLORMAP, map[0].data(), map[1].data(), map[2].data());
         }
-        const int bytesPer = m.bits == 16 ? 2 : 1;
+        // Bytes of one sample (32-bit kinds are only written to be refused).
+        const int bytesPer = std::max(1, m.bits / 8);
         const int planes = m.planar == PLANARCONFIG_SEPARATE ? m.spp : 1;
         const int perPixel = planes == 1 ? m.spp : 1;
         // Rows of one plane (planar) or of all samples, page p inverted.
