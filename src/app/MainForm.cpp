@@ -116,13 +116,15 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     CreateMessagesPane();
     CreatePanels();
     MakeToolbars();
-    RegisterCommands();
-    InstallImageWindowCommands(*this);
+    commands_->Batch([this] {
+        RegisterCommands();
+        InstallImageWindowCommands(*this);
+    });
     // The floating panels edit the active image window's selected layer.
     ConnectLayerPanels(*this, {LayerWindow, LayerOpacity, LayerInterpolate, Cropped, Button1, MagnifierWindow,
                                MagnOpacity, MagnMagnification, MagnRotation, MagnInterpolate});
-    // Commands registered from now on (by the subsystems at start-up) show
-    // at once.
+    // Commands registered from now on (by the subsystems at start-up, in
+    // one batch) show once the batch is over.
     connect(commands_, &TCommandRegistry::Changed, this, &TMainForm::RebuildMenusAndBars);
     RebuildMenusAndBars();
 
@@ -155,11 +157,11 @@ TMainForm::~TMainForm() {
 
 void TMainForm::RegisterCommands() {
     TCommandRegistry& c = *commands_;
-    c.AddMenu({QStringLiteral("File"), QStringLiteral("&File"), QString(), 10});
-    c.AddMenu({QStringLiteral("View"), QStringLiteral("&View"), QString(), 20});
-    c.AddMenu({QStringLiteral("Tools"), QStringLiteral("&Tools"), QString(), 30});
-    c.AddMenu({QStringLiteral("Window"), QStringLiteral("&Window"), QString(), 70});
-    c.AddMenu({QStringLiteral("Help"), QStringLiteral("&Help"), QString(), 90});
+    c.AddMenu({MenuIds::File, QStringLiteral("&File"), {}, 10});
+    c.AddMenu({MenuIds::View, QStringLiteral("&View"), {}, 20});
+    c.AddMenu({MenuIds::Tools, QStringLiteral("&Tools"), {}, 30});
+    c.AddMenu({MenuIds::Window, QStringLiteral("&Window"), {}, 70});
+    c.AddMenu({MenuIds::Help, QStringLiteral("&Help"), {}, 90});
 
     auto active = [this] { return ActiveImageWindow() != nullptr; };
     struct TItem {
@@ -168,7 +170,7 @@ void TMainForm::RegisterCommands() {
         const char* Hint;
         const char* Icon;
         QKeySequence Shortcut;
-        const char* Menu;
+        TMenuId Menu;
         int Order;
         bool Separator;
         const char* Toolbar;
@@ -177,35 +179,35 @@ void TMainForm::RegisterCommands() {
         std::function<void()> Run;
     };
     const TItem items[] = {
-        {"FileNewItem", "&New", "New|Create a new file", "new", QKeySequence(Qt::CTRL | Qt::Key_N), "File", 10,
+        {"FileNewItem", "&New", "New|Create a new file", "new", QKeySequence(Qt::CTRL | Qt::Key_N), MenuIds::File, 10,
          false, "tbFile", 10, nullptr, [this] { FileNewItemClick(); }},
-        {"FileOpenItem", "&Open", "Open|Open a file", "open", QKeySequence(Qt::CTRL | Qt::Key_O), "File", 20, false,
+        {"FileOpenItem", "&Open", "Open|Open a file", "open", QKeySequence(Qt::CTRL | Qt::Key_O), MenuIds::File, 20, false,
          "tbFile", 20, nullptr, [this] { FileOpenItemClick(); }},
-        {"FileCloseItem", "&Close", "Close|Close current file", "", {}, "File", 30, false, "", 0, nullptr,
+        {"FileCloseItem", "&Close", "Close|Close current file", "", {}, MenuIds::File, 30, false, "", 0, nullptr,
          [this] { FileCloseItemClick(); }},
-        {"FileSaveItem", "&Save", "Save|Save current file", "save", QKeySequence(Qt::CTRL | Qt::Key_S), "File", 40,
+        {"FileSaveItem", "&Save", "Save|Save current file", "save", QKeySequence(Qt::CTRL | Qt::Key_S), MenuIds::File, 40,
          false, "tbFile", 30, active, [this] { FileSaveItemClick(); }},
-        {"FileSaveAsItem", "Save &As...", "Save As|Save current file with different name", "", {}, "File", 50,
+        {"FileSaveAsItem", "Save &As...", "Save As|Save current file with different name", "", {}, MenuIds::File, 50,
          false, "", 0, active, [this] { FileSaveAsItemClick(); }},
-        {"FileExitItem", "E&xit", "Exit|Exit application", "", {}, "File", 90, true, "", 0, nullptr,
+        {"FileExitItem", "E&xit", "Exit|Exit application", "", {}, MenuIds::File, 90, true, "", 0, nullptr,
          [this] { FileExitItemClick(); }},
-        {"btnClearDrawing", "Clear Drawing", "Clear Drawing|Clears user drawing layer.", "cleardrawing", {}, "", 0,
+        {"btnClearDrawing", "Clear Drawing", "Clear Drawing|Clears user drawing layer.", "cleardrawing", {}, {}, 0,
          false, "tbLayers", 30, active, [this] { btnClearDrawingClick(); }},
-        {"WindowCascadeItem", "&Cascade", "", "", {}, "Window", 10, false, "", 0, nullptr,
+        {"WindowCascadeItem", "&Cascade", "", "", {}, MenuIds::Window, 10, false, "", 0, nullptr,
          [this] { mdiArea_->cascadeSubWindows(); }},
-        {"WindowTileHorzItem", "Tile &Horizontally", "", "", {}, "Window", 20, false, "", 0, nullptr,
+        {"WindowTileHorzItem", "Tile &Horizontally", "", "", {}, MenuIds::Window, 20, false, "", 0, nullptr,
          [this] { TileHorizontally(); }},
-        {"WindowTileVertItem", "Tile &Vertically", "", "", {}, "Window", 30, false, "", 0, nullptr,
+        {"WindowTileVertItem", "Tile &Vertically", "", "", {}, MenuIds::Window, 30, false, "", 0, nullptr,
          [this] { TileVertically(); }},
-        {"WindowMinimizeItem", "&Minimize All", "", "", {}, "Window", 40, false, "", 0, nullptr,
+        {"WindowMinimizeItem", "&Minimize All", "", "", {}, MenuIds::Window, 40, false, "", 0, nullptr,
          [this] { MinimizeAll(); }},
-        {"WindowArrangeItem", "&Arrange All", "", "", {}, "Window", 50, false, "", 0, nullptr,
+        {"WindowArrangeItem", "&Arrange All", "", "", {}, MenuIds::Window, 50, false, "", 0, nullptr,
          [this] { ArrangeAll(); }},
-        {"HelpContentsItem", "&Contents", "", "", {}, "Help", 10, false, "", 0, nullptr,
+        {"HelpContentsItem", "&Contents", "", "", {}, MenuIds::Help, 10, false, "", 0, nullptr,
          [this] { HelpContentsItemClick(); }},
-        {"HelpLessonsItem", "&Lessons", "", "", {}, "Help", 20, false, "", 0, nullptr,
+        {"HelpLessonsItem", "&Lessons", "", "", {}, MenuIds::Help, 20, false, "", 0, nullptr,
          [this] { HelpLessonsItemClick(); }},
-        {"HelpAboutItem", "&About...", "", "", {}, "Help", 30, true, "", 0, nullptr, [this] { HelpAboutItemClick(); }},
+        {"HelpAboutItem", "&About...", "", "", {}, MenuIds::Help, 30, true, "", 0, nullptr, [this] { HelpAboutItemClick(); }},
     };
     for (const TItem& i : items) {
         TCommandSpec command;
@@ -214,7 +216,7 @@ void TMainForm::RegisterCommands() {
         command.Hint = QLatin1String(i.Hint);
         command.Icon = QLatin1String(i.Icon);
         command.Shortcut = i.Shortcut;
-        command.Menu = QLatin1String(i.Menu);
+        command.Menu = i.Menu;
         command.MenuOrder = i.Order;
         command.SeparatorBefore = i.Separator;
         command.Toolbar = QLatin1String(i.Toolbar);
@@ -238,7 +240,7 @@ void TMainForm::AddViewToggle(const char* id, const QString& text, QWidget* bar,
     TCommandSpec command;
     command.Id = QLatin1String(id);
     command.Caption = text;
-    command.Menu = QStringLiteral("View");
+    command.Menu = MenuIds::View;
     command.MenuOrder = order;
     command.Checkable = true;
     command.Checked = true;
@@ -494,7 +496,7 @@ void TMainForm::MakeToolbars() {
 QMenu* TMainForm::createPopupMenu() {
     // The bars' context menu offers the View toggles, so that the ticks stay true.
     auto* m = new QMenu(this);
-    m->addActions(Menu(QStringLiteral("View"))->actions());
+    m->addActions(Menu(MenuIds::View.Name())->actions());
     return m;
 }
 
@@ -503,36 +505,41 @@ void TMainForm::RebuildMenusAndBars() {
     bar->clear();
     const std::vector<TMenuSpec> menuList = commands_->Menus();
     for (const TMenuSpec& m : menuList) {
-        QMenu*& menu = menus_[m.Id];
+        QMenu*& menu = menus_[m.Id.Name()];
         if (!menu) {
             menu = new QMenu(m.Caption, this);
-            menu->setObjectName(QStringLiteral("mn") + m.Id);
-            if (m.Id == QLatin1String("Window"))
-                connect(menu, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+            menu->setObjectName(QStringLiteral("mn") + m.Id.Name());
+            if (m.Id == MenuIds::Window) connect(menu, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
         }
         menu->clear();
     }
     windowListActions_.clear();
     // Each menu's items and submenus, by order.
     for (const TMenuSpec& m : menuList) {
-        QMenu* menu = menus_[m.Id];
+        QMenu* menu = menus_[m.Id.Name()];
         std::vector<std::pair<int, QAction*>> entries;
         for (QAction* a : commands_->MenuActions(m.Id)) entries.emplace_back(commands_->Description(a->objectName())->MenuOrder, a);
         for (const TMenuSpec& child : menuList)
-            if (child.Parent == m.Id) entries.emplace_back(child.Order, menus_[child.Id]->menuAction());
+            if (child.Parent == m.Id) entries.emplace_back(child.Order, menus_[child.Id.Name()]->menuAction());
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& [order, a] : entries) {
             if (commands_->SeparatorBefore(a, false) && !menu->actions().isEmpty()) menu->addSeparator();
             menu->addAction(a);
         }
-        if (m.Parent.isEmpty()) bar->addAction(menu->menuAction());
+        if (m.Parent.IsNone()) bar->addAction(menu->menuAction());
     }
+    // A bar whose commands are the same as before keeps its buttons.
     for (QToolBar* tb : {tbFile, tbSpecials, tbLayers}) {
+        const std::vector<QAction*> wanted = commands_->ToolbarActions(tb->objectName());
+        std::vector<QAction*>& shown = toolbarActions_[tb->objectName()];
+        if (wanted == shown) continue;
+        shown = wanted;
         tb->clear();
-        for (QAction* a : commands_->ToolbarActions(tb->objectName())) {
+        for (QAction* a : wanted) {
             if (commands_->SeparatorBefore(a, true) && !tb->actions().isEmpty()) tb->addSeparator();
             tb->addAction(a);
+            commands_->AttachButton(a, tb->widgetForAction(a));
         }
     }
     RefreshMenusAndBars();
@@ -544,15 +551,15 @@ void TMainForm::RefreshMenusAndBars() {
     std::vector<TMenuSpec> menus = commands_->Menus();
     auto depth = [&menus](const TMenuSpec& m) {
         int d = 0;
-        for (QString parent = m.Parent; !parent.isEmpty() && d < 16; ++d) {
+        for (TMenuId parent = m.Parent; !parent.IsNone() && d < 16; ++d) {
             const auto it = std::find_if(menus.begin(), menus.end(), [&](const TMenuSpec& p) { return p.Id == parent; });
-            parent = it == menus.end() ? QString() : it->Parent;
+            parent = it == menus.end() ? TMenuId() : it->Parent;
         }
         return d;
     };
     std::stable_sort(menus.begin(), menus.end(), [&](const TMenuSpec& a, const TMenuSpec& b) { return depth(a) > depth(b); });
     for (const TMenuSpec& m : menus) {
-        QMenu* menu = menus_.value(m.Id);
+        QMenu* menu = menus_.value(m.Id.Name());
         if (!menu) continue;
         const auto acts = menu->actions();
         const bool any = std::any_of(acts.begin(), acts.end(),
@@ -586,6 +593,7 @@ TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
     QPoint place(0, 0);
     const QList<TMDIChild*> before = ImageWindows();
     auto* w = new TMDIChild;
+    for (const auto& handler : windowHandlers_) handler(*w);
     mdiArea_->addSubWindow(w);
     w->setWindowTitle(caption);
     if (!before.isEmpty()) {
@@ -614,7 +622,7 @@ void TMainForm::SubWindowActivated(QMdiSubWindow*) { RefreshMenusAndBars(); }
 // ---- Window menu --------------------------------------------------------------------
 
 void TMainForm::UpdateWindowMenu() {
-    QMenu* mnWindow = Menu(QStringLiteral("Window"));
+    QMenu* mnWindow = Menu(MenuIds::Window.Name());
     for (QAction* a : std::as_const(windowListActions_)) {
         mnWindow->removeAction(a);
         delete a;

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -99,6 +100,9 @@ public:
     // Enables the commands by the active image window.
     void AppOnIdle();
     void AddIdleHandler(std::function<void()> handler) override;
+    void AddImageWindowHandler(std::function<void(TMDIChild&)> handler) override {
+        windowHandlers_.push_back(std::move(handler));
+    }
     // Makes AppOnIdle run whenever the event queue becomes empty, and routes
     // every hint of the application to status panel 2.
     void InstallAppHandlers();
@@ -147,7 +151,8 @@ public:
     void SaveImage(TMDIChild& w);
 
     // Builds the menu bar and the command toolbars from the command registry
-    // (again whenever it changes), then shows each menu only while it has a
+    // (again after each batch of registrations; a toolbar whose commands did
+    // not change keeps its buttons), then shows each menu only while it has a
     // visible item (the image window's menus only while one is active) and
     // an optional bar (and its View item) only while it holds something.
     void RebuildMenusAndBars();
@@ -220,13 +225,15 @@ private:
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
     std::vector<std::pair<std::uint32_t, QToolButton*>> toolButtons_;
     std::vector<std::function<void()>> idleHandlers_;
+    std::vector<std::function<void(TMDIChild&)>> windowHandlers_;
     std::vector<std::function<bool()>> closeQueries_;
     TDrawingState drawing_;
     TCommandRegistry* commands_ = nullptr;
     TToolRegistry tools_;
     QMap<QString, QMenu*> menus_;
+    // The commands each command toolbar shows, by the bar's object name.
+    std::map<QString, std::vector<QAction*>> toolbarActions_;
     QList<QAction*> windowListActions_;
-    bool rebuildPending_ = false;
     QPointer<THelpWindow> helpWindow_;
     bool inIdle_ = false;
     bool appHandlersInstalled_ = false;

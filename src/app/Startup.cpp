@@ -99,11 +99,13 @@ TStartupResult RunStartup(const TStartupOptions& options) {
     TMainForm& main = *result.Main;
     main.NewImageForm = new TNewImageForm(&main);
 
-    // 6. to 9.
-    for (const TLoadStep& step : LoadSteps()) {
-        splash->AddLine(QLatin1String(step.Line));
-        step.Create(main);
-    }
+    // 6. to 9. The menus and bars are built once, after the last step.
+    main.Commands().Batch([&] {
+        for (const TLoadStep& step : LoadSteps()) {
+            splash->AddLine(QLatin1String(step.Line));
+            step.Create(main);
+        }
+    });
 
     // 10. and 11.
     main.InstallAppHandlers();

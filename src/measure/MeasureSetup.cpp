@@ -41,7 +41,7 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     calib.Caption = QStringLiteral("Spatial Calibration");
     calib.Hint = QStringLiteral("Spatial Calibration|Sets conversion factor between pixel distance and real distance.");
     calib.Icon = QStringLiteral("calibration");
-    calib.Menu = QStringLiteral("Tools");
+    calib.Menu = MenuIds::Tools;
     calib.MenuOrder = 10;
     calib.Toolbar = QStringLiteral("tbSpecials");
     calib.ToolbarOrder = 10;
@@ -53,7 +53,7 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     sheet.Caption = QStringLiteral("Spreadsheet");
     sheet.Hint = QStringLiteral("Spreadsheet|Shows spreadsheet with measured data.");
     sheet.Icon = QStringLiteral("spreadsheet");
-    sheet.Menu = QStringLiteral("Tools");
+    sheet.Menu = MenuIds::Tools;
     sheet.MenuOrder = 40;
     sheet.Toolbar = QStringLiteral("tbSpecials");
     sheet.ToolbarOrder = 20;
