@@ -52,37 +52,6 @@ namespace ivra {
 
 namespace {
 
-// Tool numbers of the "Tools" toolbar, first row then second row, with their
-// icons and hints.
-struct TToolButtonInfo {
-    std::uint32_t Number;
-    const char* Icon;
-    const char* Hint;
-    bool Check;
-};
-
-const TToolButtonInfo ToolButtonInfos[] = {
-    {toolMover, "mover", "Mover|Left-click to choose object; hold left button to move it", false},
-    {toolLine, "line", "Line-length measurement|Left-click to select points", true},
-    {toolPolyline, "polyline",
-     "Poly-line length measurement|Left-click to select point; hold left-button for free hand line; "
-     "right-click ends",
-     true},
-    {toolRectangle, "rectangle", "Rectangle Area|Left-click to select points", true},
-    {toolEllipse, "ellipse",
-     "Measures eliptical/circular area|Left-click to select points; hold down CTRL key to make circle.",
-     true},
-    {toolPolygon, "polygon",
-     "Area of polygon|Left-click to select polygon points; right-click to computer enclosed area.", true},
-    {toolSelection, "selection",
-     "Selection|Left-click to select first point; release mouse; left-click to select end point", false},
-    {toolPicker, "picker", "Color picker|Left-click to pick color", false},
-    {toolAngle, "angle", "Angle measurement|Left-click to select points", true},
-    {toolText, "text", "Text tool|Left-click to add text to the image", true},
-    {toolTag, "tag", "Manual Tag/Counter|Left-click to count (data in Spreadsheet) / add tags", true},
-    {toolZoom, "zoom", "Zoom-in/Zoom-out|Left-click to zoom-in; right-click to zoom-out.", false},
-};
-
 QRect ScreenRect() {
     if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry();
     return QRect(0, 0, 1920, 1080);
@@ -116,6 +85,8 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     CreateMessagesPane();
     CreatePanels();
     MakeToolbars();
+    // A tool registered shows its button as a registered command does.
+    tools_.SetChangedHandler([this] { commands_->MarkChanged(); });
     commands_->Batch([this] {
         RegisterCommands();
         InstallImageWindowCommands(*this);
@@ -362,27 +333,35 @@ QWidget* TMainForm::CreatePenPanel() {
 QWidget* TMainForm::CreateToolButtons() {
     auto* panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("pnlTools"));
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(1);
-    int i = 0;
-    for (const TToolButtonInfo& info : ToolButtonInfos) {
-        auto* b = new QToolButton(panel);
-        b->setObjectName(QStringLiteral("btnTool%1").arg(info.Number));
-        b->setIcon(AppIcon(QLatin1String(info.Icon)));
+    toolGrid_ = new QGridLayout(panel);
+    toolGrid_->setContentsMargins(0, 0, 0, 0);
+    toolGrid_->setSpacing(1);
+    return panel;
+}
+
+void TMainForm::AddToolButtons() {
+    // Buttons made before stay; each new tool gets its button at its place.
+    for (const TToolSpec& tool : tools_.Tools()) {
+        if (ToolButton(tool.Number)) continue;
+        auto* b = new QToolButton(toolGrid_->parentWidget());
+        b->setObjectName(QStringLiteral("btnTool%1").arg(tool.Number));
+        b->setIcon(AppIcon(tool.Icon));
         b->setIconSize(QSize(20, 20));
         b->setAutoRaise(true);
         b->setCheckable(true);
         b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty("ToolNumber", info.Number);
-        SetHint(b, QLatin1String(info.Hint));
-        const std::uint32_t n = info.Number;
+        b->setProperty("ToolNumber", tool.Number);
+        SetHint(b, tool.Hint);
+        const std::uint32_t n = tool.Number;
         ConnectGuarded(b, &QToolButton::clicked, this, [this, n](bool) { ToolButtonClick(n); });
-        grid->addWidget(b, i / 6, i % 6);
+        toolGrid_->addWidget(b, tool.Place / 6, tool.Place % 6);
+        // Made after the bar may have shown: shown with it.
+        b->show();
         toolButtons_.emplace_back(n, b);
-        ++i;
     }
-    return panel;
+    // The bar lays the grown panel out at once.
+    toolGrid_->parentWidget()->adjustSize();
+    toolGrid_->activate();
 }
 
 void TMainForm::CreateStatusBar() {
@@ -542,6 +521,7 @@ void TMainForm::RebuildMenusAndBars() {
             commands_->AttachButton(a, tb->widgetForAction(a));
         }
     }
+    AddToolButtons();
     RefreshMenusAndBars();
 }
 

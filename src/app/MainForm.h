@@ -29,6 +29,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDockWidget;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -212,6 +213,8 @@ private:
     void CreateToolBars();
     QWidget* CreatePenPanel();
     QWidget* CreateToolButtons();
+    // Buttons on the Tools bar for the registered tools that have none yet.
+    void AddToolButtons();
     void CreateStatusBar();
     void CreateMessagesPane();
     void CreatePanels();
@@ -224,6 +227,7 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
     std::vector<std::pair<std::uint32_t, QToolButton*>> toolButtons_;
+    QGridLayout* toolGrid_ = nullptr;
     std::vector<std::function<void()>> idleHandlers_;
     std::vector<std::function<void(TMDIChild&)>> windowHandlers_;
     std::vector<std::function<bool()>> closeQueries_;

@@ -72,6 +72,10 @@ void PasteFromClipboard(TShell& shell, TMDIChild& w) {
     shell.SetMode(toolMover);
     if (QWidget* main = shell.Window())
         if (auto* b = main->findChild<QToolButton*>(QStringLiteral("btnTool%1").arg(toolMover))) b->setChecked(true);
+    PasteAsLayer(w);
+}
+
+void PasteAsLayer(TMDIChild& w) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) throw Error("The clipboard holds no picture.");
     const QImage picture = ClipboardPicture(*data);

@@ -132,7 +132,14 @@ void RegisterCommands(TShell& shell) {
         c.Add(item);
     }
 
-    shell.Tools().Register(toolZoom, std::make_shared<TZoomTool>());
+    // The mover has no handler of its own: the layers answer the mouse
+    // themselves while it is in force.
+    shell.Tools().Register({toolMover, QStringLiteral("mover"),
+                            QStringLiteral("Mover|Left-click to choose object; hold left button to move it"), 0},
+                           std::make_shared<TToolHandler>());
+    shell.Tools().Register({toolZoom, QStringLiteral("zoom"),
+                            QStringLiteral("Zoom-in/Zoom-out|Left-click to zoom-in; right-click to zoom-out."), 11},
+                           std::make_shared<TZoomTool>());
 }
 
 } // namespace

@@ -23,6 +23,8 @@ void CopySelection(TMDIChild& w);
 // The mover becomes the tool in force, and the clipboard's image a new
 // centred picture layer (ChildClipboard.cpp).
 void PasteFromClipboard(TShell& shell, TMDIChild& w);
+// The clipboard's image as a new centred picture layer.
+void PasteAsLayer(TMDIChild& w);
 
 // The active image window of the shell, none when there is none.
 TMDIChild* ActiveImage(TShell& shell);

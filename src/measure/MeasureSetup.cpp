@@ -21,7 +21,9 @@ void SpreadsheetClick() {
     ShowToolWindow(SheetForm());
 }
 
-TMeasureCommands InstallMeasuring(TShell& shell) {
+namespace {
+
+TMeasureCommands RegisterMeasuring(TShell& shell) {
     if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
     if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
     // The spreadsheet's "Con.Fac." follows the factor while the sheet is open.
@@ -63,6 +65,14 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     c.SpatialCalibration = shell.Commands().Add(calib);
     c.SpatialCalibration->setEnabled(false);
     c.Spreadsheet = shell.Commands().Add(sheet);
+    return c;
+}
+
+} // namespace
+
+TMeasureCommands InstallMeasuring(TShell& shell) {
+    TMeasureCommands c;
+    shell.Commands().Batch([&] { c = RegisterMeasuring(shell); });
     return c;
 }
 

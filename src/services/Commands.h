@@ -99,6 +99,9 @@ public:
     void Batch(const std::function<void()>& registrations);
     // Throws that Error when a command or menu names an unregistered menu.
     void CheckMenus() const;
+    // Something the bars show changed outside the registry (a tool was
+    // registered): announced as a registration is, once per batch.
+    void MarkChanged() { Notify(); }
 
     // The action of a command id, none when unknown.
     QAction* Action(const QString& id) const;
