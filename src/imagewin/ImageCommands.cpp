@@ -118,6 +118,8 @@ void RegisterCommands(TShell& shell) {
         item.Caption = QLatin1String(i.Caption);
         item.Hint = QLatin1String(i.Hint);
         item.Icon = QLatin1String(i.Icon);
+        // The Edit menu shows no pictures.
+        item.IconInMenu = false;
         item.Shortcut = i.Shortcut;
         item.Menu = MenuIds::Edit;
         item.MenuOrder = i.MenuOrder;

@@ -31,6 +31,7 @@ QAction* TCommandRegistry::Add(TCommandSpec command) {
     a->setObjectName(command.Id);
     if (!command.Hint.isEmpty()) SetHint(a, command.Hint);
     if (!command.Icon.isEmpty()) a->setIcon(AppIcon(command.Icon));
+    a->setIconVisibleInMenu(command.IconInMenu);
     if (!command.Shortcut.isEmpty()) a->setShortcut(command.Shortcut);
     a->setCheckable(command.Checkable);
     a->setChecked(command.Checked);

@@ -59,6 +59,7 @@ struct TCommandSpec {
     QString Caption;
     QString Hint;  // "short|long", see Hints.h
     QString Icon;  // a name of AppIcon, "" for none
+    bool IconInMenu = true;  // false: the icon shows on the toolbar only
     QKeySequence Shortcut;
     TMenuId Menu;  // none: on no menu
     int MenuOrder = 0;

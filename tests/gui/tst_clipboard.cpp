@@ -147,6 +147,7 @@ private slots:
             QAction* a = f_.Main->Command(QLatin1String(id));
             QVERIFY2(f_.Main->Menu(QStringLiteral("Edit"))->actions().contains(a), id);
             QVERIFY2(qobject_cast<QToolButton*>(f_.Main->tbFile->widgetForAction(a)), id);
+            QVERIFY2(!a->isIconVisibleInMenu(), id);
         }
     }
 
