@@ -50,14 +50,10 @@
 
 namespace ivra {
 
-namespace {
-
-QRect ScreenRect() {
+QRect TMainForm::ScreenRect() {
     if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry();
     return QRect(0, 0, 1920, 1080);
 }
-
-} // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TCommandRegistry(this)) {
     SetAppShell(this);
@@ -164,16 +160,6 @@ void TMainForm::RegisterCommands() {
          [this] { FileExitItemClick(); }},
         {"btnClearDrawing", "Clear Drawing", "Clear Drawing|Clears user drawing layer.", "cleardrawing", {}, {}, 0,
          false, "tbLayers", 30, active, [this] { btnClearDrawingClick(); }},
-        {"WindowCascadeItem", "&Cascade", "", "", {}, MenuIds::Window, 10, false, "", 0, nullptr,
-         [this] { mdiArea_->cascadeSubWindows(); }},
-        {"WindowTileHorzItem", "Tile &Horizontally", "", "", {}, MenuIds::Window, 20, false, "", 0, nullptr,
-         [this] { TileHorizontally(); }},
-        {"WindowTileVertItem", "Tile &Vertically", "", "", {}, MenuIds::Window, 30, false, "", 0, nullptr,
-         [this] { TileVertically(); }},
-        {"WindowMinimizeItem", "&Minimize All", "", "", {}, MenuIds::Window, 40, false, "", 0, nullptr,
-         [this] { MinimizeAll(); }},
-        {"WindowArrangeItem", "&Arrange All", "", "", {}, MenuIds::Window, 50, false, "", 0, nullptr,
-         [this] { ArrangeAll(); }},
         {"HelpContentsItem", "&Contents", "", "", {}, MenuIds::Help, 10, false, "", 0, nullptr,
          [this] { HelpContentsItemClick(); }},
         {"HelpLessonsItem", "&Lessons", "", "", {}, MenuIds::Help, 20, false, "", 0, nullptr,
@@ -205,6 +191,7 @@ void TMainForm::RegisterCommands() {
     AddViewToggle("ViewFileBarItem", QStringLiteral("File bar"), tbFile, 50);
     AddViewToggle("ViewPenBarItem", QStringLiteral("Color+Pen bar"), tbPen, 60);
     AddViewToggle("ViewMessagesItem", QStringLiteral("Messages"), tbMessages, 70);
+    RegisterWindowMenu();
 }
 
 void TMainForm::AddViewToggle(const char* id, const QString& text, QWidget* bar, int order) {
@@ -282,88 +269,6 @@ void TMainForm::CreateToolBars() {
 
 }
 
-QWidget* TMainForm::CreatePenPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("pnlPen"));
-
-    // The background panel lies partly under the foreground panel.
-    pnlBackColor = new TColorPanel(Qt::black, panel);
-    pnlBackColor->setObjectName(QStringLiteral("pnlBackColor"));
-    pnlBackColor->setGeometry(24, 18, 25, 20);
-    SetHint(pnlBackColor, QStringLiteral("Background color|Double-click to change."));
-    pnlForeColor = new TColorPanel(Qt::white, panel);
-    pnlForeColor->setObjectName(QStringLiteral("pnlForeColor"));
-    pnlForeColor->setGeometry(8, 4, 25, 20);
-    SetHint(pnlForeColor, QStringLiteral("Foreground color|Double-click to change."));
-
-    imgChange = new QLabel(panel);
-    imgChange->setObjectName(QStringLiteral("imgChange"));
-    imgChange->setGeometry(8, 26, 17, 17);
-    imgChange->setPixmap(AppIcon(QStringLiteral("swapcolors")).pixmap(16, 16));
-    imgChange->installEventFilter(this);
-    SetHint(imgChange, QStringLiteral("Change fore- and background color|Double-click to change fore- and "
-                                      "background color."));
-
-    edWidth = new QLineEdit(QStringLiteral("3"), panel);
-    edWidth->setObjectName(QStringLiteral("edWidth"));
-    edWidth->setGeometry(56, 3, 30, 21);
-    edWidth->installEventFilter(this);
-    SetHint(edWidth, QStringLiteral("Pen Width|Width of drawing pen."));
-    UpDown1 = new TUpDown(edWidth, 0, 50, 3, panel);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown1->setGeometry(86, 3, 15, 21);
-    SetHint(UpDown1, QStringLiteral("Pen Width|Width of drawing pen."));
-
-    cbDraw = new QCheckBox(QStringLiteral("Draw"), panel);
-    cbDraw->setObjectName(QStringLiteral("cbDraw"));
-    cbDraw->move(54, 25);
-    cbDraw->resize(cbDraw->sizeHint());
-    SetHint(cbDraw, QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; "
-                                   "\"Draw-off\": measure lines disappear after measurement."));
-
-    panel->setFixedSize(std::max(105, cbDraw->x() + cbDraw->width() + 2),
-                        std::max(44, cbDraw->y() + cbDraw->height() + 1));
-
-    ConnectGuarded(pnlForeColor, &TColorPanel::DoubleClicked, this, [this] { pnlForeColorDblClick(); });
-    ConnectGuarded(pnlBackColor, &TColorPanel::DoubleClicked, this, [this] { pnlBackColorDblClick(); });
-    ConnectGuarded(UpDown1, &TUpDown::Clicked, this, [this](bool) { UpDownClick(); });
-    return panel;
-}
-
-QWidget* TMainForm::CreateToolButtons() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("pnlTools"));
-    toolGrid_ = new QGridLayout(panel);
-    toolGrid_->setContentsMargins(0, 0, 0, 0);
-    toolGrid_->setSpacing(1);
-    return panel;
-}
-
-void TMainForm::AddToolButtons() {
-    // Buttons made before stay; each new tool gets its button at its place.
-    for (const TToolSpec& tool : tools_.Tools()) {
-        if (ToolButton(tool.Number)) continue;
-        auto* b = new QToolButton(toolGrid_->parentWidget());
-        b->setObjectName(QStringLiteral("btnTool%1").arg(tool.Number));
-        b->setIcon(AppIcon(tool.Icon));
-        b->setIconSize(QSize(20, 20));
-        b->setAutoRaise(true);
-        b->setCheckable(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty("ToolNumber", tool.Number);
-        SetHint(b, tool.Hint);
-        const std::uint32_t n = tool.Number;
-        ConnectGuarded(b, &QToolButton::clicked, this, [this, n](bool) { ToolButtonClick(n); });
-        toolGrid_->addWidget(b, tool.Place / 6, tool.Place % 6);
-        // Made after the bar may have shown: shown with it.
-        b->show();
-        toolButtons_.emplace_back(n, b);
-    }
-    // The bar lays the grown panel out at once.
-    toolGrid_->parentWidget()->adjustSize();
-    toolGrid_->activate();
-}
-
 void TMainForm::CreateStatusBar() {
     QStatusBar* sb = statusBar();
     sb->setObjectName(QStringLiteral("StatusBar1"));
@@ -396,80 +301,6 @@ void TMainForm::CreateMessagesPane() {
     SetHint(memo1, QStringLiteral("Messages window|Select View->Messages if you want to hide it."));
     tbMessages->setWidget(memo1);
     addDockWidget(Qt::RightDockWidgetArea, tbMessages);
-}
-
-void TMainForm::CreatePanels() {
-    auto label = [](const QString& text, QWidget* parent) { return new QLabel(text, parent); };
-    auto gauge = [](const char* name, int lo, int hi, int pos, QWidget* parent) {
-        auto* g = new TGaugeBar(parent);
-        g->setObjectName(QLatin1String(name));
-        g->SetRange(lo, hi);
-        g->SetPosition(pos);
-        return g;
-    };
-
-    pnlBitmapLayer = new QWidget(this);
-    pnlBitmapLayer->setObjectName(QStringLiteral("pnlBitmapLayer"));
-    {
-        auto* lay = new QVBoxLayout(pnlBitmapLayer);
-        lay->setContentsMargins(8, 6, 8, 8);
-        lay->addWidget(label(QStringLiteral("Opacity:"), pnlBitmapLayer));
-        LayerOpacity = gauge("LayerOpacity", 0, 255, 255, pnlBitmapLayer);
-        lay->addWidget(LayerOpacity);
-        LayerInterpolate = new QCheckBox(QStringLiteral("Interpolated"), pnlBitmapLayer);
-        LayerInterpolate->setObjectName(QStringLiteral("LayerInterpolate"));
-        lay->addWidget(LayerInterpolate);
-        Cropped = new QCheckBox(QStringLiteral("Cropped"), pnlBitmapLayer);
-        Cropped->setObjectName(QStringLiteral("Cropped"));
-        lay->addWidget(Cropped);
-        Button1 = new QPushButton(QStringLiteral("Delete"), pnlBitmapLayer);
-        Button1->setObjectName(QStringLiteral("Button1"));
-        lay->addWidget(Button1);
-        lay->addStretch(1);
-    }
-    pnlBitmapLayer->setFixedSize(137, 152);
-
-    PnlMagn = new QWidget(this);
-    PnlMagn->setObjectName(QStringLiteral("PnlMagn"));
-    {
-        auto* lay = new QVBoxLayout(PnlMagn);
-        lay->setContentsMargins(8, 6, 8, 8);
-        lay->setSpacing(3);
-        lay->addWidget(label(QStringLiteral("Opacity:"), PnlMagn));
-        MagnOpacity = gauge("MagnOpacity", 0, 255, 255, PnlMagn);
-        lay->addWidget(MagnOpacity);
-        lay->addWidget(label(QStringLiteral("Magnification:"), PnlMagn));
-        MagnMagnification = gauge("MagnMagnification", 0, 50, 10, PnlMagn);
-        lay->addWidget(MagnMagnification);
-        lay->addWidget(label(QStringLiteral("Rotation:"), PnlMagn));
-        MagnRotation = gauge("MagnRotation", -180, 180, 0, PnlMagn);
-        lay->addWidget(MagnRotation);
-        MagnInterpolate = new QCheckBox(QStringLiteral("Interpolated"), PnlMagn);
-        MagnInterpolate->setObjectName(QStringLiteral("MagnInterpolate"));
-        lay->addWidget(MagnInterpolate);
-        lay->addStretch(1);
-    }
-    PnlMagn->setFixedSize(134, 185);
-}
-
-void TMainForm::MakeToolbars() {
-    drawing_.CalibrationFactor = 1.0f;
-    const QRect screen = ScreenRect();
-    auto makeWindow = [this](const QString& caption, const char* name, QWidget* panel) {
-        auto* w = new QWidget(this, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-        w->setObjectName(QLatin1String(name));
-        w->setWindowTitle(caption);
-        panel->setParent(w);
-        panel->move(0, 0);
-        panel->show();
-        w->setFixedSize(panel->size());
-        w->hide();
-        return w;
-    };
-    MagnifierWindow = makeWindow(QStringLiteral(" Magnifier"), "MagnifierWindow", PnlMagn);
-    MagnifierWindow->move(screen.x() + screen.width() - 320, screen.y() + 350);
-    LayerWindow = makeWindow(QStringLiteral(" Bitmap Layer"), "LayerWindow", pnlBitmapLayer);
-    LayerWindow->move(screen.x() + screen.width() - 320, screen.y() + 550);
 }
 
 QMenu* TMainForm::createPopupMenu() {
@@ -598,94 +429,6 @@ TMDIChild* TMainForm::CreateImageWindow(const QString& name) {
 }
 
 void TMainForm::SubWindowActivated(QMdiSubWindow*) { RefreshMenusAndBars(); }
-
-// ---- Window menu --------------------------------------------------------------------
-
-void TMainForm::UpdateWindowMenu() {
-    QMenu* mnWindow = Menu(MenuIds::Window.Name());
-    for (QAction* a : std::as_const(windowListActions_)) {
-        mnWindow->removeAction(a);
-        delete a;
-    }
-    windowListActions_.clear();
-    const QList<TMDIChild*> windows = ImageWindows();
-    if (windows.isEmpty()) return;
-    windowListActions_ << mnWindow->addSeparator();
-    QMdiSubWindow* current = mdiArea_->currentSubWindow();
-    int n = 1;
-    for (TMDIChild* w : windows) {
-        QString text = w->windowTitle();
-        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* a = mnWindow->addAction(n <= 9 ? QStringLiteral("&%1 %2").arg(n).arg(text) : text);
-        a->setCheckable(true);
-        a->setChecked(w == current);
-        QPointer<TMDIChild> target(w);
-        connect(a, &QAction::triggered, this, [this, target] {
-            if (!target) return;
-            if (target->isMinimized()) target->showNormal();
-            mdiArea_->setActiveSubWindow(target);
-        });
-        windowListActions_ << a;
-        ++n;
-    }
-}
-
-namespace {
-
-QList<QMdiSubWindow*> ArrangeableWindows(QMdiArea* area) {
-    QList<QMdiSubWindow*> list;
-    for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder))
-        if (w->isVisible() && !w->isMinimized()) list << w;
-    return list;
-}
-
-// Tiles the visible windows in bands: one above the other (horizontal) or
-// side by side (vertical), the bands sharing the area evenly.
-void TileInBands(QMdiArea* mdiArea, bool horizontal) {
-    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea);
-    if (list.isEmpty()) return;
-    const QSize area = mdiArea->viewport()->size();
-    const int n = int(list.size());
-    const int length = horizontal ? area.height() : area.width();
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* w = list[i];
-        if (w->isMaximized()) w->showNormal();
-        const int from = length * i / n, to = length * (i + 1) / n;
-        if (horizontal)
-            w->setGeometry(0, from, area.width(), to - from);
-        else
-            w->setGeometry(from, 0, to - from, area.height());
-    }
-}
-
-} // namespace
-
-void TMainForm::TileHorizontally() { TileInBands(mdiArea_, true); }
-
-void TMainForm::TileVertically() { TileInBands(mdiArea_, false); }
-
-void TMainForm::MinimizeAll() {
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) w->showMinimized();
-    ArrangeAll();
-}
-
-void TMainForm::ArrangeAll() {
-    // Minimised windows in rows along the bottom of the area, left to right,
-    // further rows above the first.
-    const QSize area = mdiArea_->viewport()->size();
-    int x = 0, rowTop = -1;
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
-        if (!w->isMinimized()) continue;
-        const QSize s = w->size();
-        if (rowTop < 0) rowTop = area.height() - s.height();
-        if (x > 0 && x + s.width() > area.width()) {
-            x = 0;
-            rowTop -= s.height();
-        }
-        w->move(x, std::max(0, rowTop));
-        x += s.width();
-    }
-}
 
 // ---- Status bar, hints and messages -----------------------------------------------------
 

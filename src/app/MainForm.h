@@ -37,6 +37,7 @@ class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QRect;
 class QToolBar;
 class QToolButton;
 
@@ -220,6 +221,11 @@ private:
     void CreatePanels();
     void MakeToolbars();
     void AddViewToggle(const char* id, const QString& text, QWidget* bar, int order);
+    // The Window menu's commands (WindowMenu.cpp).
+    void RegisterWindowMenu();
+    void Cascade();
+    // The primary screen's area.
+    static QRect ScreenRect();
     void SubWindowActivated(QMdiSubWindow* w);
     void SetBackColor(const QColor& c);
     void SaveImageAs(TMDIChild& w);
