@@ -161,14 +161,11 @@ public:
     void RefreshMenusAndBars();
 
     // Single-instance dialogs, made at start-up (or on first use).
-    TNewImageForm* NewImageForm = nullptr;
-    TAboutBoxFrm* AboutBox = nullptr;
     TNewImageForm& NewImageDialog();
     TAboutBoxFrm& AboutDialog();
     THelpWindow& HelpWindow();
 
-    // Folders: the open dialog starts in OpenDir; help pages are in HelpFolder.
-    QString OpenDir;
+    // The folder of the help pages.
     QString HelpFolder;
 
     // ---- Toolbars and their controls ---------------------------------------------
@@ -192,8 +189,6 @@ public:
     // ---- Floating panel windows ------------------------------------------------
     QWidget* MagnifierWindow = nullptr;
     QWidget* LayerWindow = nullptr;
-    QWidget* pnlBitmapLayer = nullptr;
-    QWidget* PnlMagn = nullptr;
     TGaugeBar* LayerOpacity = nullptr;
     QCheckBox* LayerInterpolate = nullptr;
     QCheckBox* Cropped = nullptr;
@@ -210,6 +205,14 @@ protected:
     QMenu* createPopupMenu() override;
 
 private:
+    TNewImageForm* NewImageForm = nullptr;
+    TAboutBoxFrm* AboutBox = nullptr;
+    // The folder the open dialog starts in.
+    QString OpenDir;
+    // The floating panels' contents.
+    QWidget* pnlBitmapLayer = nullptr;
+    QWidget* PnlMagn = nullptr;
+
     void RegisterCommands();
     void CreateToolBars();
     QWidget* CreatePenPanel();
