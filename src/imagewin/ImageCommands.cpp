@@ -92,24 +92,25 @@ void RegisterCommands(TShell& shell) {
         QKeySequence Shortcut;
         int MenuOrder;
         int ToolbarOrder;
+        bool ToolbarSeparatorBefore;
         std::function<bool()> Enabled;
         void (*Run)(TShell&, TMDIChild&);
     } items[] = {
-        {"Undo1", "&Undo", "Undo|Reverts the last action", "undo", QKeySequence(Qt::CTRL | Qt::Key_Z), 10, 80,
+        {"Undo1", "&Undo", "Undo|Reverts the last action", "undo", QKeySequence(Qt::CTRL | Qt::Key_Z), 10, 80, true,
          [s] {
              TMDIChild* w = ActiveImage(*s);
              return w && w->Document().CanUndo();
          },
          [](TShell&, TMDIChild& w) { UndoLastChange(w); }},
         {"Copy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", "copy",
-         QKeySequence(Qt::CTRL | Qt::Key_C), 30, 60,
+         QKeySequence(Qt::CTRL | Qt::Key_C), 30, 60, false,
          [s] {
              TMDIChild* w = ActiveImage(*s);
              return w && CopySource(*w) != nullptr;
          },
          [](TShell&, TMDIChild& w) { CopySelection(w); }},
         {"Paste1", "&Paste", "Paste|Inserts Clipboard contents", "paste", QKeySequence(Qt::CTRL | Qt::Key_V), 40,
-         70, [s] { return ActiveImage(*s) && ClipboardHasImage(); },
+         70, false, [s] { return ActiveImage(*s) && ClipboardHasImage(); },
          PasteFromClipboard},
     };
     for (const auto& i : items) {
@@ -125,8 +126,7 @@ void RegisterCommands(TShell& shell) {
         item.MenuOrder = i.MenuOrder;
         item.Toolbar = QStringLiteral("tbFile");
         item.ToolbarOrder = i.ToolbarOrder;
-        // Undo stands apart on the bar.
-        item.ToolbarSeparatorBefore = i.ToolbarOrder == 80;
+        item.ToolbarSeparatorBefore = i.ToolbarSeparatorBefore;
         item.Enabled = i.Enabled;
         item.Run = [s, run = i.Run] {
             if (TMDIChild* w = ActiveImage(*s)) run(*s, *w);

@@ -180,6 +180,10 @@ struct TItem {
     int Order;
     bool Separator;
     std::function<void(TShell&, TMDIChild&)> Run;
+    // None: always enabled.
+    std::function<bool()> Enabled = nullptr;
+    // A tick, shown at start.
+    bool Checkable = false;
 };
 
 } // namespace
@@ -210,13 +214,18 @@ void InstallLayerCommands(TShell& shell) {
             {"mnFlatten", "Flatten Layers", MenuIds::Layers, 40, true, on(FlattenLayers)},
             {"mnBringFront", "Bring to Front", MenuIds::Selection, 10, false, move(TLayerMove::BringToFront)},
             {"mnSendBack", "Send to Back", MenuIds::Selection, 20, false, move(TLayerMove::SendToBack)},
-            {"mnLevelUp", "Up One Level", MenuIds::Selection, 30, true, move(TLayerMove::LevelUp)},
+            {"mnLevelUp", "Up One Level", MenuIds::Selection, 30, true, move(TLayerMove::LevelUp),
+             [s] {
+                 TMDIChild* w = s->ActiveImageWindow();
+                 return w && CanLevelUp(*w);
+             }},
             {"mnLevelDown", "Down one Level", MenuIds::Selection, 40, false, move(TLayerMove::LevelDown)},
             {"mnScaled", "Scaled", MenuIds::Selection, 50, true,
              [](TShell& sh, TMDIChild& w) {
                  ToggleScaled(w);
                  ShowScaledTick(sh);
-             }},
+             },
+             nullptr, true},
             {"mnDelete", "Delete", MenuIds::Selection, 60, false, on(DeleteSelectedLayer)},
             {"mnFlipHorz", "Flip Horizontally", MenuIds::Selection, 70, true, flip(true)},
             {"mnFlipVert", "Flip Vertically", MenuIds::Selection, 80, false, flip(false)},
@@ -235,15 +244,9 @@ void InstallLayerCommands(TShell& shell) {
             command.Run = [s, run = i.Run] {
                 if (TMDIChild* w = s->ActiveImageWindow()) run(*s, *w);
             };
-            if (command.Id == QLatin1String("mnScaled")) {
-                command.Checkable = true;
-                command.Checked = true;
-            } else if (command.Id == QLatin1String("mnLevelUp")) {
-                command.Enabled = [s] {
-                    TMDIChild* w = s->ActiveImageWindow();
-                    return w && CanLevelUp(*w);
-                };
-            }
+            command.Enabled = i.Enabled;
+            command.Checkable = i.Checkable;
+            command.Checked = i.Checkable;
             c.Add(command);
         }
         // The tick follows each window's selection and the active window.
