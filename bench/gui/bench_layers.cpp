@@ -10,6 +10,8 @@
 #include "engine/GridLayer.h"
 #include "engine/ImgView32.h"
 #include "imagewin/ChildWin.h"
+#include "imagewin/ImageCommands.h"
+#include "imagewin/LayerCommands.h"
 #include "imagewin/Magnifier.h"
 
 #include <QApplication>
@@ -59,7 +61,7 @@ void BM_Flatten(benchmark::State& state) {
         }
         w.GetGridLayer()->SetVisible(true);
         state.ResumeTiming();
-        w.mnFlattenClick();
+        FlattenLayers(w);
         benchmark::DoNotOptimize(w.ImgView->Bitmap().Bits());
     }
     state.SetItemsProcessed(state.iterations() * 8000LL * 6000);
@@ -173,8 +175,8 @@ void BM_ClipboardMemory(benchmark::State& state) {
         };
         state.counters["one_copy_MB"] = 6000.0 * 4000 * 4 / (1024 * 1024);
         state.counters["select_MB"] = step([&] { w.CreateNewSelection({0, 0}, {6000, 4000}); });
-        state.counters["copy_MB"] = step([&] { w.CopySelection(); });
-        state.counters["paste_MB"] = step([&] { w.PasteAsLayer(); });
+        state.counters["copy_MB"] = step([&] { CopySelection(w); });
+        state.counters["paste_MB"] = step([&] { PasteAsLayer(w); });
         QGuiApplication::clipboard()->clear();
     }
 }

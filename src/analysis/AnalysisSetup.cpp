@@ -57,7 +57,7 @@ TAnalysisCommands InstallAnalysis(TShell& shell) {
     stats.Caption = QStringLiteral("&Statistics");
     stats.Hint = QStringLiteral("Statistics Tool|Statistical analysis of the image.");
     stats.Icon = QStringLiteral("statistics");
-    stats.Menu = QStringLiteral("Tools");
+    stats.Menu = MenuIds::Tools;
     stats.MenuOrder = 20;
     stats.Toolbar = QStringLiteral("tbSpecials");
     stats.ToolbarOrder = 30;
@@ -79,7 +79,7 @@ TAnalysisCommands InstallAnalysis(TShell& shell) {
     profile.Caption = QStringLiteral("&Pixel profile");
     profile.Hint = QStringLiteral("Pixel profile|Analyses pixel profile.");
     profile.Icon = QStringLiteral("profile");
-    profile.Menu = QStringLiteral("Tools");
+    profile.Menu = MenuIds::Tools;
     profile.MenuOrder = 30;
     profile.Toolbar = QStringLiteral("tbSpecials");
     profile.ToolbarOrder = 50;

@@ -168,7 +168,7 @@ void InstallStretchHisto(TShell& shell) {
     c.Id = QStringLiteral("StretchHistogram1");
     c.Caption = QStringLiteral("Stretch Histogram");
     c.Hint = QStringLiteral("Stretch Histogram|Stretches the levels of the image between two cut-offs");
-    c.Menu = QStringLiteral("Image");
+    c.Menu = MenuIds::Image;
     c.MenuOrder = 60;
     c.Enabled = [s] { return s->ActiveImageWindow() != nullptr; };
     c.Run = [s] {

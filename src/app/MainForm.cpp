@@ -50,45 +50,10 @@
 
 namespace ivra {
 
-namespace {
-
-// Tool numbers of the "Tools" toolbar, first row then second row, with their
-// icons and hints.
-struct TToolButtonInfo {
-    std::uint32_t Number;
-    const char* Icon;
-    const char* Hint;
-    bool Check;
-};
-
-const TToolButtonInfo ToolButtonInfos[] = {
-    {toolMover, "mover", "Mover|Left-click to choose object; hold left button to move it", false},
-    {toolLine, "line", "Line-length measurement|Left-click to select points", true},
-    {toolPolyline, "polyline",
-     "Poly-line length measurement|Left-click to select point; hold left-button for free hand line; "
-     "right-click ends",
-     true},
-    {toolRectangle, "rectangle", "Rectangle Area|Left-click to select points", true},
-    {toolEllipse, "ellipse",
-     "Measures eliptical/circular area|Left-click to select points; hold down CTRL key to make circle.",
-     true},
-    {toolPolygon, "polygon",
-     "Area of polygon|Left-click to select polygon points; right-click to computer enclosed area.", true},
-    {toolSelection, "selection",
-     "Selection|Left-click to select first point; release mouse; left-click to select end point", false},
-    {toolPicker, "picker", "Color picker|Left-click to pick color", false},
-    {toolAngle, "angle", "Angle measurement|Left-click to select points", true},
-    {toolText, "text", "Text tool|Left-click to add text to the image", true},
-    {toolTag, "tag", "Manual Tag/Counter|Left-click to count (data in Spreadsheet) / add tags", true},
-    {toolZoom, "zoom", "Zoom-in/Zoom-out|Left-click to zoom-in; right-click to zoom-out.", false},
-};
-
-QRect ScreenRect() {
+QRect TMainForm::ScreenRect() {
     if (QScreen* s = QGuiApplication::primaryScreen()) return s->geometry();
     return QRect(0, 0, 1920, 1080);
 }
-
-} // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TCommandRegistry(this)) {
     SetAppShell(this);
@@ -118,13 +83,17 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     CreateMessagesPane();
     CreatePanels();
     MakeToolbars();
-    RegisterCommands();
-    InstallImageWindowCommands(*this);
+    // A tool registered shows its button as a registered command does.
+    tools_.SetChangedHandler([this] { commands_->MarkChanged(); });
+    commands_->Batch([this] {
+        RegisterCommands();
+        InstallImageWindowCommands(*this);
+    });
     // The floating panels edit the active image window's selected layer.
     ConnectLayerPanels(*this, {LayerWindow, LayerOpacity, LayerInterpolate, Cropped, Button1, MagnifierWindow,
                                MagnOpacity, MagnMagnification, MagnRotation, MagnInterpolate});
-    // Commands registered from now on (by the subsystems at start-up) show
-    // at once.
+    // Commands registered from now on (by the subsystems at start-up, in
+    // one batch) show once the batch is over.
     connect(commands_, &TCommandRegistry::Changed, this, &TMainForm::RebuildMenusAndBars);
     RebuildMenusAndBars();
 
@@ -157,11 +126,11 @@ TMainForm::~TMainForm() {
 
 void TMainForm::RegisterCommands() {
     TCommandRegistry& c = *commands_;
-    c.AddMenu({QStringLiteral("File"), QStringLiteral("&File"), QString(), 10});
-    c.AddMenu({QStringLiteral("View"), QStringLiteral("&View"), QString(), 20});
-    c.AddMenu({QStringLiteral("Tools"), QStringLiteral("&Tools"), QString(), 30});
-    c.AddMenu({QStringLiteral("Window"), QStringLiteral("&Window"), QString(), 70});
-    c.AddMenu({QStringLiteral("Help"), QStringLiteral("&Help"), QString(), 90});
+    c.AddMenu({MenuIds::File, QStringLiteral("&File"), {}, 10});
+    c.AddMenu({MenuIds::View, QStringLiteral("&View"), {}, 20});
+    c.AddMenu({MenuIds::Tools, QStringLiteral("&Tools"), {}, 30});
+    c.AddMenu({MenuIds::Window, QStringLiteral("&Window"), {}, 70});
+    c.AddMenu({MenuIds::Help, QStringLiteral("&Help"), {}, 90});
 
     auto active = [this] { return ActiveImageWindow() != nullptr; };
     struct TItem {
@@ -170,7 +139,7 @@ void TMainForm::RegisterCommands() {
         const char* Hint;
         const char* Icon;
         QKeySequence Shortcut;
-        const char* Menu;
+        TMenuId Menu;
         int Order;
         bool Separator;
         const char* Toolbar;
@@ -179,35 +148,25 @@ void TMainForm::RegisterCommands() {
         std::function<void()> Run;
     };
     const TItem items[] = {
-        {"FileNewItem", "&New", "New|Create a new file", "new", QKeySequence(Qt::CTRL | Qt::Key_N), "File", 10,
+        {"FileNewItem", "&New", "New|Create a new file", "new", QKeySequence(Qt::CTRL | Qt::Key_N), MenuIds::File, 10,
          false, "tbFile", 10, nullptr, [this] { FileNewItemClick(); }},
-        {"FileOpenItem", "&Open", "Open|Open a file", "open", QKeySequence(Qt::CTRL | Qt::Key_O), "File", 20, false,
+        {"FileOpenItem", "&Open", "Open|Open a file", "open", QKeySequence(Qt::CTRL | Qt::Key_O), MenuIds::File, 20, false,
          "tbFile", 20, nullptr, [this] { FileOpenItemClick(); }},
-        {"FileCloseItem", "&Close", "Close|Close current file", "", {}, "File", 30, false, "", 0, nullptr,
+        {"FileCloseItem", "&Close", "Close|Close current file", "", {}, MenuIds::File, 30, false, "", 0, nullptr,
          [this] { FileCloseItemClick(); }},
-        {"FileSaveItem", "&Save", "Save|Save current file", "save", QKeySequence(Qt::CTRL | Qt::Key_S), "File", 40,
+        {"FileSaveItem", "&Save", "Save|Save current file", "save", QKeySequence(Qt::CTRL | Qt::Key_S), MenuIds::File, 40,
          false, "tbFile", 30, active, [this] { FileSaveItemClick(); }},
-        {"FileSaveAsItem", "Save &As...", "Save As|Save current file with different name", "", {}, "File", 50,
+        {"FileSaveAsItem", "Save &As...", "Save As|Save current file with different name", "", {}, MenuIds::File, 50,
          false, "", 0, active, [this] { FileSaveAsItemClick(); }},
-        {"FileExitItem", "E&xit", "Exit|Exit application", "", {}, "File", 90, true, "", 0, nullptr,
+        {"FileExitItem", "E&xit", "Exit|Exit application", "", {}, MenuIds::File, 90, true, "", 0, nullptr,
          [this] { FileExitItemClick(); }},
-        {"btnClearDrawing", "Clear Drawing", "Clear Drawing|Clears user drawing layer.", "cleardrawing", {}, "", 0,
+        {"btnClearDrawing", "Clear Drawing", "Clear Drawing|Clears user drawing layer.", "cleardrawing", {}, {}, 0,
          false, "tbLayers", 30, active, [this] { btnClearDrawingClick(); }},
-        {"WindowCascadeItem", "&Cascade", "", "", {}, "Window", 10, false, "", 0, nullptr,
-         [this] { mdiArea_->cascadeSubWindows(); }},
-        {"WindowTileHorzItem", "Tile &Horizontally", "", "", {}, "Window", 20, false, "", 0, nullptr,
-         [this] { TileHorizontally(); }},
-        {"WindowTileVertItem", "Tile &Vertically", "", "", {}, "Window", 30, false, "", 0, nullptr,
-         [this] { TileVertically(); }},
-        {"WindowMinimizeItem", "&Minimize All", "", "", {}, "Window", 40, false, "", 0, nullptr,
-         [this] { MinimizeAll(); }},
-        {"WindowArrangeItem", "&Arrange All", "", "", {}, "Window", 50, false, "", 0, nullptr,
-         [this] { ArrangeAll(); }},
-        {"HelpContentsItem", "&Contents", "", "", {}, "Help", 10, false, "", 0, nullptr,
+        {"HelpContentsItem", "&Contents", "", "", {}, MenuIds::Help, 10, false, "", 0, nullptr,
          [this] { HelpContentsItemClick(); }},
-        {"HelpLessonsItem", "&Lessons", "", "", {}, "Help", 20, false, "", 0, nullptr,
+        {"HelpLessonsItem", "&Lessons", "", "", {}, MenuIds::Help, 20, false, "", 0, nullptr,
          [this] { HelpLessonsItemClick(); }},
-        {"HelpAboutItem", "&About...", "", "", {}, "Help", 30, true, "", 0, nullptr, [this] { HelpAboutItemClick(); }},
+        {"HelpAboutItem", "&About...", "", "", {}, MenuIds::Help, 30, true, "", 0, nullptr, [this] { HelpAboutItemClick(); }},
     };
     for (const TItem& i : items) {
         TCommandSpec command;
@@ -216,7 +175,7 @@ void TMainForm::RegisterCommands() {
         command.Hint = QLatin1String(i.Hint);
         command.Icon = QLatin1String(i.Icon);
         command.Shortcut = i.Shortcut;
-        command.Menu = QLatin1String(i.Menu);
+        command.Menu = i.Menu;
         command.MenuOrder = i.Order;
         command.SeparatorBefore = i.Separator;
         command.Toolbar = QLatin1String(i.Toolbar);
@@ -234,13 +193,14 @@ void TMainForm::RegisterCommands() {
     AddViewToggle("ViewFileBarItem", QStringLiteral("File bar"), tbFile, 50);
     AddViewToggle("ViewPenBarItem", QStringLiteral("Color+Pen bar"), tbPen, 60);
     AddViewToggle("ViewMessagesItem", QStringLiteral("Messages"), tbMessages, 70);
+    RegisterWindowMenu();
 }
 
 void TMainForm::AddViewToggle(const char* id, const QString& text, QWidget* bar, int order) {
     TCommandSpec command;
     command.Id = QLatin1String(id);
     command.Caption = text;
-    command.Menu = QStringLiteral("View");
+    command.Menu = MenuIds::View;
     command.MenuOrder = order;
     command.Checkable = true;
     command.Checked = true;
@@ -311,80 +271,6 @@ void TMainForm::CreateToolBars() {
 
 }
 
-QWidget* TMainForm::CreatePenPanel() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("pnlPen"));
-
-    // The background panel lies partly under the foreground panel.
-    pnlBackColor = new TColorPanel(Qt::black, panel);
-    pnlBackColor->setObjectName(QStringLiteral("pnlBackColor"));
-    pnlBackColor->setGeometry(24, 18, 25, 20);
-    SetHint(pnlBackColor, QStringLiteral("Background color|Double-click to change."));
-    pnlForeColor = new TColorPanel(Qt::white, panel);
-    pnlForeColor->setObjectName(QStringLiteral("pnlForeColor"));
-    pnlForeColor->setGeometry(8, 4, 25, 20);
-    SetHint(pnlForeColor, QStringLiteral("Foreground color|Double-click to change."));
-
-    imgChange = new QLabel(panel);
-    imgChange->setObjectName(QStringLiteral("imgChange"));
-    imgChange->setGeometry(8, 26, 17, 17);
-    imgChange->setPixmap(AppIcon(QStringLiteral("swapcolors")).pixmap(16, 16));
-    imgChange->installEventFilter(this);
-    SetHint(imgChange, QStringLiteral("Change fore- and background color|Double-click to change fore- and "
-                                      "background color."));
-
-    edWidth = new QLineEdit(QStringLiteral("3"), panel);
-    edWidth->setObjectName(QStringLiteral("edWidth"));
-    edWidth->setGeometry(56, 3, 30, 21);
-    edWidth->installEventFilter(this);
-    SetHint(edWidth, QStringLiteral("Pen Width|Width of drawing pen."));
-    UpDown1 = new TUpDown(edWidth, 0, 50, 3, panel);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown1->setGeometry(86, 3, 15, 21);
-    SetHint(UpDown1, QStringLiteral("Pen Width|Width of drawing pen."));
-
-    cbDraw = new QCheckBox(QStringLiteral("Draw"), panel);
-    cbDraw->setObjectName(QStringLiteral("cbDraw"));
-    cbDraw->move(54, 25);
-    cbDraw->resize(cbDraw->sizeHint());
-    SetHint(cbDraw, QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; "
-                                   "\"Draw-off\": measure lines disappear after measurement."));
-
-    panel->setFixedSize(std::max(105, cbDraw->x() + cbDraw->width() + 2),
-                        std::max(44, cbDraw->y() + cbDraw->height() + 1));
-
-    ConnectGuarded(pnlForeColor, &TColorPanel::DoubleClicked, this, [this] { pnlForeColorDblClick(); });
-    ConnectGuarded(pnlBackColor, &TColorPanel::DoubleClicked, this, [this] { pnlBackColorDblClick(); });
-    ConnectGuarded(UpDown1, &TUpDown::Clicked, this, [this](bool) { UpDownClick(); });
-    return panel;
-}
-
-QWidget* TMainForm::CreateToolButtons() {
-    auto* panel = new QWidget(this);
-    panel->setObjectName(QStringLiteral("pnlTools"));
-    auto* grid = new QGridLayout(panel);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(1);
-    int i = 0;
-    for (const TToolButtonInfo& info : ToolButtonInfos) {
-        auto* b = new QToolButton(panel);
-        b->setObjectName(QStringLiteral("btnTool%1").arg(info.Number));
-        b->setIcon(AppIcon(QLatin1String(info.Icon)));
-        b->setIconSize(QSize(20, 20));
-        b->setAutoRaise(true);
-        b->setCheckable(true);
-        b->setFocusPolicy(Qt::NoFocus);
-        b->setProperty("ToolNumber", info.Number);
-        SetHint(b, QLatin1String(info.Hint));
-        const std::uint32_t n = info.Number;
-        ConnectGuarded(b, &QToolButton::clicked, this, [this, n](bool) { ToolButtonClick(n); });
-        grid->addWidget(b, i / 6, i % 6);
-        toolButtons_.emplace_back(n, b);
-        ++i;
-    }
-    return panel;
-}
-
 void TMainForm::CreateStatusBar() {
     QStatusBar* sb = statusBar();
     sb->setObjectName(QStringLiteral("StatusBar1"));
@@ -424,84 +310,10 @@ void TMainForm::CreateMessagesPane() {
     addDockWidget(Qt::RightDockWidgetArea, tbMessages);
 }
 
-void TMainForm::CreatePanels() {
-    auto label = [](const QString& text, QWidget* parent) { return new QLabel(text, parent); };
-    auto gauge = [](const char* name, int lo, int hi, int pos, QWidget* parent) {
-        auto* g = new TGaugeBar(parent);
-        g->setObjectName(QLatin1String(name));
-        g->SetRange(lo, hi);
-        g->SetPosition(pos);
-        return g;
-    };
-
-    pnlBitmapLayer = new QWidget(this);
-    pnlBitmapLayer->setObjectName(QStringLiteral("pnlBitmapLayer"));
-    {
-        auto* lay = new QVBoxLayout(pnlBitmapLayer);
-        lay->setContentsMargins(8, 6, 8, 8);
-        lay->addWidget(label(QStringLiteral("Opacity:"), pnlBitmapLayer));
-        LayerOpacity = gauge("LayerOpacity", 0, 255, 255, pnlBitmapLayer);
-        lay->addWidget(LayerOpacity);
-        LayerInterpolate = new QCheckBox(QStringLiteral("Interpolated"), pnlBitmapLayer);
-        LayerInterpolate->setObjectName(QStringLiteral("LayerInterpolate"));
-        lay->addWidget(LayerInterpolate);
-        Cropped = new QCheckBox(QStringLiteral("Cropped"), pnlBitmapLayer);
-        Cropped->setObjectName(QStringLiteral("Cropped"));
-        lay->addWidget(Cropped);
-        Button1 = new QPushButton(QStringLiteral("Delete"), pnlBitmapLayer);
-        Button1->setObjectName(QStringLiteral("Button1"));
-        lay->addWidget(Button1);
-        lay->addStretch(1);
-    }
-    pnlBitmapLayer->setFixedSize(137, 152);
-
-    PnlMagn = new QWidget(this);
-    PnlMagn->setObjectName(QStringLiteral("PnlMagn"));
-    {
-        auto* lay = new QVBoxLayout(PnlMagn);
-        lay->setContentsMargins(8, 6, 8, 8);
-        lay->setSpacing(3);
-        lay->addWidget(label(QStringLiteral("Opacity:"), PnlMagn));
-        MagnOpacity = gauge("MagnOpacity", 0, 255, 255, PnlMagn);
-        lay->addWidget(MagnOpacity);
-        lay->addWidget(label(QStringLiteral("Magnification:"), PnlMagn));
-        MagnMagnification = gauge("MagnMagnification", 0, 50, 10, PnlMagn);
-        lay->addWidget(MagnMagnification);
-        lay->addWidget(label(QStringLiteral("Rotation:"), PnlMagn));
-        MagnRotation = gauge("MagnRotation", -180, 180, 0, PnlMagn);
-        lay->addWidget(MagnRotation);
-        MagnInterpolate = new QCheckBox(QStringLiteral("Interpolated"), PnlMagn);
-        MagnInterpolate->setObjectName(QStringLiteral("MagnInterpolate"));
-        lay->addWidget(MagnInterpolate);
-        lay->addStretch(1);
-    }
-    PnlMagn->setFixedSize(134, 185);
-}
-
-void TMainForm::MakeToolbars() {
-    drawing_.CalibrationFactor = 1.0f;
-    const QRect screen = ScreenRect();
-    auto makeWindow = [this](const QString& caption, const char* name, QWidget* panel) {
-        auto* w = new QWidget(this, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-        w->setObjectName(QLatin1String(name));
-        w->setWindowTitle(caption);
-        panel->setParent(w);
-        panel->move(0, 0);
-        panel->show();
-        w->setFixedSize(panel->size());
-        w->hide();
-        return w;
-    };
-    MagnifierWindow = makeWindow(QStringLiteral(" Magnifier"), "MagnifierWindow", PnlMagn);
-    MagnifierWindow->move(screen.x() + screen.width() - 320, screen.y() + 350);
-    LayerWindow = makeWindow(QStringLiteral(" Bitmap Layer"), "LayerWindow", pnlBitmapLayer);
-    LayerWindow->move(screen.x() + screen.width() - 320, screen.y() + 550);
-}
-
 QMenu* TMainForm::createPopupMenu() {
     // The bars' context menu offers the View toggles, so that the ticks stay true.
     auto* m = new QMenu(this);
-    m->addActions(Menu(QStringLiteral("View"))->actions());
+    m->addActions(Menu(MenuIds::View.Name())->actions());
     return m;
 }
 
@@ -510,38 +322,44 @@ void TMainForm::RebuildMenusAndBars() {
     bar->clear();
     const std::vector<TMenuSpec> menuList = commands_->Menus();
     for (const TMenuSpec& m : menuList) {
-        QMenu*& menu = menus_[m.Id];
+        QMenu*& menu = menus_[m.Id.Name()];
         if (!menu) {
             menu = new QMenu(m.Caption, this);
-            menu->setObjectName(QStringLiteral("mn") + m.Id);
-            if (m.Id == QLatin1String("Window"))
-                connect(menu, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
+            menu->setObjectName(QStringLiteral("mn") + m.Id.Name());
+            if (m.Id == MenuIds::Window) connect(menu, &QMenu::aboutToShow, this, &TMainForm::UpdateWindowMenu);
         }
         menu->clear();
     }
     windowListActions_.clear();
     // Each menu's items and submenus, by order.
     for (const TMenuSpec& m : menuList) {
-        QMenu* menu = menus_[m.Id];
+        QMenu* menu = menus_[m.Id.Name()];
         std::vector<std::pair<int, QAction*>> entries;
         for (QAction* a : commands_->MenuActions(m.Id)) entries.emplace_back(commands_->Description(a->objectName())->MenuOrder, a);
         for (const TMenuSpec& child : menuList)
-            if (child.Parent == m.Id) entries.emplace_back(child.Order, menus_[child.Id]->menuAction());
+            if (child.Parent == m.Id) entries.emplace_back(child.Order, menus_[child.Id.Name()]->menuAction());
         std::stable_sort(entries.begin(), entries.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         for (const auto& [order, a] : entries) {
             if (commands_->SeparatorBefore(a, false) && !menu->actions().isEmpty()) menu->addSeparator();
             menu->addAction(a);
         }
-        if (m.Parent.isEmpty()) bar->addAction(menu->menuAction());
+        if (m.Parent.IsNone()) bar->addAction(menu->menuAction());
     }
+    // A bar whose commands are the same as before keeps its buttons.
     for (QToolBar* tb : {tbFile, tbSpecials, tbLayers}) {
+        const std::vector<QAction*> wanted = commands_->ToolbarActions(tb->objectName());
+        std::vector<QAction*>& shown = toolbarActions_[tb->objectName()];
+        if (wanted == shown) continue;
+        shown = wanted;
         tb->clear();
-        for (QAction* a : commands_->ToolbarActions(tb->objectName())) {
+        for (QAction* a : wanted) {
             if (commands_->SeparatorBefore(a, true) && !tb->actions().isEmpty()) tb->addSeparator();
             tb->addAction(a);
+            commands_->AttachButton(a, tb->widgetForAction(a));
         }
     }
+    AddToolButtons();
     RefreshMenusAndBars();
 }
 
@@ -551,15 +369,15 @@ void TMainForm::RefreshMenusAndBars() {
     std::vector<TMenuSpec> menus = commands_->Menus();
     auto depth = [&menus](const TMenuSpec& m) {
         int d = 0;
-        for (QString parent = m.Parent; !parent.isEmpty() && d < 16; ++d) {
+        for (TMenuId parent = m.Parent; !parent.IsNone() && d < 16; ++d) {
             const auto it = std::find_if(menus.begin(), menus.end(), [&](const TMenuSpec& p) { return p.Id == parent; });
-            parent = it == menus.end() ? QString() : it->Parent;
+            parent = it == menus.end() ? TMenuId() : it->Parent;
         }
         return d;
     };
     std::stable_sort(menus.begin(), menus.end(), [&](const TMenuSpec& a, const TMenuSpec& b) { return depth(a) > depth(b); });
     for (const TMenuSpec& m : menus) {
-        QMenu* menu = menus_.value(m.Id);
+        QMenu* menu = menus_.value(m.Id.Name());
         if (!menu) continue;
         const auto acts = menu->actions();
         const bool any = std::any_of(acts.begin(), acts.end(),
@@ -594,6 +412,7 @@ TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
     const QList<TMDIChild*> before = ImageWindows();
     auto* w = new TMDIChild;
     w->QuerySave = [this, w] { return QuerySaveImage(*w); };
+    for (const auto& handler : windowHandlers_) handler(*w);
     mdiArea_->addSubWindow(w);
     w->setWindowTitle(caption);
     if (!before.isEmpty()) {
@@ -618,94 +437,6 @@ TMDIChild* TMainForm::CreateImageWindow(const QString& name) {
 }
 
 void TMainForm::SubWindowActivated(QMdiSubWindow*) { RefreshMenusAndBars(); }
-
-// ---- Window menu --------------------------------------------------------------------
-
-void TMainForm::UpdateWindowMenu() {
-    QMenu* mnWindow = Menu(QStringLiteral("Window"));
-    for (QAction* a : std::as_const(windowListActions_)) {
-        mnWindow->removeAction(a);
-        delete a;
-    }
-    windowListActions_.clear();
-    const QList<TMDIChild*> windows = ImageWindows();
-    if (windows.isEmpty()) return;
-    windowListActions_ << mnWindow->addSeparator();
-    QMdiSubWindow* current = mdiArea_->currentSubWindow();
-    int n = 1;
-    for (TMDIChild* w : windows) {
-        QString text = w->windowTitle();
-        text.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* a = mnWindow->addAction(n <= 9 ? QStringLiteral("&%1 %2").arg(n).arg(text) : text);
-        a->setCheckable(true);
-        a->setChecked(w == current);
-        QPointer<TMDIChild> target(w);
-        connect(a, &QAction::triggered, this, [this, target] {
-            if (!target) return;
-            if (target->isMinimized()) target->showNormal();
-            mdiArea_->setActiveSubWindow(target);
-        });
-        windowListActions_ << a;
-        ++n;
-    }
-}
-
-namespace {
-
-QList<QMdiSubWindow*> ArrangeableWindows(QMdiArea* area) {
-    QList<QMdiSubWindow*> list;
-    for (QMdiSubWindow* w : area->subWindowList(QMdiArea::CreationOrder))
-        if (w->isVisible() && !w->isMinimized()) list << w;
-    return list;
-}
-
-// Tiles the visible windows in bands: one above the other (horizontal) or
-// side by side (vertical), the bands sharing the area evenly.
-void TileInBands(QMdiArea* mdiArea, bool horizontal) {
-    const QList<QMdiSubWindow*> list = ArrangeableWindows(mdiArea);
-    if (list.isEmpty()) return;
-    const QSize area = mdiArea->viewport()->size();
-    const int n = int(list.size());
-    const int length = horizontal ? area.height() : area.width();
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* w = list[i];
-        if (w->isMaximized()) w->showNormal();
-        const int from = length * i / n, to = length * (i + 1) / n;
-        if (horizontal)
-            w->setGeometry(0, from, area.width(), to - from);
-        else
-            w->setGeometry(from, 0, to - from, area.height());
-    }
-}
-
-} // namespace
-
-void TMainForm::TileHorizontally() { TileInBands(mdiArea_, true); }
-
-void TMainForm::TileVertically() { TileInBands(mdiArea_, false); }
-
-void TMainForm::MinimizeAll() {
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) w->showMinimized();
-    ArrangeAll();
-}
-
-void TMainForm::ArrangeAll() {
-    // Minimised windows in rows along the bottom of the area, left to right,
-    // further rows above the first.
-    const QSize area = mdiArea_->viewport()->size();
-    int x = 0, rowTop = -1;
-    for (QMdiSubWindow* w : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
-        if (!w->isMinimized()) continue;
-        const QSize s = w->size();
-        if (rowTop < 0) rowTop = area.height() - s.height();
-        if (x > 0 && x + s.width() > area.width()) {
-            x = 0;
-            rowTop -= s.height();
-        }
-        w->move(x, std::max(0, rowTop));
-        x += s.width();
-    }
-}
 
 // ---- Status bar, hints and messages -----------------------------------------------------
 

@@ -19,6 +19,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -28,6 +29,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QDockWidget;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QMdiArea;
@@ -35,6 +37,7 @@ class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class QRect;
 class QToolBar;
 class QToolButton;
 
@@ -99,6 +102,9 @@ public:
     // Enables the commands by the active image window.
     void AppOnIdle();
     void AddIdleHandler(std::function<void()> handler) override;
+    void AddImageWindowHandler(std::function<void(TMDIChild&)> handler) override {
+        windowHandlers_.push_back(std::move(handler));
+    }
     // Makes AppOnIdle run whenever the event queue becomes empty, and routes
     // every hint of the application to status panel 2.
     void InstallAppHandlers();
@@ -149,21 +155,19 @@ public:
     bool QuerySaveImage(TMDIChild& w);
 
     // Builds the menu bar and the command toolbars from the command registry
-    // (again whenever it changes), then shows each menu only while it has a
+    // (again after each batch of registrations; a toolbar whose commands did
+    // not change keeps its buttons), then shows each menu only while it has a
     // visible item (the image window's menus only while one is active) and
     // an optional bar (and its View item) only while it holds something.
     void RebuildMenusAndBars();
     void RefreshMenusAndBars();
 
     // Single-instance dialogs, made at start-up (or on first use).
-    TNewImageForm* NewImageForm = nullptr;
-    TAboutBoxFrm* AboutBox = nullptr;
     TNewImageForm& NewImageDialog();
     TAboutBoxFrm& AboutDialog();
     THelpWindow& HelpWindow();
 
-    // Folders: the open dialog starts in OpenDir; help pages are in HelpFolder.
-    QString OpenDir;
+    // The folder of the help pages.
     QString HelpFolder;
 
     // ---- Toolbars and their controls ---------------------------------------------
@@ -187,8 +191,6 @@ public:
     // ---- Floating panel windows ------------------------------------------------
     QWidget* MagnifierWindow = nullptr;
     QWidget* LayerWindow = nullptr;
-    QWidget* pnlBitmapLayer = nullptr;
-    QWidget* PnlMagn = nullptr;
     TGaugeBar* LayerOpacity = nullptr;
     QCheckBox* LayerInterpolate = nullptr;
     QCheckBox* Cropped = nullptr;
@@ -205,15 +207,30 @@ protected:
     QMenu* createPopupMenu() override;
 
 private:
+    TNewImageForm* NewImageForm = nullptr;
+    TAboutBoxFrm* AboutBox = nullptr;
+    // The folder the open dialog starts in.
+    QString OpenDir;
+    // The floating panels' contents.
+    QWidget* pnlBitmapLayer = nullptr;
+    QWidget* PnlMagn = nullptr;
+
     void RegisterCommands();
     void CreateToolBars();
     QWidget* CreatePenPanel();
     QWidget* CreateToolButtons();
+    // Buttons on the Tools bar for the registered tools that have none yet.
+    void AddToolButtons();
     void CreateStatusBar();
     void CreateMessagesPane();
     void CreatePanels();
     void MakeToolbars();
     void AddViewToggle(const char* id, const QString& text, QWidget* bar, int order);
+    // The Window menu's commands (WindowMenu.cpp).
+    void RegisterWindowMenu();
+    void Cascade();
+    // The primary screen's area.
+    static QRect ScreenRect();
     void SubWindowActivated(QMdiSubWindow* w);
     void SetBackColor(const QColor& c);
     void SaveImageAs(TMDIChild& w);
@@ -221,14 +238,17 @@ private:
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
     std::vector<std::pair<std::uint32_t, QToolButton*>> toolButtons_;
+    QGridLayout* toolGrid_ = nullptr;
     std::vector<std::function<void()>> idleHandlers_;
+    std::vector<std::function<void(TMDIChild&)>> windowHandlers_;
     std::vector<std::function<bool()>> closeQueries_;
     TDrawingState drawing_;
     TCommandRegistry* commands_ = nullptr;
     TToolRegistry tools_;
     QMap<QString, QMenu*> menus_;
+    // The commands each command toolbar shows, by the bar's object name.
+    std::map<QString, std::vector<QAction*>> toolbarActions_;
     QList<QAction*> windowListActions_;
-    bool rebuildPending_ = false;
     QPointer<THelpWindow> helpWindow_;
     bool inIdle_ = false;
     bool appHandlersInstalled_ = false;

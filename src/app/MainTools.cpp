@@ -1,19 +1,25 @@
-// The main window's tool modes, drawing settings, zoom combo and idle handler.
+// The main window's tool modes and Tools bar, drawing settings and pen
+// panel, zoom combo and idle handler.
 
 #include "app/MainForm.h"
 
 #include "services/ColorPanel.h"
 #include "services/CommandGuard.h"
+#include "services/Hints.h"
+#include "services/Icons.h"
 #include "services/Prompts.h"
 #include "services/UpDown.h"
 #include "imagewin/ChildWin.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <cmath>
 
 namespace ivra {
@@ -43,7 +49,90 @@ void TMainForm::btnClearDrawingClick() {
     if (TMDIChild* w = ActiveImageWindow()) w->ClearAnimLayer();
 }
 
-// ---- Pen panel ------------------------------------------------------------------------
+// ---- Tool buttons and pen panel -------------------------------------------------------
+
+QWidget* TMainForm::CreatePenPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnlPen"));
+
+    // The background panel lies partly under the foreground panel.
+    pnlBackColor = new TColorPanel(Qt::black, panel);
+    pnlBackColor->setObjectName(QStringLiteral("pnlBackColor"));
+    pnlBackColor->setGeometry(24, 18, 25, 20);
+    SetHint(pnlBackColor, QStringLiteral("Background color|Double-click to change."));
+    pnlForeColor = new TColorPanel(Qt::white, panel);
+    pnlForeColor->setObjectName(QStringLiteral("pnlForeColor"));
+    pnlForeColor->setGeometry(8, 4, 25, 20);
+    SetHint(pnlForeColor, QStringLiteral("Foreground color|Double-click to change."));
+
+    imgChange = new QLabel(panel);
+    imgChange->setObjectName(QStringLiteral("imgChange"));
+    imgChange->setGeometry(8, 26, 17, 17);
+    imgChange->setPixmap(AppIcon(QStringLiteral("swapcolors")).pixmap(16, 16));
+    imgChange->installEventFilter(this);
+    SetHint(imgChange, QStringLiteral("Change fore- and background color|Double-click to change fore- and "
+                                      "background color."));
+
+    edWidth = new QLineEdit(QStringLiteral("3"), panel);
+    edWidth->setObjectName(QStringLiteral("edWidth"));
+    edWidth->setGeometry(56, 3, 30, 21);
+    edWidth->installEventFilter(this);
+    SetHint(edWidth, QStringLiteral("Pen Width|Width of drawing pen."));
+    UpDown1 = new TUpDown(edWidth, 0, 50, 3, panel);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setGeometry(86, 3, 15, 21);
+    SetHint(UpDown1, QStringLiteral("Pen Width|Width of drawing pen."));
+
+    cbDraw = new QCheckBox(QStringLiteral("Draw"), panel);
+    cbDraw->setObjectName(QStringLiteral("cbDraw"));
+    cbDraw->move(54, 25);
+    cbDraw->resize(cbDraw->sizeHint());
+    SetHint(cbDraw, QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; "
+                                   "\"Draw-off\": measure lines disappear after measurement."));
+
+    panel->setFixedSize(std::max(105, cbDraw->x() + cbDraw->width() + 2),
+                        std::max(44, cbDraw->y() + cbDraw->height() + 1));
+
+    ConnectGuarded(pnlForeColor, &TColorPanel::DoubleClicked, this, [this] { pnlForeColorDblClick(); });
+    ConnectGuarded(pnlBackColor, &TColorPanel::DoubleClicked, this, [this] { pnlBackColorDblClick(); });
+    ConnectGuarded(UpDown1, &TUpDown::Clicked, this, [this](bool) { UpDownClick(); });
+    return panel;
+}
+
+QWidget* TMainForm::CreateToolButtons() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("pnlTools"));
+    toolGrid_ = new QGridLayout(panel);
+    toolGrid_->setContentsMargins(0, 0, 0, 0);
+    toolGrid_->setSpacing(1);
+    return panel;
+}
+
+void TMainForm::AddToolButtons() {
+    // Buttons made before stay; each new tool gets its button at its place.
+    for (const TToolSpec& tool : tools_.Tools()) {
+        if (ToolButton(tool.Number)) continue;
+        auto* b = new QToolButton(toolGrid_->parentWidget());
+        b->setObjectName(QStringLiteral("btnTool%1").arg(tool.Number));
+        b->setIcon(AppIcon(tool.Icon));
+        b->setIconSize(QSize(20, 20));
+        b->setAutoRaise(true);
+        b->setCheckable(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setProperty("ToolNumber", tool.Number);
+        SetHint(b, tool.Hint);
+        const std::uint32_t n = tool.Number;
+        ConnectGuarded(b, &QToolButton::clicked, this, [this, n](bool) { ToolButtonClick(n); });
+        toolGrid_->addWidget(b, tool.Place / 6, tool.Place % 6);
+        // Made after the bar may have shown: shown with it.
+        b->show();
+        toolButtons_.emplace_back(n, b);
+    }
+    // The bar lays the grown panel out at once.
+    toolGrid_->parentWidget()->adjustSize();
+    toolGrid_->activate();
+}
+
 
 void TMainForm::SetForeColor(const QColor& c) {
     pnlForeColor->SetColor(c);

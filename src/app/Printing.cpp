@@ -84,7 +84,7 @@ void InstallPrinting(TShell& shell) {
     setup.Id = QStringLiteral("FilePrintSetupItem");
     setup.Caption = QStringLiteral("&Printer Setup");
     setup.Hint = QStringLiteral("Printer Setup|Chooses the printer and its settings");
-    setup.Menu = QStringLiteral("File");
+    setup.Menu = MenuIds::File;
     setup.MenuOrder = 60;
     setup.SeparatorBefore = true;
     setup.Run = [s] { AppPrompts().PageSetupDialog(s->Window(), ImagePrinter(*s)); };
@@ -96,7 +96,7 @@ void InstallPrinting(TShell& shell) {
     print.Caption = QStringLiteral("&Print");
     print.Hint = QStringLiteral("Print|Prints the active image");
     print.Shortcut = QKeySequence(Qt::CTRL | Qt::Key_P);
-    print.Menu = QStringLiteral("File");
+    print.Menu = MenuIds::File;
     print.MenuOrder = 70;
     print.Run = [s] {
         TMDIChild* w = s->ActiveImageWindow();

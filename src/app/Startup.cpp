@@ -50,7 +50,7 @@ std::vector<TLoadStep> LoadSteps() {
         {"Loading spreadsheet module...",
          [](TMainForm& main) {
              CreateSheetForm(&main, main.Drawing());
-             main.AboutBox = new TAboutBoxFrm(&main);
+             main.AboutDialog();
              InstallMeasuring(main);
              InstallScaleBar(main);
          }},
@@ -97,13 +97,15 @@ TStartupResult RunStartup(const TStartupOptions& options) {
     splash->AddLine(QStringLiteral("Loading main module..."));
     result.Main = std::make_unique<TMainForm>();
     TMainForm& main = *result.Main;
-    main.NewImageForm = new TNewImageForm(&main);
+    main.NewImageDialog();
 
-    // 6. to 9.
-    for (const TLoadStep& step : LoadSteps()) {
-        splash->AddLine(QLatin1String(step.Line));
-        step.Create(main);
-    }
+    // 6. to 9. The menus and bars are built once, after the last step.
+    main.Commands().Batch([&] {
+        for (const TLoadStep& step : LoadSteps()) {
+            splash->AddLine(QLatin1String(step.Line));
+            step.Create(main);
+        }
+    });
 
     // 10. and 11.
     main.InstallAppHandlers();

@@ -3,6 +3,7 @@
 // image; the selection tool's rectangle becomes the selection layer.
 
 #include "imagewin/ChildWin.h"
+#include "imagewin/ImageCommands.h"
 
 #include "core/Error.h"
 #include "core/raster/UpdateScope.h"
@@ -22,26 +23,15 @@
 
 namespace ivra {
 
-void TMDIChild::Copy1Click() { CopySelection(); }
-
-void TMDIChild::Paste1Click() {
-    if (TShell* shell = AppShell()) {
-        shell->SetMode(toolMover);
-        if (QWidget* main = shell->Window())
-            if (auto* b = main->findChild<QToolButton*>(QStringLiteral("btnTool%1").arg(toolMover))) b->setChecked(true);
-    }
-    PasteAsLayer();
+TBitmapLayer* CopySource(const TMDIChild& w) {
+    if (TBitmapLayer* selected = w.SelectedBitmapLayer()) return selected;
+    return w.Document().SelectionLayer;
 }
 
-TBitmapLayer* TMDIChild::CopySource() const {
-    if (TBitmapLayer* selected = SelectedBitmapLayer()) return selected;
-    return document_->SelectionLayer;
-}
-
-void TMDIChild::CopySelection() {
+void CopySelection(TMDIChild& w) {
     // Nothing is made here: without a picture layer or a rectangle there is
     // nothing to copy (the command is disabled then).
-    const TBitmapLayer* layer = CopySource();
+    const TBitmapLayer* layer = CopySource(w);
     if (!layer) return;
     const TBitmap32& bmp = layer->Bitmap();
     if (bmp.Empty()) throw Error("The selection is empty: there is nothing to copy.");
@@ -77,14 +67,22 @@ QImage ClipboardPicture(const QMimeData& data) {
 
 } // namespace
 
-void TMDIChild::PasteAsLayer() {
+void PasteFromClipboard(TShell& shell, TMDIChild& w) {
+    // The mover is the tool in force, its button pressed.
+    shell.SetMode(toolMover);
+    if (QWidget* main = shell.Window())
+        if (auto* b = main->findChild<QToolButton*>(QStringLiteral("btnTool%1").arg(toolMover))) b->setChecked(true);
+    PasteAsLayer(w);
+}
+
+void PasteAsLayer(TMDIChild& w) {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     if (!data) throw Error("The clipboard holds no picture.");
     const QImage picture = ClipboardPicture(*data);
     auto made = std::make_unique<TBitmapLayer>();
     AssignFromImage(made->Bitmap(), picture);
     made->Bitmap().ResetAlpha();
-    AddCentredBitmapLayer(std::move(made));
+    w.AddCentredBitmapLayer(std::move(made));
 }
 
 void TMDIChild::CreateNewSelection(TPoint p1, TPoint p2) {

@@ -1,7 +1,6 @@
-// The image window's layer commands: selecting with the rubber band, the
-// new picture, alpha-picture and magnifier layers, reordering, scaling,
-// deleting, flipping and turning the selected layer, the floating panels'
-// methods, the magnifier's drawing and Flatten Layers.
+// The image window's layers: selecting with the rubber band, placing new
+// layers, the floating panels' methods, the magnifier's drawing and the
+// grid. The commands on layers are in LayerCommands.cpp.
 
 #include "imagewin/ChildWin.h"
 
@@ -159,129 +158,11 @@ TBitmapLayer* TMDIChild::AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> made, co
     return layer;
 }
 
-void TMDIChild::mnNewBitmapLayerClick() {
-    TFileDialogRequest r;
-    r.Caption = QStringLiteral("Open Bitmap Layer");
-    r.Filter = OpenPictureFilter();
-    const QString file = AppPrompts().GetOpenFileName(this, r);
-    if (file.isEmpty()) return;
-    // Loaded apart: a picture that cannot be read leaves the stack and the
-    // selection as they were.
-    auto made = std::make_unique<TBitmapLayer>();
-    LoadPicture(file, made->Bitmap());
-    AddCentredBitmapLayer(std::move(made));
-}
-
-void TMDIChild::mnNewBitmapRGBAClick() {
-    TRGBALoaderForm& dlg = RGBALoaderForm(AppShell() ? AppShell()->Window() : nullptr);
-    dlg.Reset();
-    if (AppPrompts().ExecDialog(dlg) == QDialog::Accepted && !dlg.RGBBitmap().Empty()) {
-        auto made = std::make_unique<TBitmapLayer>();
-        TBitmap32& bmp = made->Bitmap();
-        bmp.Assign(dlg.RGBBitmap());
-        ComposeAlphaChannel(bmp, dlg.AlphaBitmap());
-        AddCentredBitmapLayer(std::move(made));
-    }
-    ShowPanel(LayerPanels().LayerWindow, true);
-}
-
-void TMDIChild::mnMagnifierClick() {
-    TPositionedLayer* layer = CreatePositionedLayer();
-    layer->OnPaint = [this](TCustomLayer* l, TBitmap32& buffer) { DrawMagnifier(l, buffer); };
-    layer->Tag = MagnifierLayerTag;
-    SelectLayer(layer);
-}
-
 void TMDIChild::DrawMagnifier(TCustomLayer* layer, TBitmap32& buffer) {
     auto* pl = dynamic_cast<TPositionedLayer*>(layer);
     if (!pl || buffer.Empty()) return;
     const TMagnifierSettings s = MagnifierSettings();
     PaintMagnifier(buffer, pl->GetAdjustedLocation(), s);
-}
-
-// ---- Arranging and changing the selected layer ----------------------------------------
-
-void TMDIChild::mnReorder(int tag) {
-    TCustomLayer* l = document_->Selection;
-    if (!l) return;
-    switch (tag) {
-    case 1: l->SetIndex(ImgView->Layers().Count() - 2); break;
-    case 2: l->SetIndex(0); break;
-    case 3:
-        if (CanLevelUp()) l->SetIndex(l->Index() + 1);
-        break;
-    case 4: l->SetIndex(l->Index() - 1); break;
-    default: break;
-    }
-}
-
-bool TMDIChild::CanLevelUp() const {
-    // The selection frame stays on top, so that the layer can still be dragged.
-    const TCustomLayer* l = document_->Selection;
-    if (!l) return false;
-    const TLayerCollection& layers = ImgView->Layers();
-    const int above = l->Index() + 1;
-    return above < layers.Count() && layers[above] != document_->RBLayer;
-}
-
-void TMDIChild::mnScaledClick() {
-    auto* l = dynamic_cast<TPositionedLayer*>(document_->Selection);
-    if (!l) return;
-    const bool scaled = !l->Scaled();
-    l->SetScaled(scaled);
-    if (document_->RBLayer) document_->RBLayer->SetScaled(scaled);
-}
-
-void TMDIChild::mnDeleteClick() {
-    TCustomLayer* l = document_->Selection;
-    if (l && l == document_->SelectionLayer) {
-        SelectLayer(nullptr);
-        RemoveSelectionLayer();
-    } else if (l) {
-        SelectLayer(nullptr);
-        document_->DeleteLayer(l);
-    }
-}
-
-void TMDIChild::mnFlipHorzClick() {
-    if (TBitmapLayer* l = SelectedBitmapLayer()) FlipHorz(l->Bitmap());
-}
-
-void TMDIChild::mnFlipVertClick() {
-    if (TBitmapLayer* l = SelectedBitmapLayer()) FlipVert(l->Bitmap());
-}
-
-void TMDIChild::mnRotate180Click() {
-    if (TBitmapLayer* l = SelectedBitmapLayer()) Rotate180(l->Bitmap());
-}
-
-void TMDIChild::mnRotate90Click() { RotateQuarter(true); }
-
-void TMDIChild::mnRotate270Click() { RotateQuarter(false); }
-
-void TMDIChild::RotateQuarter(bool cw) {
-    TBitmapLayer* l = SelectedBitmapLayer();
-    if (!l) return;
-    if (cw) Rotate90(l->Bitmap());
-    else Rotate270(l->Bitmap());
-    // The same centre, the half sides exchanged.
-    const TFloatRect o = l->Location();
-    const float cx = (o.Left + o.Right) / 2, cy = (o.Top + o.Bottom) / 2;
-    const float w = (o.Right - o.Left) / 2, h = (o.Bottom - o.Top) / 2;
-    const TFloatRect n{cx - h, cy - w, cx + h, cy + w};
-    if (document_->RBLayer && document_->RBLayer->ChildLayer() == l) document_->RBLayer->SetLocation(n);
-    else l->SetLocation(n);
-}
-
-void TMDIChild::mnGrayScale() {
-    // Only the selected picture layer; with none (or a magnifier) nothing.
-    TBitmapLayer* l = SelectedBitmapLayer();
-    if (!l) return;
-    // Made apart and swapped in whole: a failure leaves the layer as it was.
-    TBitmap32 gray;
-    GrayscaleBitmap(&gray, &l->Bitmap());
-    l->Bitmap().SwapPixels(gray);
-    l->Bitmap().Changed();
 }
 
 // ---- Floating panels ---------------------------------------------------------------------
@@ -305,7 +186,7 @@ void TMDIChild::CroppedClick() {
 
 void TMDIChild::MagnChange() { ImgView->Invalidate(); }
 
-// ---- Grid and Flatten --------------------------------------------------------------------
+// ---- Grid --------------------------------------------------------------------
 
 TGridLayer* TMDIChild::GetGridLayer() {
     TCustomLayer*& grid = document_->GridLayer;
@@ -318,30 +199,6 @@ TGridLayer* TMDIChild::GetGridLayer() {
         grid = g;
     }
     return static_cast<TGridLayer*>(grid);
-}
-
-void TMDIChild::mnFlattenClick() {
-    SelectLayer(nullptr);
-    TLayerCollection& layers = ImgView->Layers();
-    // The image and every visible layer composed as on the screen at 100 %,
-    // into the undo snapshot's memory; the old image becomes the snapshot.
-    document_->ComposeWithUndo([&layers](TBitmap32& composed) {
-        const TViewMapping screen = layers.Mapping();
-        layers.SetMapping(TViewMapping{});
-        try {
-            layers.Paint(composed);
-        } catch (...) {
-            layers.SetMapping(screen);
-            throw;
-        }
-        layers.SetMapping(screen);
-    });
-    ClearAnimLayer();
-    ClearMeasureLayer();
-    RemoveSelectionLayer();
-    RemoveGridLayer();
-    document_->ClearLayers();
-    ImgView->Invalidate();
 }
 
 } // namespace ivra

@@ -247,12 +247,6 @@ void TMDIChild::RemoveSelectionLayer() { document_->DeleteLayer(document_->Selec
 
 void TMDIChild::RemoveGridLayer() { document_->DeleteLayer(document_->GridLayer); }
 
-void TMDIChild::Undo1Click() {
-    if (!document_->CanUndo()) return;
-    document_->Undo();
-    ImgView->Invalidate();
-}
-
 void TMDIChild::ClearMeasureLayer() { ImgView->RemoveMeasureLayer(); }
 
 void TMDIChild::ClearAnimLayer() { ImgView->RemoveAnimLayer(); }

@@ -70,8 +70,6 @@ public:
     // ---- Undo --------------------------------------------------------------
     // Takes the snapshot of the image (the Undo command becomes available).
     void AddUndoAction() { document_->AddUndoAction(); }
-    // Restores the snapshot.
-    void Undo1Click();
 
     // ---- Layers ------------------------------------------------------------
     // The selection layer at the bottom of the stack (made empty when absent;
@@ -88,7 +86,7 @@ public:
     // GridSpacing, main lines, scaled).
     TGridLayer* GetGridLayer();
 
-    // ---- Layer commands (ChildLayers.cpp) -----------------------------------
+    // ---- Layers (ChildLayers.cpp; the commands on them are in LayerCommands.cpp)
     // Makes a layer (or none) the selection: the rubber band frames it, the
     // floating panels hide, the bitmap panel takes its values, a magnifier
     // shows its panel.
@@ -104,6 +102,8 @@ public:
     // Puts a made picture layer on top at a location in bitmap pixels (blend
     // mode, scaled, selectable), selects it and shows the layer panel.
     TBitmapLayer* AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> layer, const TFloatRect& location);
+    // The same at the centre of the view, at the layer's own size.
+    TBitmapLayer* AddCentredBitmapLayer(std::unique_ptr<TBitmapLayer> layer);
     // Resizing event of the rubber band: clamps to the image while the
     // selection tool is in force; with Ctrl, resizes about the old centre.
     void RubberBandResizing(TRubberbandLayer* sender, const TFloatRect& oldLocation, TFloatRect& newLocation,
@@ -111,25 +111,6 @@ public:
     // Paint handler of the magnifier layers.
     void DrawMagnifier(TCustomLayer* layer, TBitmap32& buffer);
 
-    void mnNewBitmapLayerClick();
-    void mnNewBitmapRGBAClick();
-    void mnMagnifierClick();
-    void mnFlattenClick();
-    // 1 bring to front (just below the rubber band), 2 send to back, 3 up one
-    // level, 4 down one level.
-    void mnReorder(int tag);
-    // Up One Level has a layer to pass: one lies above the selected layer
-    // and it is not the selection frame.
-    bool CanLevelUp() const;
-    void mnScaledClick();
-    void mnDeleteClick();
-    void mnFlipHorzClick();
-    void mnFlipVertClick();
-    void mnRotate90Click();
-    void mnRotate180Click();
-    void mnRotate270Click();
-    // Grayscale of the selected bitmap layer, else of the image (undoable).
-    void mnGrayScale();
     // The floating panels' values go to the selected bitmap layer; the
     // magnifier panel repaints the magnifiers.
     void LayerOpacityChange();
@@ -139,18 +120,7 @@ public:
     // The selected layer as a bitmap layer (none when it is not one).
     TBitmapLayer* SelectedBitmapLayer() const;
 
-    // ---- Clipboard and selection layer (ChildClipboard.cpp) -------------------
-    void Copy1Click();
-    void Paste1Click();
-    // What Copy puts on the clipboard: the selected picture layer (the
-    // selection rectangle when it is selected), else the selection
-    // rectangle, else none.
-    TBitmapLayer* CopySource() const;
-    // Puts CopySource's bitmap on the clipboard as an image; with none it
-    // does nothing. The layer's drawing is left as it is.
-    void CopySelection();
-    // A new centred picture layer from the clipboard's image.
-    void PasteAsLayer();
+    // ---- Selection layer (ChildClipboard.cpp) ----------------------------------
     // The image's pixels between two corners (bitmap pixels, any order) into
     // the selection layer, framed by the rubber band.
     void CreateNewSelection(TPoint p1, TPoint p2);
@@ -208,11 +178,6 @@ private:
     // The caption UpdateCaption gives for the recorded size.
     QString SizeCaption() const;
     void WheelZoom(bool zoomIn);
-    // Places a new layer made apart at the centre of the view on top of the
-    // stack, selectable, selects it and shows the bitmap panel.
-    TBitmapLayer* AddCentredBitmapLayer(std::unique_ptr<TBitmapLayer> layer);
-    // Turns the selected bitmap layer a quarter (clockwise when cw).
-    void RotateQuarter(bool cw);
     void ShowZoom();
 
     std::unique_ptr<TImageDocument> document_;

@@ -25,139 +25,129 @@ public:
 
 TMDIChild* ActiveImage(TShell& shell) { return shell.ActiveImageWindow(); }
 
+void UndoLastChange(TMDIChild& w) {
+    if (!w.Document().CanUndo()) return;
+    w.Document().Undo();
+    w.ImgView->Invalidate();
+}
+
 bool ClipboardHasImage() {
     const QMimeData* data = QGuiApplication::clipboard()->mimeData(QClipboard::Clipboard);
     return data && data->hasImage();
 }
 
-void InstallImageWindowCommands(TShell& shell) {
+namespace {
+
+void RegisterCommands(TShell& shell) {
     TCommandRegistry& c = shell.Commands();
     const struct {
-        const char* Id;
+        TMenuId Id;
         const char* Caption;
-    } menus[] = {{"Image", "&Image"}, {"Edit", "&Edit"}, {"Filters", "Filters"}, {"Layers", "Layers"},
-                 {"Selection", "Selection"}};
+    } menus[] = {{MenuIds::Image, "&Image"}, {MenuIds::Edit, "&Edit"}, {MenuIds::Filters, "Filters"},
+                 {MenuIds::Layers, "Layers"}, {MenuIds::Selection, "Selection"}};
     int order = ImageMenuOrder;
-    for (const auto& m : menus) c.AddMenu({QLatin1String(m.Id), QLatin1String(m.Caption), QString(), order++, true});
+    for (const auto& m : menus) c.AddMenu({m.Id, QLatin1String(m.Caption), {}, order++, true});
 
     TShell* s = &shell;
-    auto canUndo = [s] {
-        TMDIChild* w = ActiveImage(*s);
-        return w && w->Document().CanUndo();
-    };
-    auto undo = [s] {
-        if (TMDIChild* w = ActiveImage(*s)) w->Undo1Click();
-    };
-
-    TCommandSpec undoItem;
-    undoItem.Id = QStringLiteral("Undo1");
-    undoItem.Caption = QStringLiteral("&Undo");
-    undoItem.Hint = QStringLiteral("Undo|Reverts the last action");
-    undoItem.Shortcut = QKeySequence(Qt::CTRL | Qt::Key_Z);
-    undoItem.Menu = QStringLiteral("Edit");
-    undoItem.MenuOrder = 10;
-    undoItem.Enabled = canUndo;
-    undoItem.Run = undo;
-    c.Add(undoItem);
-
-    // Copy puts the selected picture layer or the selection rectangle on the
-    // clipboard and is enabled while there is one; Paste makes a layer of the
-    // clipboard's picture and is enabled exactly while there is one.
     auto hasSelection = [s] {
         TMDIChild* w = ActiveImage(*s);
         return w && w->Document().Selection != nullptr;
     };
-    auto canCopy = [s] {
-        TMDIChild* w = ActiveImage(*s);
-        return w && w->CopySource() != nullptr;
-    };
-    auto canPaste = [s] { return ActiveImage(*s) && ClipboardHasImage(); };
-    auto copy = [s] {
-        if (TMDIChild* w = ActiveImage(*s)) w->Copy1Click();
-    };
-    auto paste = [s] {
-        if (TMDIChild* w = ActiveImage(*s)) w->Paste1Click();
-    };
-    // Cut has no command of its own: the item stays hidden.
+
+    // Cut has no command of its own: the menu item stays hidden, the File
+    // bar's button does nothing.
     TCommandSpec cut;
     cut.Id = QStringLiteral("Cut1");
     cut.Caption = QStringLiteral("Cu&t");
     cut.Hint = QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard");
     cut.Shortcut = QKeySequence(Qt::CTRL | Qt::Key_X);
-    cut.Menu = QStringLiteral("Edit");
+    cut.Menu = MenuIds::Edit;
     cut.MenuOrder = 20;
     cut.SeparatorBefore = true;
     cut.Visible = false;
     cut.Enabled = hasSelection;
     c.Add(cut);
+    TCommandSpec cutButton;
+    cutButton.Id = QStringLiteral("btnCut");
+    cutButton.Caption = QStringLiteral("Cut");
+    cutButton.Hint = cut.Hint;
+    cutButton.Icon = QStringLiteral("cut");
+    cutButton.Toolbar = QStringLiteral("tbFile");
+    cutButton.ToolbarOrder = 50;
+    cutButton.ToolbarSeparatorBefore = true;
+    cutButton.Enabled = hasSelection;
+    cutButton.Run = [] {};
+    c.Add(cutButton);
 
-    const struct {
-        const char* Id;
-        const char* Caption;
-        const char* Hint;
-        QKeySequence Shortcut;
-        int Order;
-        std::function<bool()> Enabled;
-        std::function<void()> Run;
-    } clip[] = {
-        {"Copy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", QKeySequence(Qt::CTRL | Qt::Key_C),
-         30, canCopy, copy},
-        {"Paste1", "&Paste", "Paste|Inserts Clipboard contents", QKeySequence(Qt::CTRL | Qt::Key_V), 40, canPaste,
-         paste},
-    };
-    for (const auto& i : clip) {
-        TCommandSpec item;
-        item.Id = QLatin1String(i.Id);
-        item.Caption = QLatin1String(i.Caption);
-        item.Hint = QLatin1String(i.Hint);
-        item.Shortcut = i.Shortcut;
-        item.Menu = QStringLiteral("Edit");
-        item.MenuOrder = i.Order;
-        item.Enabled = i.Enabled;
-        item.Run = i.Run;
-        c.Add(item);
-    }
-    // The File bar's Cut, Copy and Paste buttons; Cut has no action.
+    // Undo, Copy and Paste: one action each, in the Edit menu and on the
+    // File bar. Copy puts the selected picture layer or the selection
+    // rectangle on the clipboard and is enabled while there is one; Paste
+    // makes a layer of the clipboard's picture and is enabled exactly while
+    // there is one.
     const struct {
         const char* Id;
         const char* Caption;
         const char* Hint;
         const char* Icon;
-        int Order;
-        std::function<void()> Run;
-    } buttons[] = {{"btnCut", "Cut", "Cut|Cuts the selection and puts it on the Clipboard", "cut", 50, [] {}},
-                   {"btnCopy", "Copy", "Copy|Copies the selection and puts it on the Clipboard", "copy", 60, copy},
-                   {"btnPaste", "Paste", "Paste|Inserts Clipboard contents", "paste", 70, paste}};
-    for (const auto& b : buttons) {
-        TCommandSpec button;
-        button.Id = QLatin1String(b.Id);
-        button.Caption = QLatin1String(b.Caption);
-        button.Hint = QLatin1String(b.Hint);
-        button.Icon = QLatin1String(b.Icon);
-        button.Toolbar = QStringLiteral("tbFile");
-        button.ToolbarOrder = b.Order;
-        button.ToolbarSeparatorBefore = b.Order == 50;
-        if (b.Order == 70) button.Enabled = canPaste;
-        else if (b.Order == 60) button.Enabled = canCopy;
-        else button.Enabled = hasSelection;
-        button.Run = b.Run;
-        c.Add(button);
+        QKeySequence Shortcut;
+        int MenuOrder;
+        int ToolbarOrder;
+        bool ToolbarSeparatorBefore;
+        std::function<bool()> Enabled;
+        void (*Run)(TShell&, TMDIChild&);
+    } items[] = {
+        {"Undo1", "&Undo", "Undo|Reverts the last action", "undo", QKeySequence(Qt::CTRL | Qt::Key_Z), 10, 80, true,
+         [s] {
+             TMDIChild* w = ActiveImage(*s);
+             return w && w->Document().CanUndo();
+         },
+         [](TShell&, TMDIChild& w) { UndoLastChange(w); }},
+        {"Copy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", "copy",
+         QKeySequence(Qt::CTRL | Qt::Key_C), 30, 60, false,
+         [s] {
+             TMDIChild* w = ActiveImage(*s);
+             return w && CopySource(*w) != nullptr;
+         },
+         [](TShell&, TMDIChild& w) { CopySelection(w); }},
+        {"Paste1", "&Paste", "Paste|Inserts Clipboard contents", "paste", QKeySequence(Qt::CTRL | Qt::Key_V), 40,
+         70, false, [s] { return ActiveImage(*s) && ClipboardHasImage(); },
+         PasteFromClipboard},
+    };
+    for (const auto& i : items) {
+        TCommandSpec item;
+        item.Id = QLatin1String(i.Id);
+        item.Caption = QLatin1String(i.Caption);
+        item.Hint = QLatin1String(i.Hint);
+        item.Icon = QLatin1String(i.Icon);
+        // The Edit menu shows no pictures.
+        item.IconInMenu = false;
+        item.Shortcut = i.Shortcut;
+        item.Menu = MenuIds::Edit;
+        item.MenuOrder = i.MenuOrder;
+        item.Toolbar = QStringLiteral("tbFile");
+        item.ToolbarOrder = i.ToolbarOrder;
+        item.ToolbarSeparatorBefore = i.ToolbarSeparatorBefore;
+        item.Enabled = i.Enabled;
+        item.Run = [s, run = i.Run] {
+            if (TMDIChild* w = ActiveImage(*s)) run(*s, *w);
+        };
+        c.Add(item);
     }
 
-    // The main window's Undo button follows the Undo item.
-    TCommandSpec undoButton;
-    undoButton.Id = QStringLiteral("btnUndo");
-    undoButton.Caption = QStringLiteral("Undo");
-    undoButton.Hint = QStringLiteral("Undo");
-    undoButton.Icon = QStringLiteral("undo");
-    undoButton.Toolbar = QStringLiteral("tbFile");
-    undoButton.ToolbarOrder = 80;
-    undoButton.ToolbarSeparatorBefore = true;
-    undoButton.Enabled = canUndo;
-    undoButton.Run = undo;
-    c.Add(undoButton);
+    // The mover has no handler of its own: the layers answer the mouse
+    // themselves while it is in force.
+    shell.Tools().Register({toolMover, QStringLiteral("mover"),
+                            QStringLiteral("Mover|Left-click to choose object; hold left button to move it"), 0},
+                           std::make_shared<TToolHandler>());
+    shell.Tools().Register({toolZoom, QStringLiteral("zoom"),
+                            QStringLiteral("Zoom-in/Zoom-out|Left-click to zoom-in; right-click to zoom-out."), 11},
+                           std::make_shared<TZoomTool>());
+}
 
-    shell.Tools().Register(toolZoom, std::make_shared<TZoomTool>());
+} // namespace
+
+void InstallImageWindowCommands(TShell& shell) {
+    shell.Commands().Batch([&shell] { RegisterCommands(shell); });
 }
 
 } // namespace ivra

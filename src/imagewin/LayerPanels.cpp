@@ -2,6 +2,7 @@
 
 #include "engine/GaugeBar.h"
 #include "imagewin/ChildWin.h"
+#include "imagewin/LayerCommands.h"
 #include "services/CommandGuard.h"
 #include "services/Shell.h"
 
@@ -44,7 +45,11 @@ void ConnectLayerPanels(TShell& shell, const TLayerPanels& panels) {
                          [f = forward(&TMDIChild::CroppedClick)](bool) { f(); });
     if (panels.Button1)
         QObject::connect(panels.Button1, &QPushButton::clicked, panels.Button1,
-                         [f = forward(&TMDIChild::mnDeleteClick)](bool) { f(); });
+                         [s](bool) {
+                             RunGuarded([s] {
+                                 if (TMDIChild* w = s->ActiveImageWindow()) DeleteSelectedLayer(*w);
+                             });
+                         });
     auto magn = forward(&TMDIChild::MagnChange);
     for (TGaugeBar* g : {panels.MagnOpacity.data(), panels.MagnMagnification.data(), panels.MagnRotation.data()})
         if (g) g->OnChange = [magn](TGaugeBar*) { magn(); };

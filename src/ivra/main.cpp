@@ -18,6 +18,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <exception>
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
@@ -27,7 +28,15 @@ int main(int argc, char** argv) {
         }
     }
     QApplication app(argc, argv);
-    ivra::TStartupResult started = ivra::RunStartup(ivra::TStartupOptions::FromArguments(app.arguments()));
+    ivra::TStartupResult started;
+    try {
+        started = ivra::RunStartup(ivra::TStartupOptions::FromArguments(app.arguments()));
+    } catch (const std::exception& e) {
+        // A start-up that cannot build its menus (a command placed in a menu
+        // nobody registered) ends here, saying why.
+        std::fprintf(stderr, "ivra: %s\n", e.what());
+        return 1;
+    }
     // TERM, INT and HUP remove the temporary files of saves under way and
     // close the main window as its close box does.
     ivra::QuitOnTerminatingSignals(*started.Main);

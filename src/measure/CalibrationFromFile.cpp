@@ -7,6 +7,7 @@
 #include "measure/MeasureController.h"
 #include "measure/SpatialCalib.h"
 #include "services/Commands.h"
+#include "services/MenuIds.h"
 #include "services/Prompts.h"
 #include "services/Shell.h"
 
@@ -32,7 +33,7 @@ void InstallCalibrationFromFile(TShell& shell) {
     c.Id = QStringLiteral("mnCalibrationFromFile");
     c.Caption = QStringLiteral("Calibration from File");
     c.Hint = QStringLiteral("Calibration from File|Calibrates with the resolution the image file states");
-    c.Menu = QStringLiteral("Image");
+    c.Menu = MenuIds::Image;
     c.MenuOrder = 81;
     c.Enabled = [&shell] { return StatedByActiveImage(shell).has_value(); };
     c.Run = [&shell] {

@@ -99,11 +99,37 @@ bool IsMeasuringTool(std::uint32_t tool) {
 }
 
 void RegisterMeasuringTools(TShell& shell) {
-    for (std::uint32_t tool : {toolLine, toolPolygon, toolAngle, toolEllipse, toolPolyline, toolRectangle, toolTag,
-                               toolPicker})
-        shell.Tools().Register(tool, std::make_shared<TMeasuringTool>(shell, tool, true));
-    shell.Tools().Register(toolSelection, std::make_shared<TSelectionTool>(shell));
-    shell.Tools().Register(toolText, MakeTextTool(shell));
+    // The tools with their buttons: number, icon, hint, place on the Tools bar.
+    const struct {
+        std::uint32_t Number;
+        const char* Icon;
+        const char* Hint;
+        int Place;
+    } tools[] = {
+        {toolLine, "line", "Line-length measurement|Left-click to select points", 1},
+        {toolPolyline, "polyline",
+         "Poly-line length measurement|Left-click to select point; hold left-button for free hand line; "
+         "right-click ends",
+         2},
+        {toolRectangle, "rectangle", "Rectangle Area|Left-click to select points", 3},
+        {toolEllipse, "ellipse",
+         "Measures eliptical/circular area|Left-click to select points; hold down CTRL key to make circle.", 4},
+        {toolPolygon, "polygon",
+         "Area of polygon|Left-click to select polygon points; right-click to computer enclosed area.", 5},
+        {toolSelection, "selection",
+         "Selection|Left-click to select first point; release mouse; left-click to select end point", 6},
+        {toolPicker, "picker", "Color picker|Left-click to pick color", 7},
+        {toolAngle, "angle", "Angle measurement|Left-click to select points", 8},
+        {toolText, "text", "Text tool|Left-click to add text to the image", 9},
+        {toolTag, "tag", "Manual Tag/Counter|Left-click to count (data in Spreadsheet) / add tags", 10},
+    };
+    for (const auto& t : tools) {
+        std::shared_ptr<TToolHandler> handler;
+        if (t.Number == toolSelection) handler = std::make_shared<TSelectionTool>(shell);
+        else if (t.Number == toolText) handler = MakeTextTool(shell);
+        else handler = std::make_shared<TMeasuringTool>(shell, t.Number, true);
+        shell.Tools().Register({t.Number, QLatin1String(t.Icon), QString::fromUtf8(t.Hint), t.Place}, handler);
+    }
 }
 
 } // namespace ivra

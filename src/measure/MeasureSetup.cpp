@@ -22,7 +22,9 @@ void SpreadsheetClick() {
     ShowToolWindow(SheetForm());
 }
 
-TMeasureCommands InstallMeasuring(TShell& shell) {
+namespace {
+
+TMeasureCommands RegisterMeasuring(TShell& shell) {
     if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
     if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
     // The spreadsheet's "Con.Fac." follows the factor while the sheet is open.
@@ -43,7 +45,7 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     calib.Caption = QStringLiteral("Spatial Calibration");
     calib.Hint = QStringLiteral("Spatial Calibration|Sets conversion factor between pixel distance and real distance.");
     calib.Icon = QStringLiteral("calibration");
-    calib.Menu = QStringLiteral("Tools");
+    calib.Menu = MenuIds::Tools;
     calib.MenuOrder = 10;
     calib.Toolbar = QStringLiteral("tbSpecials");
     calib.ToolbarOrder = 10;
@@ -55,7 +57,7 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     sheet.Caption = QStringLiteral("Spreadsheet");
     sheet.Hint = QStringLiteral("Spreadsheet|Shows spreadsheet with measured data.");
     sheet.Icon = QStringLiteral("spreadsheet");
-    sheet.Menu = QStringLiteral("Tools");
+    sheet.Menu = MenuIds::Tools;
     sheet.MenuOrder = 40;
     sheet.Toolbar = QStringLiteral("tbSpecials");
     sheet.ToolbarOrder = 20;
@@ -65,6 +67,14 @@ TMeasureCommands InstallMeasuring(TShell& shell) {
     c.SpatialCalibration = shell.Commands().Add(calib);
     c.SpatialCalibration->setEnabled(false);
     c.Spreadsheet = shell.Commands().Add(sheet);
+    return c;
+}
+
+} // namespace
+
+TMeasureCommands InstallMeasuring(TShell& shell) {
+    TMeasureCommands c;
+    shell.Commands().Batch([&] { c = RegisterMeasuring(shell); });
     return c;
 }
 

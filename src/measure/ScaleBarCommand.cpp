@@ -199,7 +199,7 @@ void InstallScaleBar(TShell& shell) {
     c.Id = QStringLiteral("mnScaleBar");
     c.Caption = QStringLiteral("Scale Bar...");
     c.Hint = QStringLiteral("Scale Bar|Puts a scale bar of the calibrated length on the image");
-    c.Menu = QStringLiteral("Image");
+    c.Menu = MenuIds::Image;
     c.MenuOrder = 80;
     c.SeparatorBefore = true;
     c.Enabled = [&shell] { return shell.ActiveImageWindow() != nullptr; };

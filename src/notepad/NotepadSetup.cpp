@@ -14,7 +14,7 @@ void InstallNotepad(TShell& shell) {
     editor.Caption = QStringLiteral("&Editor");
     editor.Hint = QStringLiteral("Notepad tool|Opens a rich-text-format notepad.");
     editor.Icon = QStringLiteral("notepad");
-    editor.Menu = QStringLiteral("Tools");
+    editor.Menu = MenuIds::Tools;
     editor.MenuOrder = 50;
     editor.Toolbar = QStringLiteral("tbSpecials");
     editor.ToolbarOrder = 60;

@@ -1,5 +1,6 @@
 #include "processing/ProcessingCommands.h"
 
+#include "core/Error.h"
 #include "core/processing/ColorOps.h"
 #include "core/processing/Filters.h"
 #include "core/processing/GeometricOps.h"
@@ -19,6 +20,11 @@ namespace ivra {
 
 namespace {
 
+// The submenus of "&Image".
+constexpr TMenuId ImageRotateMenu{"ImageRotate"};
+constexpr TMenuId ImageChannelsMenu{"ImageChannels"};
+constexpr TMenuId ImageColorsMenu{"ImageColors"};
+
 // Places in the "&Image" menu.
 enum : int {
     OrderFlip = 10,
@@ -30,32 +36,45 @@ enum : int {
     OrderBrightness = 70,
 };
 
-// The filter items' component names by Tag.
-const std::map<int, const char*>& FilterItemIds() {
-    static const std::map<int, const char*> ids = {
-        {3, "Sharpen2"},          {21, "UnsharpMask1"},        {6, "Soften1"},        {20, "Soft1"},
-        {7, "Blur2"},             {17, "GaussianBlure1"},      {16, "LaplaceOrigin1"}, {4, "EdgeEnhance1"},
-        {2, "FindEdgestopdown1"}, {11, "FindEdgesBottomtop1"}, {0, "Laplace1"},       {12, "Sobelhor1"},
-        {13, "Sobelvert1"},       {14, "Previthor1"},          {15, "Previtvert1"},   {1, "Hipass1"},
-        {19, "Emboss1"},          {5, "ColorEmbossSorta1"},    {8, "LAP1"},           {10, "HP1"},
-    };
-    return ids;
-}
-
-// The filter submenus of "Filters", by the core table's submenu names.
+// The filter submenus of "Filters".
+constexpr TMenuId NormalFilters{"NormalFilters"};
+constexpr TMenuId EdgeFilters{"EdgeFilters"};
+constexpr TMenuId GradientFilters{"GradientFilters"};
+constexpr TMenuId MiscFilters{"MiscFilters"};
 struct TFilterMenu {
-    const char* Id;
+    TMenuId Id;
     const char* Caption;
 };
-const TFilterMenu FilterMenus[] = {{"NormalFilters", "Normal Filters"},
-                                   {"EdgeFilters", "Edge Filters"},
-                                   {"GradientFilters", "Gradient Filters"},
-                                   {"MiscFilters", "Misc. Filters"}};
+const TFilterMenu FilterMenus[] = {{NormalFilters, "Normal Filters"},
+                                   {EdgeFilters, "Edge Filters"},
+                                   {GradientFilters, "Gradient Filters"},
+                                   {MiscFilters, "Misc. Filters"}};
+
+// The filter commands in menu order: the core filter's Tag, the item's id
+// and its submenu; in "Normal Filters" a separator stands before "Blur".
+struct TFilterCommand {
+    int Tag;
+    const char* Id;
+    TMenuId Menu;
+    bool SeparatorBefore;
+};
+const TFilterCommand FilterCommands[] = {
+    {3, "Sharpen2", NormalFilters, false},          {21, "UnsharpMask1", NormalFilters, false},
+    {6, "Soften1", NormalFilters, false},           {20, "Soft1", NormalFilters, false},
+    {7, "Blur2", NormalFilters, true},              {17, "GaussianBlure1", NormalFilters, false},
+    {16, "LaplaceOrigin1", NormalFilters, false},   {4, "EdgeEnhance1", EdgeFilters, false},
+    {2, "FindEdgestopdown1", EdgeFilters, false},   {11, "FindEdgesBottomtop1", EdgeFilters, false},
+    {0, "Laplace1", GradientFilters, false},        {12, "Sobelhor1", GradientFilters, false},
+    {13, "Sobelvert1", GradientFilters, false},     {14, "Previthor1", GradientFilters, false},
+    {15, "Previtvert1", GradientFilters, false},    {1, "Hipass1", MiscFilters, false},
+    {19, "Emboss1", MiscFilters, false},            {5, "ColorEmbossSorta1", MiscFilters, false},
+    {8, "LAP1", MiscFilters, false},                {10, "HP1", MiscFilters, false},
+};
 
 // Registers a command of the image window: enabled while an image window is
 // active, run on that window.
 QAction* AddImageCommand(TShell& shell, const QString& id, const QString& caption, const QString& hint,
-                         const QString& menu, int order, std::function<void(TMDIChild&)> run,
+                         const TMenuId& menu, int order, std::function<void(TMDIChild&)> run,
                          bool separatorBefore = false) {
     TShell* s = &shell;
     TCommandSpec c;
@@ -92,23 +111,21 @@ void InstallFilters(TShell& shell) {
     TCommandRegistry& reg = shell.Commands();
     int order = 10;
     for (const TFilterMenu& m : FilterMenus)
-        reg.AddMenu({QLatin1String(m.Id), QLatin1String(m.Caption), QStringLiteral("Filters"), order += 10, true});
+        reg.AddMenu({m.Id, QLatin1String(m.Caption), MenuIds::Filters, order += 10, true});
     TShell* s = &shell;
     std::map<QString, int> itemOrder;
-    for (const TFilterInfo& f : FilterTable()) {
-        const auto menu = std::find_if(std::begin(FilterMenus), std::end(FilterMenus), [&](const TFilterMenu& m) {
-            return QLatin1String(m.Caption) == QLatin1String(f.submenu);
-        });
-        const QString menuId = QLatin1String(menu->Id);
-        const QString caption = QString::fromUtf8(f.caption);
-        // In "Normal Filters" a separator stands before "Blur". The item
-        // carries the filter's Tag.
+    for (const TFilterCommand& command : FilterCommands) {
+        const TFilterInfo* f = FindFilterByTag(command.Tag);
+        if (!f) throw Error("The filter command " + std::string(command.Id) + " names no filter");
+        const QString caption = QString::fromUtf8(f->caption);
+        // The item carries the filter's Tag.
         QAction* item = AddImageCommand(
-            shell, QLatin1String(FilterItemIds().at(f.tag)), caption,
+            shell, QLatin1String(command.Id), caption,
             caption + QStringLiteral("|Applies the filter \"") + caption +
                 QStringLiteral("\" to the image or to the selected picture layer"),
-            menuId, itemOrder[menuId] += 10, [s, &f](TMDIChild& w) { RunFilter(*s, w, f); }, f.tag == 7);
-        item->setData(f.tag);
+            command.Menu, itemOrder[command.Menu.Name()] += 10, [s, f](TMDIChild& w) { RunFilter(*s, w, *f); },
+            command.SeparatorBefore);
+        item->setData(f->tag);
     }
 }
 
@@ -122,26 +139,25 @@ void InstallGeometry(TShell& shell) {
         return [s, op](TMDIChild& w) { RunImageTransform(*s, w, QStringLiteral("Rotate"), op); };
     };
     AddImageCommand(shell, QStringLiteral("FlipVertically1"), QStringLiteral("Flip"),
-                    QStringLiteral("Flip|Mirrors the image top to bottom"), QStringLiteral("Image"), OrderFlip,
+                    QStringLiteral("Flip|Mirrors the image top to bottom"), MenuIds::Image, OrderFlip,
                     turn("Flip", FlipVert));
     AddImageCommand(shell, QStringLiteral("Mirror1"), QStringLiteral("Mirror"),
-                    QStringLiteral("Mirror|Mirrors the image left to right"), QStringLiteral("Image"), OrderMirror,
+                    QStringLiteral("Mirror|Mirrors the image left to right"), MenuIds::Image, OrderMirror,
                     turn("Mirror", FlipHorz));
-    shell.Commands().AddMenu({QStringLiteral("ImageRotate"), QStringLiteral("Rotate"), QStringLiteral("Image"),
-                              OrderRotate, true});
+    shell.Commands().AddMenu({ImageRotateMenu, QStringLiteral("Rotate"), MenuIds::Image, OrderRotate, true});
     AddImageCommand(shell, QStringLiteral("N90Right1"), QStringLiteral("90° Right"),
                     QStringLiteral("90° Right|Turns the image a quarter turn clockwise"),
-                    QStringLiteral("ImageRotate"), 10, quarter(Rotate90));
+                    ImageRotateMenu, 10, quarter(Rotate90));
     AddImageCommand(shell, QStringLiteral("N1801"), QStringLiteral("180°"),
-                    QStringLiteral("180°|Turns the image a half turn"), QStringLiteral("ImageRotate"), 20,
+                    QStringLiteral("180°|Turns the image a half turn"), ImageRotateMenu, 20,
                     turn("Rotate", Rotate180));
     AddImageCommand(shell, QStringLiteral("N90Left1"), QStringLiteral("90° Left"),
                     QStringLiteral("90° Left|Turns the image a quarter turn counter-clockwise"),
-                    QStringLiteral("ImageRotate"), 30, quarter(Rotate270));
+                    ImageRotateMenu, 30, quarter(Rotate270));
     // A separator follows the "Rotate" submenu (a menu carries none itself).
     TCommandSpec sep;
     sep.Id = QStringLiteral("N2");
-    sep.Menu = QStringLiteral("Image");
+    sep.Menu = MenuIds::Image;
     sep.MenuOrder = OrderAfterRotate;
     shell.Commands().Add(sep)->setSeparator(true);
 }
@@ -149,37 +165,35 @@ void InstallGeometry(TShell& shell) {
 void InstallColors(TShell& shell) {
     TShell* s = &shell;
     TCommandRegistry& reg = shell.Commands();
-    reg.AddMenu({QStringLiteral("ImageChannels"), QStringLiteral("Channels"), QStringLiteral("Image"),
-                 OrderChannels, true});
-    reg.AddMenu(
-        {QStringLiteral("ImageColors"), QStringLiteral("Colors"), QStringLiteral("Image"), OrderColors, true});
+    reg.AddMenu({ImageChannelsMenu, QStringLiteral("Channels"), MenuIds::Image, OrderChannels, true});
+    reg.AddMenu({ImageColorsMenu, QStringLiteral("Colors"), MenuIds::Image, OrderColors, true});
     AddImageCommand(shell, QStringLiteral("RGBChannels1"), QStringLiteral("RGB Channels"),
                     QStringLiteral("RGB Channels|Shows the red, green and blue channels in new windows"),
-                    QStringLiteral("ImageChannels"), 10, [s](TMDIChild& w) {
+                    ImageChannelsMenu, 10, [s](TMDIChild& w) {
                         SplitChannels(*s, w, {TColorChannel::Red, TColorChannel::Green, TColorChannel::Blue});
                     });
     AddImageCommand(shell, QStringLiteral("HSVChannels1"), QStringLiteral("HSV Channels"),
                     QStringLiteral("HSV Channels|Shows the hue, saturation and value channels in new windows"),
-                    QStringLiteral("ImageChannels"), 20, [s](TMDIChild& w) {
+                    ImageChannelsMenu, 20, [s](TMDIChild& w) {
                         SplitChannels(*s, w,
                                       {TColorChannel::Hue, TColorChannel::Saturation, TColorChannel::Value});
                     });
     AddImageCommand(shell, QStringLiteral("Grayscale2"), QStringLiteral("Grayscale"),
-                    QStringLiteral("Grayscale|Turns the image into gray levels"), QStringLiteral("ImageColors"),
+                    QStringLiteral("Grayscale|Turns the image into gray levels"), ImageColorsMenu,
                     10, [s](TMDIChild& w) {
                         RunImageTransform(*s, w, QStringLiteral("Grayscale"),
                                           [](const TBitmap32& src, TBitmap32& dst) { GrayscaleBitmap(&dst, &src); });
                     });
     // Inverting takes the undo snapshot like every other change of the image.
     AddImageCommand(shell, QStringLiteral("InvertRGB1"), QStringLiteral("Invert RGB"),
-                    QStringLiteral("Invert RGB|Inverts the colours of the image"), QStringLiteral("ImageColors"),
+                    QStringLiteral("Invert RGB|Inverts the colours of the image"), ImageColorsMenu,
                     20, [s](TMDIChild& w) {
                         RunImageTransform(*s, w, QStringLiteral("Invert RGB"),
                                           [](const TBitmap32& src, TBitmap32& dst) { InvertBitmap(&dst, &src); });
                     });
     AddImageCommand(
         shell, QStringLiteral("Countcolorsused1"), QStringLiteral("Count colors used"),
-        QStringLiteral("Count colors used|Counts the distinct colours of the image"), QStringLiteral("ImageColors"),
+        QStringLiteral("Count colors used|Counts the distinct colours of the image"), ImageColorsMenu,
         30,
         [s](TMDIChild& w) {
             std::uint32_t count = 0;
@@ -209,7 +223,7 @@ void SplitChannels(TShell& shell, TMDIChild& w, std::initializer_list<TColorChan
 
 TfrmBrightness* BrightnessDialog(TShell& shell) { return shell.Window()->findChild<TfrmBrightness*>(); }
 
-void InstallProcessing(TShell& shell) {
+static void RegisterProcessing(TShell& shell) {
     InstallGeometry(shell);
     InstallColors(shell);
     InstallFilters(shell);
@@ -218,10 +232,14 @@ void InstallProcessing(TShell& shell) {
     new TfrmBrightness(shell, shell.Window());
     TShell* s = &shell;
     AddImageCommand(shell, QStringLiteral("Brightness1"), QStringLiteral("Adjust Brightness"),
-                    QStringLiteral("Adjust Brightness|Makes the image lighter or darker"), QStringLiteral("Image"),
+                    QStringLiteral("Adjust Brightness|Makes the image lighter or darker"), MenuIds::Image,
                     OrderBrightness, [s](TMDIChild&) {
                         if (TfrmBrightness* dlg = BrightnessDialog(*s)) AppPrompts().ExecDialog(*dlg);
                     });
+}
+
+void InstallProcessing(TShell& shell) {
+    shell.Commands().Batch([&shell] { RegisterProcessing(shell); });
 }
 
 } // namespace ivra

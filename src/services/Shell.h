@@ -7,6 +7,7 @@
 
 #include "services/Commands.h"
 #include "services/DrawingState.h"
+#include "services/MenuIds.h"
 #include "services/Tools.h"
 
 #include <QColor>
@@ -54,6 +55,9 @@ public:
     virtual TToolRegistry& Tools() = 0;
     // Code run by the idle handler after the commands' enabled rules.
     virtual void AddIdleHandler(std::function<void()> handler) = 0;
+    // Code run for every new image window, before it shows (a command
+    // family connects to the window's signals here).
+    virtual void AddImageWindowHandler(std::function<void(TMDIChild&)> handler) = 0;
 
     // The about box, modal.
     virtual void ShowAbout() = 0;

@@ -2,14 +2,23 @@
 
 #include "core/Error.h"
 
+#include <algorithm>
 #include <set>
 #include <string>
 
 namespace ivra {
 
-void TToolRegistry::Register(std::uint32_t tool, std::shared_ptr<TToolHandler> handler) {
-    if (handlers_.count(tool)) throw Error("Tool " + std::to_string(tool) + " is registered twice");
-    handlers_[tool] = std::move(handler);
+void TToolRegistry::Register(const TToolSpec& tool, std::shared_ptr<TToolHandler> handler) {
+    if (handlers_.count(tool.Number)) throw Error("Tool " + std::to_string(tool.Number) + " is registered twice");
+    handlers_[tool.Number] = std::move(handler);
+    tools_.push_back(tool);
+    if (changed_) changed_();
+}
+
+std::vector<TToolSpec> TToolRegistry::Tools() const {
+    std::vector<TToolSpec> list = tools_;
+    std::stable_sort(list.begin(), list.end(), [](const TToolSpec& a, const TToolSpec& b) { return a.Place < b.Place; });
+    return list;
 }
 
 TToolHandler* TToolRegistry::Handler(std::uint32_t tool) const {

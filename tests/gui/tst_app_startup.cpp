@@ -111,10 +111,10 @@ void TestAppStartup::startupWritesItsLinesInOrder() {
     QVERIFY(r.Main);
     QVERIFY(r.Main->isVisible());
     QVERIFY(r.Main->windowState() & Qt::WindowMaximized);
-    QVERIFY(r.Main->NewImageForm != nullptr);
-    QVERIFY(!r.Main->NewImageForm->isVisible());
-    QVERIFY(r.Main->AboutBox != nullptr);
-    QVERIFY(!r.Main->AboutBox->isVisible());
+    QVERIFY(r.Main->findChild<TNewImageForm*>() != nullptr);
+    QVERIFY(!r.Main->findChild<TNewImageForm*>()->isVisible());
+    QVERIFY(r.Main->findChild<TAboutBoxFrm*>() != nullptr);
+    QVERIFY(!r.Main->findChild<TAboutBoxFrm*>()->isVisible());
     QCOMPARE(QCoreApplication::applicationName(), AppTitle);
     QVERIFY(FindSplash() == nullptr);
 }
@@ -271,8 +271,8 @@ void TestAppStartup::floatingPanelsStartHidden() {
     QCOMPARE(main->MagnifierWindow->windowTitle(), QStringLiteral(" Magnifier"));
     QCOMPARE(main->LayerWindow->size(), QSize(137, 152));
     QCOMPARE(main->MagnifierWindow->size(), QSize(134, 185));
-    QVERIFY(main->pnlBitmapLayer->parentWidget() == main->LayerWindow);
-    QVERIFY(main->PnlMagn->parentWidget() == main->MagnifierWindow);
+    QVERIFY(main->findChild<QWidget*>(QStringLiteral("pnlBitmapLayer"))->parentWidget() == main->LayerWindow);
+    QVERIFY(main->findChild<QWidget*>(QStringLiteral("PnlMagn"))->parentWidget() == main->MagnifierWindow);
     QCOMPARE(main->LayerWindow->y(), 550);
     QCOMPARE(main->MagnifierWindow->y(), 350);
     struct TGauge {

@@ -4,6 +4,7 @@
 #include "services/DrawingState.h"
 #include "app/MainForm.h"
 #include "services/UpDown.h"
+#include "measure/MeasureSetup.h"
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 
@@ -31,9 +32,16 @@ QList<std::uint32_t> PressedTools(TMainForm& main) {
     return list;
 }
 
+// A main window with the measuring tools, so that every tool has its button.
+std::unique_ptr<TMainForm> MakeMainFormWithTools() {
+    auto main = MakeMainForm();
+    InstallMeasuring(*main);
+    return main;
+}
+
 // A main window with one image window, so that the tool buttons are enabled.
 std::unique_ptr<TMainForm> MakeMainFormWithImage() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     main->CreateImageWindow(QStringLiteral("picture"))->NewImage(20, 10, clWhite32);
     Settle();
     main->AppOnIdle();
@@ -63,7 +71,7 @@ private slots:
 };
 
 void TestAppTools::toolButtonsStandInTwoRows() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     const std::uint32_t rows[2][6] = {{16, 1, 5, 6, 4, 2}, {15, 12, 3, 7, 8, 13}};
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 6; ++c) {
@@ -145,7 +153,7 @@ void TestAppTools::penWidthFromTheBox() {
     QFETCH(QString, typed);
     QFETCH(int, width);
     QFETCH(QString, shown);
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     main->edWidth->setText(typed);
     // Leaving the box takes the value.
     QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
@@ -155,7 +163,7 @@ void TestAppTools::penWidthFromTheBox() {
 }
 
 void TestAppTools::penWidthTypedIsNotTakenBeforeLeaving() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     QCOMPARE(Drawing().PenWidth, 3);
     main->edWidth->setText(QStringLiteral("9"));
     QCOMPARE(Drawing().PenWidth, 3);
@@ -180,7 +188,7 @@ void TestAppTools::upDownKeepsToItsRange() {
     QFETCH(QString, box);
     QFETCH(bool, up);
     QFETCH(QString, after);
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     main->edWidth->setText(box);
     (up ? main->UpDown1->UpButton() : main->UpDown1->DownButton())->click();
     QCOMPARE(main->edWidth->text(), after);
@@ -188,7 +196,7 @@ void TestAppTools::upDownKeepsToItsRange() {
 }
 
 void TestAppTools::colourPanelsAndSwap() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::white));
     QCOMPARE(main->pnlBackColor->Color(), QColor(Qt::black));
     QTest::mouseDClick(main->imgChange, Qt::LeftButton);
@@ -217,7 +225,7 @@ void TestAppTools::colourPanelsAndSwap() {
 }
 
 void TestAppTools::colourDialogCancelChangesNothing() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     TScriptedPrompts prompts;
     prompts.ExpectColor(std::nullopt);
     main->pnlForeColorDblClick();
@@ -245,7 +253,7 @@ void TestAppTools::zoomText() {
 }
 
 void TestAppTools::idleHandlerFollowsTheActiveWindow() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     TMDIChild* w = main->CreateImageWindow(QStringLiteral("picture"));
     w->NewImage(20, 10, clWhite32);
     Settle();
@@ -273,7 +281,7 @@ void TestAppTools::idleHandlerFollowsTheActiveWindow() {
 }
 
 void TestAppTools::idleHandlersAddedByOthersRunWithTheWindow() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     QList<TMDIChild*> seen;
     main->AddIdleHandler([&] { seen << main->ActiveImageWindow(); });
     main->AppOnIdle();
@@ -292,7 +300,7 @@ void TestAppTools::idleHandlersAddedByOthersRunWithTheWindow() {
 }
 
 void TestAppTools::interpolationSwitchSetsTheStretchFilter() {
-    auto main = MakeMainForm();
+    auto main = MakeMainFormWithTools();
     TMDIChild* w = main->CreateImageWindow(QStringLiteral("x"));
     w->NewImage(4, 4, clWhite32);
     main->AppOnIdle();

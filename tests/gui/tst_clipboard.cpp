@@ -14,10 +14,12 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QImage>
+#include <QMenu>
 #include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
+#include <QToolBar>
 #include <QToolButton>
 
 Q_DECLARE_METATYPE(ivra::TPoint)
@@ -138,10 +140,21 @@ private slots:
         QCOMPARE(sel.Pixel(10, 11), W().ImgView->Bitmap().Pixel(5, 8));
     }
 
+    // Undo, Copy and Paste are one action each, in the Edit menu and on the
+    // File bar, so that the two can never disagree.
+    void editItemsAreTheFileBarButtons() {
+        for (const char* id : {"Undo1", "Copy1", "Paste1"}) {
+            QAction* a = f_.Main->Command(QLatin1String(id));
+            QVERIFY2(f_.Main->Menu(QStringLiteral("Edit"))->actions().contains(a), id);
+            QVERIFY2(qobject_cast<QToolButton*>(f_.Main->tbFile->widgetForAction(a)), id);
+            QVERIFY2(!a->isIconVisibleInMenu(), id);
+        }
+    }
+
     void copyPutsTheSelectionOnTheClipboard() {
         Select({20, 30}, {70, 60});
-        QVERIFY(f_.Enabled("btnCopy") && f_.Enabled("Copy1"));
-        f_.Run("btnCopy");
+        QVERIFY(f_.Enabled("Copy1"));
+        f_.Run("Copy1");
         const QImage got = Clip()->image();
         QCOMPARE(got.size(), QSize(50, 30));
         QCOMPARE(QColor(got.pixel(0, 0)), QColor(qRgb(20, 30, 100)));
@@ -169,14 +182,13 @@ private slots:
         if (rectangle) W().CreateNewSelection({3, 4}, {15, 9});
         if (picture) {
             Clip()->setImage(Picture(8, 6));
-            f_.Run("btnPaste");
+            f_.Run("Paste1");
         }
         if (deselect) W().ClearSelection();
         Clip()->clear();
         const TDrawMode mode = Doc().Selection ? SelectedLayer().Bitmap().DrawMode() : TDrawMode::dmBlend;
         QCOMPARE(f_.Enabled("Copy1"), !copied.isEmpty());
-        QCOMPARE(f_.Enabled("btnCopy"), !copied.isEmpty());
-        W().Copy1Click();
+        CopySelection(W());
         QCOMPARE(Clip()->image().size(), copied);
         QCOMPARE(Doc().SelectionLayer != nullptr, rectangle);
         if (Doc().Selection) QCOMPARE(SelectedLayer().Bitmap().DrawMode(), mode);
@@ -184,7 +196,7 @@ private slots:
 
     void pasteMakesCentredOpaqueLayers() {
         Clip()->setImage(Picture(30, 20));
-        QVERIFY(f_.Enabled("btnPaste") && f_.Enabled("Paste1"));
+        QVERIFY(f_.Enabled("Paste1"));
         f_.Main->ToolButtonClick(toolLine);
         f_.Run("Paste1");
         QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolMover));
@@ -198,7 +210,7 @@ private slots:
         // where the view is now.
         W().ImgView->SetScale(4.0f);
         W().ImgView->ScrollToCenter(50, 40);
-        f_.Run("btnPaste");
+        f_.Run("Paste1");
         auto* second = dynamic_cast<TBitmapLayer*>(Doc().Selection);
         QVERIFY(second && second != first);
         const TPoint c2 = W().ViewCentre();
@@ -233,7 +245,7 @@ private slots:
         if (!size.isValid())
             prompts.ExpectErrorContaining(QString::fromStdString("more than " + std::to_string(MaxBitmapPixels) +
                                                                  " pixels"));
-        RunGuarded([&] { W().Paste1Click(); });
+        RunGuarded([&] { PasteFromClipboard(*f_.Main, W()); });
         VERIFY_PROMPTS(prompts);
         if (!size.isValid()) {
             QCOMPARE(f_.Layers().Count(), count);
@@ -247,20 +259,20 @@ private slots:
     // The Paste button follows the clipboard; a paste without a picture
     // makes no layer and says why.
     void pasteFollowsTheClipboard() {
-        QVERIFY(!f_.Enabled("btnPaste"));
+        QVERIFY(!f_.Enabled("Paste1"));
         Clip()->setText(QStringLiteral("text only"));
-        QVERIFY(!f_.Enabled("btnPaste") && !f_.Enabled("Paste1"));
+        QVERIFY(!f_.Enabled("Paste1"));
         const int count = f_.Layers().Count();
         TScriptedPrompts prompts;
         prompts.ExpectError(QStringLiteral("The clipboard holds no picture."));
-        RunGuarded([&] { W().Paste1Click(); });
+        RunGuarded([&] { PasteFromClipboard(*f_.Main, W()); });
         VERIFY_PROMPTS(prompts);
         QCOMPARE(f_.Layers().Count(), count);
         Clip()->setImage(Picture(4, 4));
-        QVERIFY(f_.Enabled("btnPaste"));
+        QVERIFY(f_.Enabled("Paste1"));
         W().close();
         Settle();
-        QVERIFY(!f_.Enabled("btnPaste") && !f_.Enabled("btnCopy"));
+        QVERIFY(!f_.Enabled("Paste1") && !f_.Enabled("Copy1"));
     }
 
     // Another program on the same X display: it reads what Copy put there and
@@ -271,7 +283,7 @@ private slots:
         const QString xclip = QStandardPaths::findExecutable(QStringLiteral("xclip"));
         if (xclip.isEmpty()) QSKIP("needs xclip");
         Select({5, 6}, {45, 26});
-        f_.Run("btnCopy");
+        f_.Run("Copy1");
         QProcess read;
         read.start(xclip, {"-selection", "clipboard", "-t", "image/png", "-o"});
         // The clipboard is served by this process: keep its event loop going.
@@ -287,7 +299,7 @@ private slots:
         give.start(xclip, {"-selection", "clipboard", "-t", "image/png", "-i", file});
         QVERIFY(give.waitForFinished(10000));
         QTRY_VERIFY_WITH_TIMEOUT(ClipboardHasImage(), 10000);
-        f_.Run("btnPaste");
+        f_.Run("Paste1");
         auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection);
         QVERIFY(pasted);
         QCOMPARE(pasted->Bitmap().Width(), 12);

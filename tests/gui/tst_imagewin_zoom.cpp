@@ -213,7 +213,7 @@ void TestImageWinZoom::zoomToolDoublesAndHalves() {
     QCOMPARE(f.w->Scale(), 0.5f);
     QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("50%"));
     // Another tool does not zoom.
-    f.main->ToolButton(toolLine)->click();
+    f.main->ToolButton(toolMover)->click();
     PressView(*f.w, QPoint(1, 1), Qt::LeftButton);
     QCOMPARE(f.w->Scale(), 0.5f);
 }

@@ -155,6 +155,20 @@ private slots:
         QCOMPARE(l->Location(), before);
     }
 
+    // The Scaled tick follows the selected layer when the selection changes,
+    // with no idle pass in between.
+    void scaledTickFollowsTheSelection() {
+        TBitmapLayer* unscaled = NewPictureLayer(20, 20);
+        f_.Run("mnScaled");
+        TBitmapLayer* scaled = NewPictureLayer(10, 10);
+        QAction* tick = f_.Main->Command(QStringLiteral("mnScaled"));
+        QVERIFY(tick->isChecked());
+        W().SelectLayer(unscaled);
+        QVERIFY(!tick->isChecked());
+        W().SelectLayer(scaled);
+        QVERIFY(tick->isChecked());
+    }
+
     void quarterTurnsKeepTheCentre_data() {
         QTest::addColumn<QString>("command");
         QTest::newRow("90") << "mnRotate90";
@@ -516,6 +530,13 @@ private slots:
         QTest::qWait(60);
         VERIFY_PROMPTS(again);
         QVERIFY(!menu);
+        // A later registration elsewhere leaves the Layers bar's buttons as
+        // they are.
+        TCommandSpec other;
+        other.Id = QStringLiteral("otherCommand");
+        other.Toolbar = QStringLiteral("tbFile");
+        f_.Main->Commands().Add(other);
+        QCOMPARE(f_.Main->tbLayers->widgetForAction(f_.Main->Command(QStringLiteral("btnGrid"))), button);
     }
 };
 
