@@ -19,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLineEdit>
@@ -82,7 +83,7 @@ int main(int argc, char** argv) {
     Settle();
     main.AppOnIdle();
 
-    // Calibrate along the scale bar (200 pixels are 100 um) ...
+    // Calibrate along the scale bar (200 pixels are 100 µm) ...
     main.Command(QStringLiteral("SpatialCalibrationItem"))->trigger();
     Settle();
     Click(*w, {784, 720});
@@ -90,6 +91,7 @@ int main(int argc, char** argv) {
     TfrmSpatialCalib* calib = SpatialCalibForm();
     calib->edLineLength->selectAll();
     QTest::keyClicks(calib->edLineLength, QStringLiteral("100"));
+    QTest::keyClicks(calib->cbUnit->lineEdit(), QStringLiteral("\u00B5m"));
     calib->OKBtn->click();
     Settle();
 
