@@ -13,6 +13,7 @@
 #include "analysis/Stats.h"
 #include "chart/Chart.h"
 #include "imagewin/ChildWin.h"
+#include "support/TestShell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,10 +39,11 @@ const TBitmap32& Image() {
 
 TMDIChild& Window() {
     static TMDIChild* w = [] {
-        auto* c = new TMDIChild;
+        static TTestShell shell;
+        auto* c = new TMDIChild(shell);
         c->ImgView->Bitmap().Assign(Image());
-        CreateStatsForm(nullptr);
-        CreateHistogramForm(nullptr)->show();
+        CreateStatsForm(shell);
+        CreateHistogramForm(shell)->show();
         StatsForm()->show();
         CreatePixelForm(nullptr)->show();
         QCoreApplication::processEvents();

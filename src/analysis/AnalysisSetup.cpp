@@ -35,9 +35,9 @@ void PixelProfileClick(TShell& shell) {
 
 TAnalysisCommands InstallAnalysis(TShell& shell) {
     QWidget* main = shell.Window();
-    CreateStatsForm(main);
+    CreateStatsForm(shell);
     SelChanDialog(main);
-    CreateHistogramForm(main);
+    CreateHistogramForm(shell);
     FreqSelDialog(main);
     CreatePixelForm(main);
 

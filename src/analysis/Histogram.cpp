@@ -48,7 +48,7 @@ QPushButton* Button(const char* caption, int x, QWidget* parent) {
 
 } // namespace
 
-TfrmHistogram::TfrmHistogram(QWidget* parent) : QWidget(parent, Qt::Window) {
+TfrmHistogram::TfrmHistogram(TShell& shell, QWidget* parent) : QWidget(parent, Qt::Window), shell_(shell) {
     setObjectName(QStringLiteral("frmHistogram"));
     setWindowTitle(QStringLiteral("Histogram"));
     setFixedSize(572, 333);
@@ -147,8 +147,8 @@ void TfrmHistogram::btnRescaleClick() {
 }
 
 void TfrmHistogram::btnRefreshClick() {
-    if (TShell* shell = AppShell(); shell && shell->ActiveImageWindow()) {
-        AnalyseImage(shell->ActiveImageWindow(), TChannelSet::None);
+    if (TMDIChild* w = shell_.ActiveImageWindow()) {
+        AnalyseImage(w, TChannelSet::None);
         cbChannelChange();
     } else {
         btnRescaleClick();
@@ -186,9 +186,9 @@ void TfrmHistogram::DrawRamp() {
 
 TfrmHistogram* HistogramForm() { return g_histogram; }
 
-TfrmHistogram* CreateHistogramForm(QWidget* parent) {
+TfrmHistogram* CreateHistogramForm(TShell& shell) {
     if (!g_histogram) {
-        g_histogram = new TfrmHistogram(parent);
+        g_histogram = new TfrmHistogram(shell, shell.Window());
         QObject::connect(g_histogram, &QObject::destroyed, [] { g_histogram = nullptr; });
     }
     return g_histogram;

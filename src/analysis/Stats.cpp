@@ -48,7 +48,7 @@ QAction* Item(QMenu* menu, const QString& caption, const char* name, QObject* ow
 
 } // namespace
 
-TfrmStats::TfrmStats(QWidget* parent) : QMainWindow(parent, Qt::Window) {
+TfrmStats::TfrmStats(TShell& shell, QWidget* parent) : QMainWindow(parent, Qt::Window), shell_(shell) {
     setObjectName(QStringLiteral("frmStats"));
     resize(826, 597);
     stat_ = new TTextGridModel(this);
@@ -247,15 +247,13 @@ void TfrmStats::NoteEightBitChannels() {
 void TfrmStats::ChannelStatistics() {
     TdlgSelChan* dlg = SelChanDialog(this);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted)
-        if (TShell* shell = AppShell())
-            AnalyseImage(shell->ActiveImageWindow(), TChannelSet(dlg->ItemIndex() + 1));
+        AnalyseImage(shell_.ActiveImageWindow(), TChannelSet(dlg->ItemIndex() + 1));
     pcTab->setCurrentIndex(0);
 }
 
 void TfrmStats::Frequency() {
     TfrmFreqSel* dlg = FreqSelDialog(this);
-    TShell* shell = AppShell();
-    TMDIChild* w = shell ? shell->ActiveImageWindow() : nullptr;
+    TMDIChild* w = shell_.ActiveImageWindow();
     const TSamples16* samples = SixteenBitSamples(w);
     // The bin size is of 16-bit levels while the table will be of them.
     dlg->SetSixteenBit(samples != nullptr);
@@ -279,15 +277,14 @@ void TfrmStats::Frequency() {
 }
 
 void TfrmStats::StatisticsOfLastShape() {
-    TShell* shell = AppShell();
-    TMDIChild* w = shell ? shell->ActiveImageWindow() : nullptr;
+    TMDIChild* w = shell_.ActiveImageWindow();
     if (!w) {
         pcTab->setCurrentIndex(0);
         return;
     }
     TMeasureController& measuring = TMeasureController::Instance();
     std::vector<const TBitmap32*> open;
-    for (TMDIChild* c : shell->ImageWindows()) open.push_back(&c->ImgView->Bitmap());
+    for (TMDIChild* c : shell_.ImageWindows()) open.push_back(&c->ImgView->Bitmap());
     measuring.KeepShapesOf(open);
     const TBitmap32& image = w->ImgView->Bitmap();
     const auto shape = measuring.LastShape(image);
@@ -321,7 +318,7 @@ void TfrmStats::StatisticsOfLastShape() {
     pcTab->setCurrentIndex(0);
 }
 
-void TfrmStats::ShowHistogram() { ShowToolWindow(CreateHistogramForm(parentWidget())); }
+void TfrmStats::ShowHistogram() { ShowToolWindow(CreateHistogramForm(shell_)); }
 
 void TfrmStats::DeleteRow() {
     QTableView* v = CurrentView();
@@ -358,9 +355,9 @@ void TfrmStats::ShowFileName() {
 
 TfrmStats* StatsForm() { return g_stats; }
 
-TfrmStats* CreateStatsForm(QWidget* parent) {
+TfrmStats* CreateStatsForm(TShell& shell) {
     if (!g_stats) {
-        g_stats = new TfrmStats(parent);
+        g_stats = new TfrmStats(shell, shell.Window());
         QObject::connect(g_stats, &QObject::destroyed, [] { g_stats = nullptr; });
     }
     return g_stats;

@@ -49,7 +49,7 @@ std::vector<TLoadStep> LoadSteps() {
          }},
         {"Loading spreadsheet module...",
          [](TMainForm& main) {
-             CreateSheetForm(&main, main.Drawing());
+             CreateSheetForm(main);
              main.AboutDialog();
              InstallMeasuring(main);
              InstallScaleBar(main);

@@ -22,10 +22,12 @@
 
 namespace ivra {
 
+class TShell;
+
 class TMDIChild : public QMdiSubWindow {
     Q_OBJECT
 public:
-    explicit TMDIChild(QWidget* parent = nullptr);
+    explicit TMDIChild(TShell& shell, QWidget* parent = nullptr);
     ~TMDIChild() override;
 
     // ---- State ----------------------------------------------------------
@@ -180,6 +182,8 @@ private:
     void WheelZoom(bool zoomIn);
     void ShowZoom();
 
+    // The shell that made the window; it outlives it.
+    TShell& shell_;
     std::unique_ptr<TImageDocument> document_;
     QString imageName_;
     bool fitting_ = false;

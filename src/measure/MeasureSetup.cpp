@@ -26,7 +26,7 @@ namespace {
 
 TMeasureCommands RegisterMeasuring(TShell& shell) {
     if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
-    if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
+    if (!SheetForm()) CreateSheetForm(shell);
     // The spreadsheet's "Con.Fac." follows the factor while the sheet is open.
     QObject::connect(SpatialCalibForm(), &TfrmSpatialCalib::FactorChanged, SheetForm(),
                      &TfrmSheet::ShowConversionFactor, Qt::UniqueConnection);

@@ -172,14 +172,14 @@ private:
 
 TfrmSheet* SheetForm() { return g_sheetForm.data(); }
 
-TfrmSheet* CreateSheetForm(QWidget* parent, const TDrawingState& drawing) {
-    auto* f = new TfrmSheet(parent, drawing);
+TfrmSheet* CreateSheetForm(TShell& shell) {
+    auto* f = new TfrmSheet(shell, shell.Window());
     g_sheetForm = f;
     return f;
 }
 
-TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
-    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), drawing_(drawing) {
+TfrmSheet::TfrmSheet(TShell& shell, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), shell_(shell), drawing_(shell.Drawing()) {
     setObjectName(QStringLiteral("frmSheet"));
     setWindowTitle(QStringLiteral("Ivra Spreadsheet"));
     setWindowIcon(AppIcon(QStringLiteral("spreadsheet")));
@@ -298,11 +298,7 @@ void TfrmSheet::CreateActions() {
 
     HelpAboutItem = new QAction(QStringLiteral("&About..."), this);
     HelpAboutItem->setObjectName(QStringLiteral("HelpAboutItem"));
-    connect(HelpAboutItem, &QAction::triggered, this, [] {
-        RunGuarded([] {
-            if (TShell* shell = AppShell()) shell->ShowAbout();
-        });
-    });
+    connect(HelpAboutItem, &QAction::triggered, this, [this] { RunGuarded([this] { shell_.ShowAbout(); }); });
 
     btnInsertRow = make(QStringLiteral("Insert row"), QStringLiteral("Insert row"), "btnInsertRow", nullptr,
                         &TfrmSheet::InsertRow);

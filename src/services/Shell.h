@@ -2,8 +2,9 @@
 // The narrow interface through which the image, measuring, analysis and
 // notepad windows reach the program's shell (the main window): the image
 // windows, the read-out places, the drawing state, the command and tool
-// registries. The main window implements it and installs itself with
-// SetAppShell; the windows below the shell never include its header.
+// registries. The main window implements it and hands itself to every
+// window and install function it makes; the windows below the shell never
+// include its header.
 
 #include "services/Commands.h"
 #include "services/DrawingState.h"
@@ -69,7 +70,8 @@ public:
     virtual void AddCloseQuery(std::function<bool()> query) = 0;
 };
 
-// The shell while it exists (none before and after).
+// The shell while it exists (none before and after), for start-up and the
+// tests' fixture; windows get theirs passed in.
 TShell* AppShell();
 void SetAppShell(TShell* shell);
 
