@@ -19,7 +19,6 @@ namespace ivra {
 
 namespace {
 
-TfrmHistogram* g_histogram = nullptr;
 
 // The stair of level v runs from v to v + 1: the axis ends after the last
 // one, so that level 255 shows.
@@ -184,14 +183,10 @@ void TfrmHistogram::DrawRamp() {
     ImagePixelRow->setGeometry(Chart1->x() + start, ImagePixelRow->y(), width, ImagePixelRow->height());
 }
 
-TfrmHistogram* HistogramForm() { return g_histogram; }
+TfrmHistogram* HistogramForm(TShell& shell) { return shell.ToolWindows().Find<TfrmHistogram>(); }
 
 TfrmHistogram* CreateHistogramForm(TShell& shell) {
-    if (!g_histogram) {
-        g_histogram = new TfrmHistogram(shell, shell.Window());
-        QObject::connect(g_histogram, &QObject::destroyed, [] { g_histogram = nullptr; });
-    }
-    return g_histogram;
+    return &shell.ToolWindows().Get<TfrmHistogram>([&shell] { return new TfrmHistogram(shell, shell.Window()); });
 }
 
 } // namespace ivra

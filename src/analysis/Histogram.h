@@ -62,7 +62,7 @@ private:
 };
 
 // The program's histogram window (none before it is made).
-TfrmHistogram* HistogramForm();
+TfrmHistogram* HistogramForm(TShell& shell);
 TfrmHistogram* CreateHistogramForm(TShell& shell);
 
 } // namespace ivra

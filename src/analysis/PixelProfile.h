@@ -29,6 +29,7 @@ namespace ivra {
 class TChart;
 class TDocumentFile;
 class TMDIChild;
+class TShell;
 class TfrmPixel;
 
 // The image control: paints the working copy and the profile line, and
@@ -128,7 +129,7 @@ private:
 };
 
 // The program's pixel profile window (none before it is made).
-TfrmPixel* PixelForm();
-TfrmPixel* CreatePixelForm(QWidget* parent);
+TfrmPixel* PixelForm(TShell& shell);
+TfrmPixel* CreatePixelForm(TShell& shell);
 
 } // namespace ivra

@@ -36,7 +36,6 @@ namespace ivra {
 
 namespace {
 
-TfrmStats* g_stats = nullptr;
 
 template <typename Fn>
 QAction* Item(QMenu* menu, const QString& caption, const char* name, QObject* owner, Fn fn) {
@@ -245,14 +244,14 @@ void TfrmStats::NoteEightBitChannels() {
 }
 
 void TfrmStats::ChannelStatistics() {
-    TdlgSelChan* dlg = SelChanDialog(this);
+    TdlgSelChan* dlg = SelChanDialog(shell_);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted)
         AnalyseImage(shell_.ActiveImageWindow(), TChannelSet(dlg->ItemIndex() + 1));
     pcTab->setCurrentIndex(0);
 }
 
 void TfrmStats::Frequency() {
-    TfrmFreqSel* dlg = FreqSelDialog(this);
+    TfrmFreqSel* dlg = FreqSelDialog(shell_);
     TMDIChild* w = shell_.ActiveImageWindow();
     const TSamples16* samples = SixteenBitSamples(w);
     // The bin size is of 16-bit levels while the table will be of them.
@@ -299,7 +298,7 @@ void TfrmStats::StatisticsOfLastShape() {
                                        .arg(QLatin1String(RegionShapeName(shape->Kind)), name));
         return;
     }
-    TdlgSelChan* dlg = SelChanDialog(this);
+    TdlgSelChan* dlg = SelChanDialog(shell_);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted) {
         const TChannelSet set = TChannelSet(dlg->ItemIndex() + 1);
         const std::string label = RegionLabel(w->ImageName().toStdString(), shape->Kind);
@@ -353,14 +352,10 @@ void TfrmStats::ShowFileName() {
     setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(FileName()), AppTitle));
 }
 
-TfrmStats* StatsForm() { return g_stats; }
+TfrmStats* StatsForm(TShell& shell) { return shell.ToolWindows().Find<TfrmStats>(); }
 
 TfrmStats* CreateStatsForm(TShell& shell) {
-    if (!g_stats) {
-        g_stats = new TfrmStats(shell, shell.Window());
-        QObject::connect(g_stats, &QObject::destroyed, [] { g_stats = nullptr; });
-    }
-    return g_stats;
+    return &shell.ToolWindows().Get<TfrmStats>([&shell] { return new TfrmStats(shell, shell.Window()); });
 }
 
 } // namespace ivra

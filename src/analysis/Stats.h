@@ -126,7 +126,7 @@ private:
 };
 
 // The program's statistics window (none before it is made).
-TfrmStats* StatsForm();
+TfrmStats* StatsForm(TShell& shell);
 TfrmStats* CreateStatsForm(TShell& shell);
 
 } // namespace ivra

@@ -44,7 +44,7 @@ std::vector<TLoadStep> LoadSteps() {
         {"Loading toolbars...", [](TMainForm& main) { InstallAnalysis(main); }},
         {"Loading filters...",
          [](TMainForm& main) {
-             CreateSpatialCalibForm(&main, main.Drawing());
+             CreateSpatialCalibForm(main);
              InstallProcessing(main);
          }},
         {"Loading spreadsheet module...",

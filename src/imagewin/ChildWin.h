@@ -33,6 +33,8 @@ public:
     // ---- State ----------------------------------------------------------
     // What the window shows and edits.
     TImageDocument& Document() { return *document_; }
+    // The shell the window works for.
+    TShell& Shell() const { return shell_; }
     const TImageDocument& Document() const { return *document_; }
     // The view; ImgView->Bitmap() is the document's image.
     TImgView32* ImgView = nullptr;

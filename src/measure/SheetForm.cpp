@@ -45,7 +45,6 @@ namespace ivra {
 
 namespace {
 
-QPointer<TfrmSheet> g_sheetForm;
 
 // Light blue of the count row.
 const QColor CountRowColor(166, 202, 240);
@@ -170,12 +169,10 @@ private:
     int rows_ = -1, cols_ = -1;
 };
 
-TfrmSheet* SheetForm() { return g_sheetForm.data(); }
+TfrmSheet* SheetForm(TShell& shell) { return shell.ToolWindows().Find<TfrmSheet>(); }
 
 TfrmSheet* CreateSheetForm(TShell& shell) {
-    auto* f = new TfrmSheet(shell, shell.Window());
-    g_sheetForm = f;
-    return f;
+    return &shell.ToolWindows().Get<TfrmSheet>([&shell] { return new TfrmSheet(shell, shell.Window()); });
 }
 
 TfrmSheet::TfrmSheet(TShell& shell, QWidget* parent)

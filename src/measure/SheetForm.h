@@ -154,7 +154,7 @@ std::vector<TSheetPage> PlanSheetPages(const std::vector<int>& colWidths, int la
                                        int headerHeight, int pageWidth, int pageHeight);
 
 // The program's spreadsheet window (none before it is made).
-TfrmSheet* SheetForm();
+TfrmSheet* SheetForm(TShell& shell);
 TfrmSheet* CreateSheetForm(TShell& shell);
 
 } // namespace ivra

@@ -83,9 +83,7 @@ void TfrmTextSel::showEvent(QShowEvent* e) {
 }
 
 TfrmTextSel& TextSelForm(TShell& shell) {
-    static QPointer<TfrmTextSel> form;
-    if (!form) form = new TfrmTextSel(shell, shell.Window());
-    return *form;
+    return shell.ToolWindows().Get<TfrmTextSel>([&shell] { return new TfrmTextSel(shell, shell.Window()); });
 }
 
 QFont& TextToolFont() {

@@ -9,6 +9,7 @@
 #include "services/Commands.h"
 #include "services/DrawingState.h"
 #include "services/MenuIds.h"
+#include "services/ToolWindows.h"
 #include "services/Tools.h"
 
 #include <QColor>
@@ -54,6 +55,8 @@ public:
 
     virtual TCommandRegistry& Commands() = 0;
     virtual TToolRegistry& Tools() = 0;
+    // The single-instance tool windows (statistics, spreadsheet, notepad...).
+    virtual TToolWindowRegistry& ToolWindows() = 0;
     // Code run by the idle handler after the commands' enabled rules.
     virtual void AddIdleHandler(std::function<void()> handler) = 0;
     // Code run for every new image window, before it shows (a command

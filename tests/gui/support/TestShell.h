@@ -26,6 +26,7 @@ public:
     void SetMode(std::uint32_t tool) override { drawing_.CurrentTool = tool; }
     TCommandRegistry& Commands() override { return commands_; }
     TToolRegistry& Tools() override { return tools_; }
+    TToolWindowRegistry& ToolWindows() override { return toolWindows_; }
     void AddIdleHandler(std::function<void()>) override {}
     void AddImageWindowHandler(std::function<void(TMDIChild&)>) override {}
     void ShowAbout() override {}
@@ -38,6 +39,7 @@ private:
     TDrawingState drawing_;
     TCommandRegistry commands_;
     TToolRegistry tools_;
+    TToolWindowRegistry toolWindows_;
 };
 
 } // namespace ivra
