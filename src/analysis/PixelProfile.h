@@ -10,6 +10,7 @@
 #include "analysis/GridModel.h"
 #include "core/analysis/PixelProfile.h"
 #include "core/raster/Bitmap32.h"
+#include "imagewin/ChildWin.h"
 
 #include <QImage>
 #include <QPointer>
