@@ -32,22 +32,48 @@ set_target_properties(ivra_services PROPERTIES AUTOMOC ON AUTORCC ON)
 target_compile_definitions(ivra_services PRIVATE IVRA_VERSION="${PROJECT_VERSION}"
   IVRA_DATA_FROM_BIN="${IVRA_DATA_FROM_BIN}")
 
-# The windows and commands of every subsystem, built as one library so that
-# the GUI tests link the same windows the user runs.
-set(IVRA_UI_SOURCES)
-foreach(_sub app imagewin measure processing analysis notepad)
-  ivra_glob_sources(_files ${CMAKE_CURRENT_SOURCE_DIR}/${_sub})
-  list(APPEND IVRA_UI_SOURCES ${_files})
-endforeach()
-if(NOT IVRA_UI_SOURCES)
+# The windows and commands, one library per folder, each linking only the
+# layers below it, so that a folder calling up into a layer above it fails to
+# link (tests/layers/check_includes.sh checks the includes):
+#   services <- imagewin <- measure, processing <- analysis (with the charts);
+#   services <- notepad; all of them <- app (the shell).
+ivra_glob_sources(IVRA_IMAGEWIN_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/imagewin)
+if(NOT IVRA_IMAGEWIN_SOURCES)
   return()
 endif()
-add_library(ivra_ui STATIC ${IVRA_UI_SOURCES})
-target_link_libraries(ivra_ui PUBLIC ivra_services)
-if(TARGET ivra_chart)
-  target_link_libraries(ivra_ui PUBLIC ivra_chart)
-endif()
-set_target_properties(ivra_ui PROPERTIES AUTOMOC ON AUTORCC ON)
+function(ivra_window_library name folder)
+  ivra_glob_sources(_files ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
+  add_library(${name} STATIC ${_files})
+  target_link_libraries(${name} PUBLIC ${ARGN})
+  set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+endfunction()
+ivra_window_library(ivra_imagewin imagewin ivra_services)
+ivra_window_library(ivra_measure measure ivra_imagewin)
+ivra_window_library(ivra_processing processing ivra_imagewin)
+ivra_window_library(ivra_analysis analysis ivra_measure ivra_processing ivra_chart)
+ivra_window_library(ivra_notepad notepad ivra_services)
+ivra_window_library(ivra_app app ivra_analysis ivra_notepad)
+# The includes are held to the same order: the build stops when a folder
+# includes a header of a layer above it.
+set(_layer_sources)
+foreach(_dir core engine chart services imagewin measure processing analysis notepad)
+  ivra_glob_sources(_files ${CMAKE_CURRENT_SOURCE_DIR}/${_dir})
+  list(APPEND _layer_sources ${_files})
+endforeach()
+set(_layer_stamp ${CMAKE_CURRENT_BINARY_DIR}/layer_includes.stamp)
+add_custom_command(OUTPUT ${_layer_stamp}
+  COMMAND bash ${CMAKE_SOURCE_DIR}/tests/layers/check_includes.sh ${CMAKE_CURRENT_SOURCE_DIR}
+  COMMAND ${CMAKE_COMMAND} -E touch ${_layer_stamp}
+  DEPENDS ${_layer_sources} ${CMAKE_SOURCE_DIR}/tests/layers/check_includes.sh
+  COMMENT "Checking that no folder includes a header of a layer above it" VERBATIM)
+add_custom_target(ivra_layer_check DEPENDS ${_layer_stamp})
+foreach(_lib ivra_imagewin ivra_measure ivra_processing ivra_analysis ivra_notepad ivra_app)
+  add_dependencies(${_lib} ivra_layer_check)
+endforeach()
+
+# Every window layer, for the program, the GUI tests and the benchmarks.
+add_library(ivra_ui INTERFACE)
+target_link_libraries(ivra_ui INTERFACE ivra_app)
 
 # The program: main.cpp alone in its folder.
 add_executable(ivra ${CMAKE_CURRENT_SOURCE_DIR}/ivra/main.cpp)

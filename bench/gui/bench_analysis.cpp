@@ -13,6 +13,7 @@
 #include "analysis/Stats.h"
 #include "chart/Chart.h"
 #include "imagewin/ChildWin.h"
+#include "support/TestShell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -36,14 +37,20 @@ const TBitmap32& Image() {
     return *image;
 }
 
+TTestShell& Shell() {
+    static TTestShell shell;
+    return shell;
+}
+
 TMDIChild& Window() {
     static TMDIChild* w = [] {
-        auto* c = new TMDIChild;
+        TTestShell& shell = Shell();
+        auto* c = new TMDIChild(shell);
         c->ImgView->Bitmap().Assign(Image());
-        CreateStatsForm(nullptr);
-        CreateHistogramForm(nullptr)->show();
-        StatsForm()->show();
-        CreatePixelForm(nullptr)->show();
+        CreateStatsForm(shell);
+        CreateHistogramForm(shell)->show();
+        StatsForm(shell)->show();
+        CreatePixelForm(shell)->show();
         QCoreApplication::processEvents();
         return c;
     }();
@@ -61,7 +68,7 @@ void BM_AnalyseImageCore(benchmark::State& state) {
 // Histogram command: the analysis, the chart loaded and painted.
 void BM_HistogramCommand(benchmark::State& state) {
     TMDIChild& w = Window();
-    TfrmHistogram& h = *HistogramForm();
+    TfrmHistogram& h = *HistogramForm(Shell());
     for (auto _ : state) {
         AnalyseImage(&w, TChannelSet::None);
         h.cbChannelChange();
@@ -72,7 +79,7 @@ void BM_HistogramCommand(benchmark::State& state) {
 // Channel statistics: the analysis, three rows, the grid painted.
 void BM_StatisticsCommand(benchmark::State& state) {
     TMDIChild& w = Window();
-    TfrmStats& s = *StatsForm();
+    TfrmStats& s = *StatsForm(Shell());
     for (auto _ : state) {
         AnalyseImage(&w, TChannelSet::RGB);
         s.sgStat->viewport()->repaint();
@@ -83,7 +90,7 @@ void BM_StatisticsCommand(benchmark::State& state) {
 }
 
 void PrepareProfile() {
-    TfrmPixel& p = *PixelForm();
+    TfrmPixel& p = *PixelForm(Shell());
     if (p.HasCopy()) return;
     p.SetSource(&Window());
     p.Refresh();
@@ -94,7 +101,7 @@ void PrepareProfile() {
 // One frame of a drag: a move of the line's end, painted at once.
 void BM_ProfileDragFrame(benchmark::State& state) {
     PrepareProfile();
-    TfrmPixel& p = *PixelForm();
+    TfrmPixel& p = *PixelForm(Shell());
     p.pcPages->setCurrentIndex(TfrmPixel::ImageTab);
     p.ImageMouseDown(Qt::LeftButton, QPoint(20, 20));
     int k = 0;
@@ -110,7 +117,7 @@ void BM_ProfileDragFrame(benchmark::State& state) {
 // The profile of a 2000-pixel line, all seven series, the chart painted.
 void BM_ProfileChart2000(benchmark::State& state) {
     PrepareProfile();
-    TfrmPixel& p = *PixelForm();
+    TfrmPixel& p = *PixelForm(Shell());
     p.pcPages->setCurrentIndex(TfrmPixel::GraphsTab);
     int k = 0;
     for (auto _ : state) {

@@ -13,6 +13,7 @@
 #include "imagewin/ImageCommands.h"
 #include "imagewin/LayerCommands.h"
 #include "imagewin/Magnifier.h"
+#include "support/TestShell.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -42,7 +43,8 @@ std::unique_ptr<TBitmapLayer> PictureLayer(int w, int h, float x, float y, std::
 // ---- Flatten --------------------------------------------------------------------------
 
 void BM_Flatten(benchmark::State& state) {
-    TMDIChild w;
+    TTestShell shell;
+    TMDIChild w(shell);
     TBitmap32 photo;
     bench::MakePhotoLike(photo, 8000, 6000);
     TBitmap32 layers[3];
@@ -163,7 +165,8 @@ void ResetPeak() {
 // of the peak resident memory at each step, against one copy of the pixels.
 void BM_ClipboardMemory(benchmark::State& state) {
     for (auto _ : state) {
-        TMDIChild w;
+        TTestShell shell;
+        TMDIChild w(shell);
         w.ImgView->Bitmap().SetSize(6000, 4000);
         w.ImgView->Bitmap().Clear(0xFF336699u);
         QGuiApplication::clipboard()->clear();

@@ -11,7 +11,7 @@
 //   IVRA_BENCH_CELL_MB=60 bench_sheet
 
 #include "measure/SheetForm.h"
-#include "services/DrawingState.h"
+#include "support/TestShell.h"
 
 #include <QApplication>
 #include <QDir>
@@ -64,8 +64,8 @@ void Click(QTableView* view, int row, int col) {
 }
 
 void BM_HugeCellOpen(benchmark::State& state) {
-    TDrawingState drawing;
-    TfrmSheet sheet(nullptr, drawing);
+    TTestShell shell;
+    TfrmSheet sheet(shell, nullptr);
     sheet.StartupFile.clear();
     sheet.show();
     QCoreApplication::processEvents();
@@ -91,8 +91,8 @@ void BM_HugeCellOpen(benchmark::State& state) {
 }
 
 void BM_HugeCellClick(benchmark::State& state) {
-    TDrawingState drawing;
-    TfrmSheet sheet(nullptr, drawing);
+    TTestShell shell;
+    TfrmSheet sheet(shell, nullptr);
     sheet.StartupFile.clear();
     sheet.show();
     sheet.OpenSheetFile(SheetPath());

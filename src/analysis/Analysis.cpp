@@ -17,8 +17,9 @@ TChannelHistograms& ChannelHistograms() {
 }
 
 const TSamples16* SixteenBitSamples(TMDIChild* w) {
-    TfrmStats* stats = StatsForm();
-    if (!w || !stats || !stats->SixteenBit()) return nullptr;
+    if (!w) return nullptr;
+    TfrmStats* stats = StatsForm(w->Shell());
+    if (!stats || !stats->SixteenBit()) return nullptr;
     return w->Document().FullDepthSamples();
 }
 
@@ -44,7 +45,7 @@ bool AnalyseImage(TMDIChild* w, TChannelSet set) {
         ~TRestore() { QApplication::restoreOverrideCursor(); }
     } restore;
     AnalyseImage(image, name, ChannelHistograms());
-    if (TfrmStats* stats = StatsForm()) {
+    if (TfrmStats* stats = StatsForm(w->Shell())) {
         stats->EnableHistogram();
         const TSamples16* samples = SixteenBitSamples(w);
         if (samples && (set == TChannelSet::RGB || set == TChannelSet::Gray)) {

@@ -16,17 +16,17 @@
 
 namespace ivra {
 
-void StatisticsClick() { ShowToolWindow(StatsForm()); }
+void StatisticsClick(TShell& shell) { ShowToolWindow(StatsForm(shell)); }
 
 void HistogramClick(TShell& shell) {
     TMDIChild* w = shell.ActiveImageWindow();
     if (!w) return;
     AnalyseImage(w, TChannelSet::None);
-    ShowToolWindow(HistogramForm());
+    ShowToolWindow(HistogramForm(shell));
 }
 
 void PixelProfileClick(TShell& shell) {
-    TfrmPixel* pixel = PixelForm();
+    TfrmPixel* pixel = PixelForm(shell);
     if (!pixel) return;
     if (TMDIChild* w = shell.ActiveImageWindow()) pixel->SetSource(w);
     if (!pixel->HasCopy()) pixel->Refresh();
@@ -34,12 +34,11 @@ void PixelProfileClick(TShell& shell) {
 }
 
 TAnalysisCommands InstallAnalysis(TShell& shell) {
-    QWidget* main = shell.Window();
-    CreateStatsForm(main);
-    SelChanDialog(main);
-    CreateHistogramForm(main);
-    FreqSelDialog(main);
-    CreatePixelForm(main);
+    CreateStatsForm(shell);
+    SelChanDialog(shell);
+    CreateHistogramForm(shell);
+    FreqSelDialog(shell);
+    CreatePixelForm(shell);
 
     // A closed image window's last measured shape is forgotten, so that a
     // new window never finds the shape of an old one.
@@ -62,7 +61,7 @@ TAnalysisCommands InstallAnalysis(TShell& shell) {
     stats.Toolbar = QStringLiteral("tbSpecials");
     stats.ToolbarOrder = 30;
     stats.Enabled = imageActive;
-    stats.Run = [] { StatisticsClick(); };
+    stats.Run = [s] { StatisticsClick(*s); };
 
     TCommandSpec histogram;
     histogram.Id = QStringLiteral("HistogramButton");

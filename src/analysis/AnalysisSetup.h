@@ -21,7 +21,7 @@ struct TAnalysisCommands {
 TAnalysisCommands InstallAnalysis(TShell& shell);
 
 // The three commands.
-void StatisticsClick();
+void StatisticsClick(TShell& shell);
 void HistogramClick(TShell& shell);
 void PixelProfileClick(TShell& shell);
 

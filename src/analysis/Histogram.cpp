@@ -19,7 +19,6 @@ namespace ivra {
 
 namespace {
 
-TfrmHistogram* g_histogram = nullptr;
 
 // The stair of level v runs from v to v + 1: the axis ends after the last
 // one, so that level 255 shows.
@@ -48,7 +47,7 @@ QPushButton* Button(const char* caption, int x, QWidget* parent) {
 
 } // namespace
 
-TfrmHistogram::TfrmHistogram(QWidget* parent) : QWidget(parent, Qt::Window) {
+TfrmHistogram::TfrmHistogram(TShell& shell, QWidget* parent) : QWidget(parent, Qt::Window), shell_(shell) {
     setObjectName(QStringLiteral("frmHistogram"));
     setWindowTitle(QStringLiteral("Histogram"));
     setFixedSize(572, 333);
@@ -147,8 +146,8 @@ void TfrmHistogram::btnRescaleClick() {
 }
 
 void TfrmHistogram::btnRefreshClick() {
-    if (TShell* shell = AppShell(); shell && shell->ActiveImageWindow()) {
-        AnalyseImage(shell->ActiveImageWindow(), TChannelSet::None);
+    if (TMDIChild* w = shell_.ActiveImageWindow()) {
+        AnalyseImage(w, TChannelSet::None);
         cbChannelChange();
     } else {
         btnRescaleClick();
@@ -184,14 +183,10 @@ void TfrmHistogram::DrawRamp() {
     ImagePixelRow->setGeometry(Chart1->x() + start, ImagePixelRow->y(), width, ImagePixelRow->height());
 }
 
-TfrmHistogram* HistogramForm() { return g_histogram; }
+TfrmHistogram* HistogramForm(TShell& shell) { return shell.ToolWindows().Find<TfrmHistogram>(); }
 
-TfrmHistogram* CreateHistogramForm(QWidget* parent) {
-    if (!g_histogram) {
-        g_histogram = new TfrmHistogram(parent);
-        QObject::connect(g_histogram, &QObject::destroyed, [] { g_histogram = nullptr; });
-    }
-    return g_histogram;
+TfrmHistogram* CreateHistogramForm(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmHistogram>([&shell] { return new TfrmHistogram(shell, shell.Window()); });
 }
 
 } // namespace ivra

@@ -18,11 +18,12 @@ class QPushButton;
 namespace ivra {
 
 class TChart;
+class TShell;
 
 class TfrmHistogram : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmHistogram(QWidget* parent);
+    TfrmHistogram(TShell& shell, QWidget* parent);
 
     TChart* Chart1 = nullptr;
     QLabel* ImagePixelRow = nullptr;
@@ -57,10 +58,11 @@ private:
     int rampMode_ = 0;
     int series_ = 0;
     QImage ramp_;
+    TShell& shell_;
 };
 
 // The program's histogram window (none before it is made).
-TfrmHistogram* HistogramForm();
-TfrmHistogram* CreateHistogramForm(QWidget* parent);
+TfrmHistogram* HistogramForm(TShell& shell);
+TfrmHistogram* CreateHistogramForm(TShell& shell);
 
 } // namespace ivra

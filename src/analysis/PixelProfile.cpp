@@ -9,6 +9,7 @@
 #include "services/AppInfo.h"
 #include "services/CommandGuard.h"
 #include "services/FileNames.h"
+#include "services/Shell.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -28,8 +29,6 @@
 namespace ivra {
 
 namespace {
-
-TfrmPixel* g_pixel = nullptr;
 
 struct TPlane {
     const char* Title;
@@ -338,14 +337,10 @@ void TfrmPixel::SaveChart() { chartFile_->SaveAs(); }
 
 void TfrmPixel::PrintChart() { ivra::PrintChart(*ChartPixelProfile, this); }
 
-TfrmPixel* PixelForm() { return g_pixel; }
+TfrmPixel* PixelForm(TShell& shell) { return shell.ToolWindows().Find<TfrmPixel>(); }
 
-TfrmPixel* CreatePixelForm(QWidget* parent) {
-    if (!g_pixel) {
-        g_pixel = new TfrmPixel(parent);
-        QObject::connect(g_pixel, &QObject::destroyed, [] { g_pixel = nullptr; });
-    }
-    return g_pixel;
+TfrmPixel* CreatePixelForm(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmPixel>([&shell] { return new TfrmPixel(shell.Window()); });
 }
 
 } // namespace ivra

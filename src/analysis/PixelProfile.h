@@ -10,6 +10,7 @@
 #include "analysis/GridModel.h"
 #include "core/analysis/PixelProfile.h"
 #include "core/raster/Bitmap32.h"
+#include "imagewin/ChildWin.h"
 
 #include <QImage>
 #include <QPointer>
@@ -29,6 +30,7 @@ namespace ivra {
 class TChart;
 class TDocumentFile;
 class TMDIChild;
+class TShell;
 class TfrmPixel;
 
 // The image control: paints the working copy and the profile line, and
@@ -128,7 +130,7 @@ private:
 };
 
 // The program's pixel profile window (none before it is made).
-TfrmPixel* PixelForm();
-TfrmPixel* CreatePixelForm(QWidget* parent);
+TfrmPixel* PixelForm(TShell& shell);
+TfrmPixel* CreatePixelForm(TShell& shell);
 
 } // namespace ivra

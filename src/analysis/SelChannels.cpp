@@ -1,5 +1,6 @@
 #include "analysis/SelChannels.h"
 
+#include "services/Shell.h"
 #include "services/UpDown.h"
 
 #include <QGroupBox>
@@ -13,9 +14,6 @@
 namespace ivra {
 
 namespace {
-
-TdlgSelChan* g_selChan = nullptr;
-TfrmFreqSel* g_freqSel = nullptr;
 
 // A radio group of items, the first checked.
 QGroupBox* RadioGroup(const QString& title, const QStringList& items, QRadioButton** buttons, QWidget* parent) {
@@ -116,20 +114,12 @@ void TfrmFreqSel::SetSixteenBit(bool on) {
     udBinSize->SetPosition(StrToIntDef(edBinSize->text(), on ? 4096 : 20));
 }
 
-TdlgSelChan* SelChanDialog(QWidget* parent) {
-    if (!g_selChan && parent) {
-        g_selChan = new TdlgSelChan(parent);
-        QObject::connect(g_selChan, &QObject::destroyed, [] { g_selChan = nullptr; });
-    }
-    return g_selChan;
+TdlgSelChan* SelChanDialog(TShell& shell) {
+    return &shell.ToolWindows().Get<TdlgSelChan>([&shell] { return new TdlgSelChan(shell.Window()); });
 }
 
-TfrmFreqSel* FreqSelDialog(QWidget* parent) {
-    if (!g_freqSel && parent) {
-        g_freqSel = new TfrmFreqSel(parent);
-        QObject::connect(g_freqSel, &QObject::destroyed, [] { g_freqSel = nullptr; });
-    }
-    return g_freqSel;
+TfrmFreqSel* FreqSelDialog(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmFreqSel>([&shell] { return new TfrmFreqSel(shell.Window()); });
 }
 
 } // namespace ivra

@@ -13,6 +13,7 @@ class QRadioButton;
 
 namespace ivra {
 
+class TShell;
 class TUpDown;
 
 class TdlgSelChan : public QDialog {
@@ -49,7 +50,7 @@ private:
     QString otherBinText_ = QStringLiteral("4096");  // the bin size of the other kind
 };
 
-TdlgSelChan* SelChanDialog(QWidget* parent = nullptr);
-TfrmFreqSel* FreqSelDialog(QWidget* parent = nullptr);
+TdlgSelChan* SelChanDialog(TShell& shell);
+TfrmFreqSel* FreqSelDialog(TShell& shell);
 
 } // namespace ivra

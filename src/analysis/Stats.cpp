@@ -36,7 +36,6 @@ namespace ivra {
 
 namespace {
 
-TfrmStats* g_stats = nullptr;
 
 template <typename Fn>
 QAction* Item(QMenu* menu, const QString& caption, const char* name, QObject* owner, Fn fn) {
@@ -48,7 +47,7 @@ QAction* Item(QMenu* menu, const QString& caption, const char* name, QObject* ow
 
 } // namespace
 
-TfrmStats::TfrmStats(QWidget* parent) : QMainWindow(parent, Qt::Window) {
+TfrmStats::TfrmStats(TShell& shell, QWidget* parent) : QMainWindow(parent, Qt::Window), shell_(shell) {
     setObjectName(QStringLiteral("frmStats"));
     resize(826, 597);
     stat_ = new TTextGridModel(this);
@@ -245,17 +244,15 @@ void TfrmStats::NoteEightBitChannels() {
 }
 
 void TfrmStats::ChannelStatistics() {
-    TdlgSelChan* dlg = SelChanDialog(this);
+    TdlgSelChan* dlg = SelChanDialog(shell_);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted)
-        if (TShell* shell = AppShell())
-            AnalyseImage(shell->ActiveImageWindow(), TChannelSet(dlg->ItemIndex() + 1));
+        AnalyseImage(shell_.ActiveImageWindow(), TChannelSet(dlg->ItemIndex() + 1));
     pcTab->setCurrentIndex(0);
 }
 
 void TfrmStats::Frequency() {
-    TfrmFreqSel* dlg = FreqSelDialog(this);
-    TShell* shell = AppShell();
-    TMDIChild* w = shell ? shell->ActiveImageWindow() : nullptr;
+    TfrmFreqSel* dlg = FreqSelDialog(shell_);
+    TMDIChild* w = shell_.ActiveImageWindow();
     const TSamples16* samples = SixteenBitSamples(w);
     // The bin size is of 16-bit levels while the table will be of them.
     dlg->SetSixteenBit(samples != nullptr);
@@ -279,15 +276,14 @@ void TfrmStats::Frequency() {
 }
 
 void TfrmStats::StatisticsOfLastShape() {
-    TShell* shell = AppShell();
-    TMDIChild* w = shell ? shell->ActiveImageWindow() : nullptr;
+    TMDIChild* w = shell_.ActiveImageWindow();
     if (!w) {
         pcTab->setCurrentIndex(0);
         return;
     }
     TMeasureController& measuring = TMeasureController::Instance();
     std::vector<const TBitmap32*> open;
-    for (TMDIChild* c : shell->ImageWindows()) open.push_back(&c->ImgView->Bitmap());
+    for (TMDIChild* c : shell_.ImageWindows()) open.push_back(&c->ImgView->Bitmap());
     measuring.KeepShapesOf(open);
     const TBitmap32& image = w->ImgView->Bitmap();
     const auto shape = measuring.LastShape(image);
@@ -302,7 +298,7 @@ void TfrmStats::StatisticsOfLastShape() {
                                        .arg(QLatin1String(RegionShapeName(shape->Kind)), name));
         return;
     }
-    TdlgSelChan* dlg = SelChanDialog(this);
+    TdlgSelChan* dlg = SelChanDialog(shell_);
     if (AppPrompts().ExecDialog(*dlg) == QDialog::Accepted) {
         const TChannelSet set = TChannelSet(dlg->ItemIndex() + 1);
         const std::string label = RegionLabel(w->ImageName().toStdString(), shape->Kind);
@@ -321,7 +317,7 @@ void TfrmStats::StatisticsOfLastShape() {
     pcTab->setCurrentIndex(0);
 }
 
-void TfrmStats::ShowHistogram() { ShowToolWindow(CreateHistogramForm(parentWidget())); }
+void TfrmStats::ShowHistogram() { ShowToolWindow(CreateHistogramForm(shell_)); }
 
 void TfrmStats::DeleteRow() {
     QTableView* v = CurrentView();
@@ -356,14 +352,10 @@ void TfrmStats::ShowFileName() {
     setWindowTitle(QStringLiteral("%1 - %2").arg(FileNamePart(FileName()), AppTitle));
 }
 
-TfrmStats* StatsForm() { return g_stats; }
+TfrmStats* StatsForm(TShell& shell) { return shell.ToolWindows().Find<TfrmStats>(); }
 
-TfrmStats* CreateStatsForm(QWidget* parent) {
-    if (!g_stats) {
-        g_stats = new TfrmStats(parent);
-        QObject::connect(g_stats, &QObject::destroyed, [] { g_stats = nullptr; });
-    }
-    return g_stats;
+TfrmStats* CreateStatsForm(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmStats>([&shell] { return new TfrmStats(shell, shell.Window()); });
 }
 
 } // namespace ivra

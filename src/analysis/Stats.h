@@ -28,12 +28,13 @@ class QTableView;
 namespace ivra {
 
 class TDocumentFile;
+class TShell;
 class TUpDown;
 
 class TfrmStats : public QMainWindow {
     Q_OBJECT
 public:
-    explicit TfrmStats(QWidget* parent);
+    TfrmStats(TShell& shell, QWidget* parent);
     ~TfrmStats() override;
 
     // ---- Controls -----------------------------------------------------------
@@ -121,10 +122,11 @@ private:
     TTextGridModel* freq_ = nullptr;
     std::unique_ptr<TDocumentFile> files_[2];
     int decimals_ = 2;
+    TShell& shell_;
 };
 
 // The program's statistics window (none before it is made).
-TfrmStats* StatsForm();
-TfrmStats* CreateStatsForm(QWidget* parent);
+TfrmStats* StatsForm(TShell& shell);
+TfrmStats* CreateStatsForm(TShell& shell);
 
 } // namespace ivra

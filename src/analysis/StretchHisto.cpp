@@ -159,10 +159,10 @@ void TfrmStretchHisto::Button1Click() {
     accept();
 }
 
-TfrmStretchHisto* StretchHistoDialog(TShell& shell) { return shell.Window()->findChild<TfrmStretchHisto*>(); }
+TfrmStretchHisto* StretchHistoDialog(TShell& shell) { return shell.ToolWindows().Find<TfrmStretchHisto>(); }
 
 void InstallStretchHisto(TShell& shell) {
-    new TfrmStretchHisto(shell, shell.Window());
+    shell.ToolWindows().Get<TfrmStretchHisto>([&shell] { return new TfrmStretchHisto(shell, shell.Window()); });
     TShell* s = &shell;
     TCommandSpec c;
     c.Id = QStringLiteral("StretchHistogram1");

@@ -410,7 +410,7 @@ TMDIChild* TMainForm::NewImageWindow(const QString& caption) {
     // right to leave the window room.
     QPoint place(0, 0);
     const QList<TMDIChild*> before = ImageWindows();
-    auto* w = new TMDIChild;
+    auto* w = new TMDIChild(*this);
     w->QuerySave = [this, w] { return QuerySaveImage(*w); };
     for (const auto& handler : windowHandlers_) handler(*w);
     mdiArea_->addSubWindow(w);

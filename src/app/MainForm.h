@@ -116,6 +116,7 @@ public:
     void SetForeColor(const QColor& c) override;
     TCommandRegistry& Commands() override { return *commands_; }
     TToolRegistry& Tools() override { return tools_; }
+    TToolWindowRegistry& ToolWindows() override { return toolWindows_; }
     void ShowAbout() override { HelpAboutItemClick(); }
     void AddCloseQuery(std::function<bool()> query) override { closeQueries_.push_back(std::move(query)); }
     // A registered command's action, none for an unknown id.
@@ -245,6 +246,7 @@ private:
     TDrawingState drawing_;
     TCommandRegistry* commands_ = nullptr;
     TToolRegistry tools_;
+    TToolWindowRegistry toolWindows_;
     QMap<QString, QMenu*> menus_;
     // The commands each command toolbar shows, by the bar's object name.
     std::map<QString, std::vector<QAction*>> toolbarActions_;

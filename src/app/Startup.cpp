@@ -44,12 +44,12 @@ std::vector<TLoadStep> LoadSteps() {
         {"Loading toolbars...", [](TMainForm& main) { InstallAnalysis(main); }},
         {"Loading filters...",
          [](TMainForm& main) {
-             CreateSpatialCalibForm(&main, main.Drawing());
+             CreateSpatialCalibForm(main);
              InstallProcessing(main);
          }},
         {"Loading spreadsheet module...",
          [](TMainForm& main) {
-             CreateSheetForm(&main, main.Drawing());
+             CreateSheetForm(main);
              main.AboutDialog();
              InstallMeasuring(main);
              InstallScaleBar(main);

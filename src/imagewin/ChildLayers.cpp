@@ -88,8 +88,7 @@ void TMDIChild::LayerMouseDown(TCustomLayer* layer, TMouseButton, TShiftState, i
 
 void TMDIChild::RubberBandResizing(TRubberbandLayer*, const TFloatRect& o, TFloatRect& n, TRBDragState drag,
                                    TShiftState shift) {
-    TShell* shell = AppShell();
-    if (shell && shell->Drawing().CurrentTool == toolSelection) {
+    if (shell_.Drawing().CurrentTool == toolSelection) {
         const TBitmap32& img = ImgView->Bitmap();
         n.Left = std::max(n.Left, 0.0f);
         n.Top = std::max(n.Top, 0.0f);

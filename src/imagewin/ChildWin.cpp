@@ -31,8 +31,8 @@ constexpr TColor32 CheckerB = 0xFFB0B0B0u;
 
 } // namespace
 
-TMDIChild::TMDIChild(QWidget* parent)
-    : QMdiSubWindow(parent), document_(std::make_unique<TImageDocument>()) {
+TMDIChild::TMDIChild(TShell& shell, QWidget* parent)
+    : QMdiSubWindow(parent), shell_(shell), document_(std::make_unique<TImageDocument>()) {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("MDIChild"));
     setWindowTitle(QStringLiteral("Image"));
@@ -87,7 +87,7 @@ TMDIChild::TMDIChild(QWidget* parent)
 
     // 2. The tools start afresh (the measuring tools forget a poly
     // measurement in progress).
-    if (TShell* shell = AppShell()) shell->Tools().NewWindow();
+    shell_.Tools().NewWindow();
     // 3. A blank image of the window's design size until an image arrives.
     resize(DesignClientWidth + 9, DesignClientHeight + 28);
     ImgView->Bitmap().SetSize(DesignClientWidth, DesignClientHeight);
@@ -284,7 +284,7 @@ void TMDIChild::ZoomToolDown(TMouseButton button, TPoint bitmapPos) {
 }
 
 void TMDIChild::ShowZoom() {
-    if (TShell* shell = AppShell()) shell->ShowZoom(ImgView->Scale());
+    shell_.ShowZoom(ImgView->Scale());
 }
 
 void TMDIChild::UpdateWindow() { ImgViewMouseMove(LastShift, LastMousePos.X, LastMousePos.Y); }
@@ -292,12 +292,11 @@ void TMDIChild::UpdateWindow() { ImgViewMouseMove(LastShift, LastMousePos.X, Las
 // ---- View events ---------------------------------------------------------------------
 
 void TMDIChild::ImgViewMouseDown(TMouseButton button, TShiftState shift, int x, int y, TCustomLayer* layer) {
-    TShell* shell = AppShell();
-    if (!shell || shell->ActiveImageWindow() == nullptr) return;
+    if (shell_.ActiveImageWindow() == nullptr) return;
     // Presses on the selection frame's handles never reach a tool.
     if (layer == nullptr || layer->Tag == RubberBandLayerTag) return;
     const TPoint viewPos{x, y};
-    if (TToolHandler* tool = shell->Tools().Handler(shell->Drawing().CurrentTool))
+    if (TToolHandler* tool = shell_.Tools().Handler(shell_.Drawing().CurrentTool))
         tool->Press(TToolEvent{*this, button, shift, viewPos, ControlToBitmap(viewPos), layer});
     ImgView->GetMeasureLayer()->SetVisible(true);
 }
@@ -306,9 +305,7 @@ void TMDIChild::ImgViewMouseMove(TShiftState shift, int x, int y) {
     LastMousePos = {x, y};
     LastShift = shift;
     LastBitmapPos = ControlToBitmap(LastMousePos);
-    TShell* shell = AppShell();
-    if (!shell) return;
-    if (TToolHandler* tool = shell->Tools().Handler(shell->Drawing().CurrentTool))
+    if (TToolHandler* tool = shell_.Tools().Handler(shell_.Drawing().CurrentTool))
         tool->Move(TToolEvent{*this, TMouseButton::mbLeft, shift, LastMousePos, LastBitmapPos, nullptr});
     // The drawing overlay stays directly above the image, below every other layer.
     ImgView->GetAnimLayer()->SetIndex(0);
@@ -318,14 +315,12 @@ void TMDIChild::ImgViewMouseMove(TShiftState shift, int x, int y) {
         const std::string value = DeepValueText(*samples, LastBitmapPos);
         if (!value.empty()) position += QStringLiteral(" = ") + QString::fromStdString(value);
     }
-    shell->SetStatusText(0, position);
+    shell_.SetStatusText(0, position);
 }
 
 void TMDIChild::ImgViewMouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    TShell* shell = AppShell();
-    if (!shell) return;
     const TPoint viewPos{x, y};
-    if (TToolHandler* tool = shell->Tools().Handler(shell->Drawing().CurrentTool))
+    if (TToolHandler* tool = shell_.Tools().Handler(shell_.Drawing().CurrentTool))
         tool->Release(TToolEvent{*this, button, shift, viewPos, ControlToBitmap(viewPos), nullptr});
 }
 

@@ -22,15 +22,19 @@
 
 namespace ivra {
 
+class TShell;
+
 class TMDIChild : public QMdiSubWindow {
     Q_OBJECT
 public:
-    explicit TMDIChild(QWidget* parent = nullptr);
+    explicit TMDIChild(TShell& shell, QWidget* parent = nullptr);
     ~TMDIChild() override;
 
     // ---- State ----------------------------------------------------------
     // What the window shows and edits.
     TImageDocument& Document() { return *document_; }
+    // The shell the window works for.
+    TShell& Shell() const { return shell_; }
     const TImageDocument& Document() const { return *document_; }
     // The view; ImgView->Bitmap() is the document's image.
     TImgView32* ImgView = nullptr;
@@ -180,6 +184,8 @@ private:
     void WheelZoom(bool zoomIn);
     void ShowZoom();
 
+    // The shell that made the window; it outlives it.
+    TShell& shell_;
     std::unique_ptr<TImageDocument> document_;
     QString imageName_;
     bool fitting_ = false;

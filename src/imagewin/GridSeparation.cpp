@@ -69,9 +69,8 @@ void TdlgGridSeparation::lePixelsChange() {
 }
 
 TdlgGridSeparation& GridSeparationDialog(TShell& shell) {
-    static QPointer<TdlgGridSeparation> dialog;
-    if (!dialog) dialog = new TdlgGridSeparation(shell, shell.Window());
-    return *dialog;
+    return shell.ToolWindows().Get<TdlgGridSeparation>(
+        [&shell] { return new TdlgGridSeparation(shell, shell.Window()); });
 }
 
 void GridButtonPress(TShell& shell, bool rightButton) {

@@ -31,7 +31,7 @@ void NewBitmapLayer(TMDIChild& w) {
 }
 
 void NewBitmapRGBALayer(TShell& shell, TMDIChild& w) {
-    TRGBALoaderForm& dlg = RGBALoaderForm(shell.Window());
+    TRGBALoaderForm& dlg = RGBALoaderForm(shell);
     dlg.Reset();
     if (AppPrompts().ExecDialog(dlg) == QDialog::Accepted && !dlg.RGBBitmap().Empty()) {
         auto made = std::make_unique<TBitmapLayer>();

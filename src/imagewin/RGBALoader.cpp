@@ -5,6 +5,7 @@
 #include "imagewin/PictureLoader.h"
 #include "services/CommandGuard.h"
 #include "services/Prompts.h"
+#include "services/Shell.h"
 
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -144,10 +145,8 @@ void TRGBALoaderForm::ResetScalesClick() {
     ImgAlpha->SetScale(1.0f);
 }
 
-TRGBALoaderForm& RGBALoaderForm(QWidget* parent) {
-    static QPointer<TRGBALoaderForm> form;
-    if (!form) form = new TRGBALoaderForm(parent);
-    return *form;
+TRGBALoaderForm& RGBALoaderForm(TShell& shell) {
+    return shell.ToolWindows().Get<TRGBALoaderForm>([&shell] { return new TRGBALoaderForm(shell.Window()); });
 }
 
 void ComposeAlphaChannel(TBitmap32& layer, const TBitmap32& alpha) {

@@ -13,6 +13,7 @@ class QPushButton;
 namespace ivra {
 
 class TImgView32;
+class TShell;
 
 class TRGBALoaderForm : public QDialog {
     Q_OBJECT
@@ -44,7 +45,7 @@ public:
 };
 
 // The single instance, made on first use.
-TRGBALoaderForm& RGBALoaderForm(QWidget* parent);
+TRGBALoaderForm& RGBALoaderForm(TShell& shell);
 
 // Gives `layer` the alpha channel of `alpha`: alpha stretched over the
 // layer's size (nearest neighbour), its intensity becomes the layer's alpha.

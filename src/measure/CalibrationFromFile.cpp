@@ -52,9 +52,7 @@ void InstallCalibrationFromFile(TShell& shell) {
         if (AppPrompts().Confirm(shell.Window(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
             QMessageBox::Yes)
             return;
-        TfrmSpatialCalib* calib = SpatialCalibForm();
-        if (!calib) calib = CreateSpatialCalibForm(shell.Window(), shell.Drawing());
-        calib->SetCalibration(factor, stated->Unit);
+        CreateSpatialCalibForm(shell)->SetCalibration(factor, stated->Unit);
         shell.AddMessage(QStringLiteral("Calibration from %1: %2").arg(QFileInfo(w->ImageName()).fileName(), perPixel));
     };
     shell.Commands().Add(c);

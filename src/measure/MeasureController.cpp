@@ -62,9 +62,9 @@ void TMeasureController::Report(TMeasureHost& host, const TToolOutput& out) {
     if (out.Status) host.SetReadout(*out.Status);
     for (const std::string& line : out.Messages) host.AddMessage(line);
     if (out.Value)
-        if (TfrmSheet* sheet = SheetForm()) sheet->AddValue(*out.Value);
+        if (TfrmSheet* sheet = SheetForm(host.Shell())) sheet->AddValue(*out.Value);
     if (out.PixelLength && CalibrationMode)
-        if (TfrmSpatialCalib* calib = SpatialCalibForm()) calib->SetPixelLength(PixelLengthLabel(*out.PixelLength));
+        if (TfrmSpatialCalib* calib = SpatialCalibForm(host.Shell())) calib->SetPixelLength(PixelLengthLabel(*out.PixelLength));
     DrawFigure(host, out);
 }
 
@@ -166,7 +166,7 @@ void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasu
         // (or one count) into the spreadsheet. The tool never leaves step 0.
         if (button == TMeasureButton::Left && d.ToolState == 0) {
             DrawShapeEllipse(host.AnimBitmap(), p, Color32FromPlatform(d.ForeColor), 1.0f, 1.0f, d.PenWidth);
-            if (TfrmSheet* sheet = SheetForm()) sheet->AddTag(p.X, p.Y);
+            if (TfrmSheet* sheet = SheetForm(host.Shell())) sheet->AddTag(p.X, p.Y);
             host.Image().Changed();
         }
         if (button == TMeasureButton::Right) d.ToolState = 0;

@@ -13,6 +13,8 @@
 
 namespace ivra {
 
+class TShell;
+
 class TMeasureHost {
 public:
     virtual ~TMeasureHost() = default;
@@ -39,6 +41,8 @@ public:
     virtual void SetForeColor(TColor32 color) = 0;
     // The program-wide drawing state (tool step, pen, colours, factor).
     virtual TDrawingState& Drawing() = 0;
+    // The shell (its tool windows: the spreadsheet, the calibration window).
+    virtual TShell& Shell() = 0;
 };
 
 } // namespace ivra

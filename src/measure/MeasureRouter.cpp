@@ -32,6 +32,7 @@ public:
     bool DrawSwitchOn() const override { return shell_.DrawSwitchOn(); }
     void SetForeColor(TColor32 color) override { shell_.SetForeColor(ToQColor(PlatformColor(color))); }
     TDrawingState& Drawing() override { return shell_.Drawing(); }
+    TShell& Shell() override { return shell_; }
 
 private:
     TMDIChild& w_;

@@ -13,29 +13,27 @@ namespace ivra {
 
 void SpatialCalibrationClick(TShell& shell) {
     shell.SetMode(toolLine);
-    TfrmSpatialCalib* calib = SpatialCalibForm();
-    if (!calib) calib = CreateSpatialCalibForm(shell.Window(), shell.Drawing());
-    ShowToolWindow(calib);
+    ShowToolWindow(CreateSpatialCalibForm(shell));
 }
 
-void SpreadsheetClick() {
-    ShowToolWindow(SheetForm());
+void SpreadsheetClick(TShell& shell) {
+    ShowToolWindow(SheetForm(shell));
 }
 
 namespace {
 
 TMeasureCommands RegisterMeasuring(TShell& shell) {
-    if (!SpatialCalibForm()) CreateSpatialCalibForm(shell.Window(), shell.Drawing());
-    if (!SheetForm()) CreateSheetForm(shell.Window(), shell.Drawing());
+    TfrmSpatialCalib* calibForm = CreateSpatialCalibForm(shell);
+    TfrmSheet* sheetForm = CreateSheetForm(shell);
     // The spreadsheet's "Con.Fac." follows the factor while the sheet is open.
-    QObject::connect(SpatialCalibForm(), &TfrmSpatialCalib::FactorChanged, SheetForm(),
+    QObject::connect(calibForm, &TfrmSpatialCalib::FactorChanged, sheetForm,
                      &TfrmSheet::ShowConversionFactor, Qt::UniqueConnection);
     RegisterMeasuringTools(shell);
     InstallCalibrationFromFile(shell);
     // On exit the spreadsheet asks to save unsaved values before anything
     // hides; its Cancel keeps the program running.
-    shell.AddCloseQuery([] {
-        TfrmSheet* sheet = SheetForm();
+    shell.AddCloseQuery([&shell] {
+        TfrmSheet* sheet = SheetForm(shell);
         return !sheet || !sheet->isVisible() || sheet->close();
     });
 
@@ -61,7 +59,7 @@ TMeasureCommands RegisterMeasuring(TShell& shell) {
     sheet.MenuOrder = 40;
     sheet.Toolbar = QStringLiteral("tbSpecials");
     sheet.ToolbarOrder = 20;
-    sheet.Run = [] { SpreadsheetClick(); };
+    sheet.Run = [s] { SpreadsheetClick(*s); };
 
     TMeasureCommands c;
     c.SpatialCalibration = shell.Commands().Add(calib);

@@ -20,6 +20,6 @@ TMeasureCommands InstallMeasuring(TShell& shell);
 // The two commands: the line tool and the calibration window; the
 // spreadsheet window.
 void SpatialCalibrationClick(TShell& shell);
-void SpreadsheetClick();
+void SpreadsheetClick(TShell& shell);
 
 } // namespace ivra

@@ -188,10 +188,8 @@ void TdlgScaleBar::accept() {
     });
 }
 
-TdlgScaleBar& ScaleBarDialog(QWidget* parent) {
-    static QPointer<TdlgScaleBar> dialog;
-    if (!dialog) dialog = new TdlgScaleBar(parent);
-    return *dialog;
+TdlgScaleBar& ScaleBarDialog(TShell& shell) {
+    return shell.ToolWindows().Get<TdlgScaleBar>([&shell] { return new TdlgScaleBar(shell.Window()); });
 }
 
 void InstallScaleBar(TShell& shell) {
@@ -207,7 +205,7 @@ void InstallScaleBar(TShell& shell) {
         QPointer<TMDIChild> w = shell.ActiveImageWindow();
         if (!w) return;
         const TBitmap32& image = w->ImgView->Bitmap();
-        TdlgScaleBar& dlg = ScaleBarDialog(shell.Window());
+        TdlgScaleBar& dlg = ScaleBarDialog(shell);
         dlg.Prepare(image.Width(), image.Height(), shell.Drawing());
         if (AppPrompts().ExecDialog(dlg) != QDialog::Accepted || dlg.Bar().Empty()) return;
         // The window may have closed while the dialog was open.
@@ -219,7 +217,7 @@ void InstallScaleBar(TShell& shell) {
     };
     shell.Commands().Add(c);
     // Made now, hidden, like the program's other dialogs.
-    ScaleBarDialog(shell.Window());
+    ScaleBarDialog(shell);
 }
 
 } // namespace ivra

@@ -69,7 +69,7 @@ private:
 };
 
 // The single instance, made on first use.
-TdlgScaleBar& ScaleBarDialog(QWidget* parent);
+TdlgScaleBar& ScaleBarDialog(TShell& shell);
 
 // Registers "Scale Bar..." in the Image menu.
 void InstallScaleBar(TShell& shell);

@@ -45,7 +45,6 @@ namespace ivra {
 
 namespace {
 
-QPointer<TfrmSheet> g_sheetForm;
 
 // Light blue of the count row.
 const QColor CountRowColor(166, 202, 240);
@@ -170,16 +169,14 @@ private:
     int rows_ = -1, cols_ = -1;
 };
 
-TfrmSheet* SheetForm() { return g_sheetForm.data(); }
+TfrmSheet* SheetForm(TShell& shell) { return shell.ToolWindows().Find<TfrmSheet>(); }
 
-TfrmSheet* CreateSheetForm(QWidget* parent, const TDrawingState& drawing) {
-    auto* f = new TfrmSheet(parent, drawing);
-    g_sheetForm = f;
-    return f;
+TfrmSheet* CreateSheetForm(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmSheet>([&shell] { return new TfrmSheet(shell, shell.Window()); });
 }
 
-TfrmSheet::TfrmSheet(QWidget* parent, const TDrawingState& drawing)
-    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), drawing_(drawing) {
+TfrmSheet::TfrmSheet(TShell& shell, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowStaysOnTopHint), shell_(shell), drawing_(shell.Drawing()) {
     setObjectName(QStringLiteral("frmSheet"));
     setWindowTitle(QStringLiteral("Ivra Spreadsheet"));
     setWindowIcon(AppIcon(QStringLiteral("spreadsheet")));
@@ -298,11 +295,7 @@ void TfrmSheet::CreateActions() {
 
     HelpAboutItem = new QAction(QStringLiteral("&About..."), this);
     HelpAboutItem->setObjectName(QStringLiteral("HelpAboutItem"));
-    connect(HelpAboutItem, &QAction::triggered, this, [] {
-        RunGuarded([] {
-            if (TShell* shell = AppShell()) shell->ShowAbout();
-        });
-    });
+    connect(HelpAboutItem, &QAction::triggered, this, [this] { RunGuarded([this] { shell_.ShowAbout(); }); });
 
     btnInsertRow = make(QStringLiteral("Insert row"), QStringLiteral("Insert row"), "btnInsertRow", nullptr,
                         &TfrmSheet::InsertRow);

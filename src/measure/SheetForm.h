@@ -26,13 +26,14 @@ class QToolButton;
 namespace ivra {
 
 class TSheetTableModel;
+class TShell;
 class TUpDown;
 
 class TfrmSheet : public QMainWindow {
     Q_OBJECT
 public:
     // The calibration factor it shows is the drawing state's.
-    TfrmSheet(QWidget* parent, const TDrawingState& drawing);
+    TfrmSheet(TShell& shell, QWidget* parent);
     ~TfrmSheet() override;
 
     TSheetModel& Model() { return model_; }
@@ -119,6 +120,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
+    TShell& shell_;
     const TDrawingState& drawing_;
     void CreateActions();
     void CreateMenus();
@@ -152,7 +154,7 @@ std::vector<TSheetPage> PlanSheetPages(const std::vector<int>& colWidths, int la
                                        int headerHeight, int pageWidth, int pageHeight);
 
 // The program's spreadsheet window (none before it is made).
-TfrmSheet* SheetForm();
-TfrmSheet* CreateSheetForm(QWidget* parent, const TDrawingState& drawing);
+TfrmSheet* SheetForm(TShell& shell);
+TfrmSheet* CreateSheetForm(TShell& shell);
 
 } // namespace ivra

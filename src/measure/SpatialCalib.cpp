@@ -3,6 +3,7 @@
 #include "services/CommandGuard.h"
 #include "services/DrawingState.h"
 #include "services/Prompts.h"
+#include "services/Shell.h"
 #include "core/measure/Calibration.h"
 #include "measure/MeasureController.h"
 
@@ -29,7 +30,6 @@ bool CalibrationMode = false;
 
 namespace {
 
-QPointer<TfrmSpatialCalib> g_calibForm;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, bool bold) {
     auto* l = new QLabel(text, parent);
@@ -46,12 +46,11 @@ const QString CalibFilter = QStringLiteral("Conversion Factor (*.cnv)");
 
 } // namespace
 
-TfrmSpatialCalib* SpatialCalibForm() { return g_calibForm.data(); }
+TfrmSpatialCalib* SpatialCalibForm(TShell& shell) { return shell.ToolWindows().Find<TfrmSpatialCalib>(); }
 
-TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent, TDrawingState& drawing) {
-    auto* f = new TfrmSpatialCalib(parent, drawing);
-    g_calibForm = f;
-    return f;
+TfrmSpatialCalib* CreateSpatialCalibForm(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmSpatialCalib>(
+        [&shell] { return new TfrmSpatialCalib(shell.Window(), shell.Drawing()); });
 }
 
 TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)

@@ -23,6 +23,8 @@ namespace ivra {
 // then report their pixel length to it.
 extern bool CalibrationMode;
 
+class TShell;
+
 class TfrmSpatialCalib : public QDialog {
     Q_OBJECT
 public:
@@ -77,8 +79,8 @@ private:
 };
 
 // The program's calibration window (none before it is made).
-TfrmSpatialCalib* SpatialCalibForm();
-// Makes it (hidden), owned by parent.
-TfrmSpatialCalib* CreateSpatialCalibForm(QWidget* parent, TDrawingState& drawing);
+TfrmSpatialCalib* SpatialCalibForm(TShell& shell);
+// The window, made (hidden, owned by the main window) when there is none.
+TfrmSpatialCalib* CreateSpatialCalibForm(TShell& shell);
 
 } // namespace ivra

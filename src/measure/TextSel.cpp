@@ -22,7 +22,7 @@
 
 namespace ivra {
 
-TfrmTextSel::TfrmTextSel(QWidget* parent) : QDialog(parent) {
+TfrmTextSel::TfrmTextSel(TShell& shell, QWidget* parent) : QDialog(parent), shell_(shell) {
     setObjectName(QStringLiteral("frmTextSel"));
     setWindowTitle(QStringLiteral("Enter text:"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -57,7 +57,7 @@ void TfrmTextSel::FontClick() {
 }
 
 void TfrmTextSel::ColorClick() {
-    const TColor32 c = TextToolColor();
+    const TColor32 c = TextToolColor(shell_.Drawing());
     if (auto chosen = AppPrompts().GetColor(this, QColor::fromRgb(c | 0xFF000000u))) {
         SetTextToolColor(chosen->rgb());
         ShowColor();
@@ -68,7 +68,7 @@ void TfrmTextSel::ShowColor() {
     // A swatch of the colour in front of the caption.
     const int side = fontMetrics().height() - 2;
     QPixmap swatch(side, side);
-    swatch.fill(QColor::fromRgb(TextToolColor()));
+    swatch.fill(QColor::fromRgb(TextToolColor(shell_.Drawing())));
     QPainter p(&swatch);
     p.setPen(palette().color(QPalette::WindowText));
     p.drawRect(0, 0, side - 1, side - 1);
@@ -82,10 +82,8 @@ void TfrmTextSel::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
 }
 
-TfrmTextSel& TextSelForm(QWidget* parent) {
-    static QPointer<TfrmTextSel> form;
-    if (!form) form = new TfrmTextSel(parent);
-    return *form;
+TfrmTextSel& TextSelForm(TShell& shell) {
+    return shell.ToolWindows().Get<TfrmTextSel>([&shell] { return new TfrmTextSel(shell, shell.Window()); });
 }
 
 QFont& TextToolFont() {
@@ -102,10 +100,9 @@ std::optional<TColor32>& ChosenTextColor() {
 
 } // namespace
 
-TColor32 TextToolColor() {
+TColor32 TextToolColor(const TDrawingState& drawing) {
     if (const auto& chosen = ChosenTextColor()) return *chosen;
-    TShell* shell = AppShell();
-    return shell ? Color32FromPlatform(shell->Drawing().ForeColor) : clBlack32;
+    return Color32FromPlatform(drawing.ForeColor);
 }
 
 void SetTextToolColor(std::optional<TColor32> color) {
@@ -113,12 +110,12 @@ void SetTextToolColor(std::optional<TColor32> color) {
     ChosenTextColor() = color;
 }
 
-int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel) {
+int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel, TColor32 color) {
     const QFont& font = TextToolFont();
     const int h = TextHeight(font, QStringLiteral("Fj"));
     int widest = 0;
     for (int i = 0; i < lines.size(); ++i) {
-        RenderText(bmp, x, RoundHalfEven((long double)y + (long double)i * h), lines[i], aaLevel, TextToolColor(), font);
+        RenderText(bmp, x, RoundHalfEven((long double)y + (long double)i * h), lines[i], aaLevel, color, font);
         widest = std::max(widest, TextWidth(font, lines[i]));
     }
     return widest;
@@ -165,7 +162,7 @@ private:
     }
 
     void Start(TMDIChild& w, TPoint p) {
-        TfrmTextSel& dlg = TextSelForm(shell_.Window());
+        TfrmTextSel& dlg = TextSelForm(shell_);
         if (AppPrompts().ExecDialog(dlg) != QDialog::Accepted) return;
         shell_.Drawing().ToolState = 1;
         auto* layer = w.ImgView->Layers().Add<TBitmapLayer>();
@@ -177,7 +174,10 @@ private:
         layer->OnMouseDown = [window](TCustomLayer* l, TMouseButton b, TShiftState s, int x, int y) {
             window->LayerMouseDown(l, b, s, x, y);
         };
-        layer->OnPaint = [window](TCustomLayer* l, TBitmap32& buffer) { PaintProvisional(*window, l, buffer); };
+        TShell* shell = &shell_;
+        layer->OnPaint = [shell, window](TCustomLayer* l, TBitmap32& buffer) {
+            PaintProvisional(*shell, *window, l, buffer);
+        };
         w.SelectLayer(layer);
         w.Document().TextLayer = layer;
         FrameTakesMouse(w, false);
@@ -187,7 +187,7 @@ private:
         shell_.Drawing().ToolState = 0;
         w.SelectLayer(nullptr);
         TBitmap32& anim = w.ImgView->GetAnimLayer()->Bitmap();
-        RenderTextLines(anim, p.X, p.Y, TextSelForm(shell_.Window()).Lines(), 1);
+        RenderTextLines(anim, p.X, p.Y, TextSelForm(shell_).Lines(), 1, TextToolColor(shell_.Drawing()));
         if (TBitmapLayer* layer = w.Document().TextLayer) w.Document().DeleteLayer(layer);
         FrameTakesMouse(w, true);
     }
@@ -195,12 +195,12 @@ private:
     // The provisional layer's painter: the memo's lines at the layer's
     // top-left corner on the screen, unsmoothed; the layer (and its frame)
     // then takes the widest line's width.
-    static void PaintProvisional(TMDIChild& w, TCustomLayer* l, TBitmap32& buffer) {
+    static void PaintProvisional(TShell& shell, TMDIChild& w, TCustomLayer* l, TBitmap32& buffer) {
         auto* layer = dynamic_cast<TBitmapLayer*>(l);
         if (!layer) return;
         const TFloatRect r = layer->GetAdjustedLocation();
         const int widest = RenderTextLines(buffer, RoundHalfEven(r.Left), RoundHalfEven(r.Top),
-                                           TextSelForm(nullptr).Lines(), 0);
+                                           TextSelForm(shell).Lines(), 0, TextToolColor(shell.Drawing()));
         TFloatRect n = layer->Location();
         n.Right = n.Left + float(widest);
         if (n == layer->Location()) return;

@@ -12,6 +12,7 @@
 // or another tool gives the frame its handles back.
 
 #include "core/raster/Bitmap32.h"
+#include "services/DrawingState.h"
 
 #include <QDialog>
 #include <QFont>
@@ -28,12 +29,13 @@ namespace ivra {
 class TShell;
 class TToolHandler;
 class TMDIChild;
+class TShell;
 class TBitmapLayer;
 
 class TfrmTextSel : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmTextSel(QWidget* parent = nullptr);
+    explicit TfrmTextSel(TShell& shell, QWidget* parent = nullptr);
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* btnFont = nullptr;
@@ -52,21 +54,24 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+
+private:
+    TShell& shell_;
 };
 
 // The single instance, made on first use.
-TfrmTextSel& TextSelForm(QWidget* parent);
+TfrmTextSel& TextSelForm(TShell& shell);
 
 // The text tool's font and the colour it renders in (opaque): the colour
 // chosen with "Color", until then the program's foreground colour.
 QFont& TextToolFont();
-TColor32 TextToolColor();
+TColor32 TextToolColor(const TDrawingState& drawing);
 // A colour of its own (none: follow the foreground colour again).
 void SetTextToolColor(std::optional<TColor32> color);
 
 // Renders lines with their top-left corner at (x, y), one below the other
-// spaced by the height of "Fj" in the font; returns the widest line's width.
-int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel);
+// spaced by the height of "Fj" in the font, in the colour; returns the widest line's width.
+int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel, TColor32 color);
 
 // The tool's handler for the tool registry.
 std::shared_ptr<TToolHandler> MakeTextTool(TShell& shell);

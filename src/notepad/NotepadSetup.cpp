@@ -7,7 +7,7 @@
 namespace ivra {
 
 void InstallNotepad(TShell& shell) {
-    if (!EditForm()) CreateEditForm(shell.Window());
+    CreateEditForm(shell);
 
     TCommandSpec editor;
     editor.Id = QStringLiteral("EditorItem");
@@ -18,13 +18,13 @@ void InstallNotepad(TShell& shell) {
     editor.MenuOrder = 50;
     editor.Toolbar = QStringLiteral("tbSpecials");
     editor.ToolbarOrder = 60;
-    editor.Run = [] { ShowToolWindow(EditForm()); };
+    editor.Run = [&shell] { ShowToolWindow(EditForm(shell)); };
     shell.Commands().Add(editor);
 
     // On exit the notepad asks to save an unsaved document before anything
     // hides; its Cancel keeps the program running.
-    shell.AddCloseQuery([] {
-        TfrmEdit* edit = EditForm();
+    shell.AddCloseQuery([&shell] {
+        TfrmEdit* edit = EditForm(shell);
         return !edit || !edit->isVisible() || edit->close();
     });
 }

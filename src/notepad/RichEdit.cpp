@@ -8,6 +8,7 @@
 #include "services/CommandGuard.h"
 #include "services/FileNames.h"
 #include "services/Hints.h"
+#include "services/Shell.h"
 #include "services/ToolWindows.h"
 #include "services/Icons.h"
 #include "services/Prompts.h"
@@ -45,8 +46,6 @@
 namespace ivra {
 
 namespace {
-
-QPointer<TfrmEdit> g_editForm;
 
 constexpr int TextInset = 6;
 constexpr int RulerHeight = 26;
@@ -203,12 +202,10 @@ void TRulerMarker::mouseReleaseEvent(QMouseEvent* e) {
 
 // ---- The window ------------------------------------------------------------------------------
 
-TfrmEdit* EditForm() { return g_editForm.data(); }
+TfrmEdit* EditForm(TShell& shell) { return shell.ToolWindows().Find<TfrmEdit>(); }
 
-TfrmEdit* CreateEditForm(QWidget* parent) {
-    auto* f = new TfrmEdit(parent);
-    g_editForm = f;
-    return f;
+TfrmEdit* CreateEditForm(TShell& shell) {
+    return &shell.ToolWindows().Get<TfrmEdit>([&shell] { return new TfrmEdit(shell.Window()); });
 }
 
 TfrmEdit::TfrmEdit(QWidget* parent) : QMainWindow(parent, Qt::Window) {

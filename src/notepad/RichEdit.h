@@ -31,6 +31,7 @@ class QTextCharFormat;
 
 namespace ivra {
 
+class TShell;
 class TUpDown;
 class TfrmEdit;
 
@@ -205,7 +206,7 @@ private:
 };
 
 // The program's notepad window (none before it is made).
-TfrmEdit* EditForm();
-TfrmEdit* CreateEditForm(QWidget* parent);
+TfrmEdit* EditForm(TShell& shell);
+TfrmEdit* CreateEditForm(TShell& shell);
 
 } // namespace ivra

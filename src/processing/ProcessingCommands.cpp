@@ -221,7 +221,7 @@ void SplitChannels(TShell& shell, TMDIChild& w, std::initializer_list<TColorChan
     }
 }
 
-TfrmBrightness* BrightnessDialog(TShell& shell) { return shell.Window()->findChild<TfrmBrightness*>(); }
+TfrmBrightness* BrightnessDialog(TShell& shell) { return shell.ToolWindows().Find<TfrmBrightness>(); }
 
 static void RegisterProcessing(TShell& shell) {
     InstallGeometry(shell);
@@ -229,7 +229,7 @@ static void RegisterProcessing(TShell& shell) {
     InstallFilters(shell);
 
     // The brightness dialog: one instance for the shell's whole life.
-    new TfrmBrightness(shell, shell.Window());
+    shell.ToolWindows().Get<TfrmBrightness>([&shell] { return new TfrmBrightness(shell, shell.Window()); });
     TShell* s = &shell;
     AddImageCommand(shell, QStringLiteral("Brightness1"), QStringLiteral("Adjust Brightness"),
                     QStringLiteral("Adjust Brightness|Makes the image lighter or darker"), MenuIds::Image,

@@ -2,12 +2,14 @@
 // The narrow interface through which the image, measuring, analysis and
 // notepad windows reach the program's shell (the main window): the image
 // windows, the read-out places, the drawing state, the command and tool
-// registries. The main window implements it and installs itself with
-// SetAppShell; the windows below the shell never include its header.
+// registries. The main window implements it and hands itself to every
+// window and install function it makes; the windows below the shell never
+// include its header.
 
 #include "services/Commands.h"
 #include "services/DrawingState.h"
 #include "services/MenuIds.h"
+#include "services/ToolWindows.h"
 #include "services/Tools.h"
 
 #include <QColor>
@@ -53,6 +55,8 @@ public:
 
     virtual TCommandRegistry& Commands() = 0;
     virtual TToolRegistry& Tools() = 0;
+    // The single-instance tool windows (statistics, spreadsheet, notepad...).
+    virtual TToolWindowRegistry& ToolWindows() = 0;
     // Code run by the idle handler after the commands' enabled rules.
     virtual void AddIdleHandler(std::function<void()> handler) = 0;
     // Code run for every new image window, before it shows (a command
@@ -69,7 +73,8 @@ public:
     virtual void AddCloseQuery(std::function<bool()> query) = 0;
 };
 
-// The shell while it exists (none before and after).
+// The shell while it exists (none before and after), for start-up and the
+// tests' fixture; windows get theirs passed in.
 TShell* AppShell();
 void SetAppShell(TShell* shell);
 

@@ -28,4 +28,9 @@ void AddStatusPanels(QMainWindow& window, QLabel* (&panels)[3]) {
     ShowLongHintsInStatusBar(&window);
 }
 
+QWidget* TToolWindowRegistry::FindWindow(std::type_index type) const {
+    const auto it = windows_.find(type);
+    return it == windows_.end() ? nullptr : it->second.data();
+}
+
 } // namespace ivra

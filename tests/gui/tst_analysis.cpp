@@ -68,8 +68,8 @@ class TestAnalysis : public QObject {
 
     TMainForm& M() { return *main_; }
     TMDIChild& W() { return *w_; }
-    TfrmStats& S() { return *StatsForm(); }
-    TfrmHistogram& H() { return *HistogramForm(); }
+    TfrmStats& S() { return *StatsForm(*main_); }
+    TfrmHistogram& H() { return *HistogramForm(*main_); }
     QString Path(const char* name) { return dir_.filePath(QLatin1String(name)); }
 
     // A click of the polygon or rectangle tool on image pixel p.

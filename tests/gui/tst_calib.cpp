@@ -45,7 +45,7 @@ private slots:
     void init() {
         CalibrationMode = false;
         drawing_ = TDrawingState{};
-        dlg_.reset(CreateSpatialCalibForm(nullptr, drawing_));
+        dlg_.reset(new TfrmSpatialCalib(nullptr, drawing_));
         D().show();
         QVERIFY(QTest::qWaitForWindowExposed(dlg_.get()));
     }

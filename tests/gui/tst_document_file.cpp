@@ -13,6 +13,7 @@
 #include "support/AppFixture.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
+#include "support/TestShell.h"
 
 #include <QAction>
 #include <QApplication>
@@ -65,8 +66,8 @@ TKind MakeKind(const QString& name) {
         k.Extension = QStringLiteral("bmp");
         k.IsFormat = [](const QByteArray& b) { return b.startsWith("BM"); };
     } else if (name == QLatin1String("sheet")) {
-        static TDrawingState drawing;
-        auto sheet = std::make_shared<TfrmSheet>(nullptr, drawing);
+        static TTestShell shell;
+        auto sheet = std::make_shared<TfrmSheet>(shell, nullptr);
         TfrmSheet* s = sheet.get();
         k.Window = sheet;
         k.SaveAs = [s] { s->FileSaveAsItem->trigger(); };
@@ -85,7 +86,8 @@ TKind MakeKind(const QString& name) {
         k.Extension = QStringLiteral("txt");
         k.IsFormat = [](const QByteArray& b) { return b.startsWith("words"); };
     } else if (name.startsWith(QLatin1String("statistics")) || name == QLatin1String("frequency table")) {
-        auto stats = std::make_shared<TfrmStats>(nullptr);
+        static TTestShell shell;
+        auto stats = std::make_shared<TfrmStats>(shell, nullptr);
         TfrmStats* s = stats.get();
         const int tab = name == QLatin1String("frequency table") ? 1 : 0;
         s->pcTab->setCurrentIndex(tab);
@@ -293,7 +295,8 @@ private slots:
     // Each statistics tab keeps its own file: Save on one never writes over
     // the other's file, and the HTML export proposes the tab's name as .html.
     void statisticsTabsAreTwoDocuments() {
-        TfrmStats stats(nullptr);
+        TTestShell shell;
+        TfrmStats stats(shell, nullptr);
         stats.StatGrid().AppendRows({{"stat", "1"}});
         stats.FreqGrid().AppendRows({{"freq", "2"}});
         const QString freq = Path(QStringLiteral("freq.txt")), stat = Path(QStringLiteral("stat.txt"));

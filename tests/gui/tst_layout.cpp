@@ -69,7 +69,7 @@ private slots:
         main->show();
         QVERIFY(QTest::qWaitForWindowExposed(main.get()));
         main->AppOnIdle();
-        TfrmStats& stats = *StatsForm();
+        TfrmStats& stats = *StatsForm(*main);
         stats.show();
         for (const char* decimals : {"2", "8"}) {
             stats.edDecimals->setText(QLatin1String(decimals));

@@ -47,7 +47,7 @@ class TestMeasure : public QObject {
 
     TMainForm& M() { return *main_; }
     TMDIChild& W() { return *w_; }
-    TfrmSheet& Sheet() { return *SheetForm(); }
+    TfrmSheet& Sheet() { return *SheetForm(M()); }
     // The vertices of the poly measurement in progress (image pixels).
     const std::vector<TPoint>& Polygon() { return TMeasureController::Instance().State().ToolPolygon; }
 
@@ -107,7 +107,7 @@ private slots:
         QCOMPARE(W().ImgView->Bitmap().Width(), 300);
     }
     void cleanup() {
-        if (SheetForm()) SheetForm()->Model().SetSheetModified(false);
+        if (TfrmSheet* sheet = main_ ? SheetForm(*main_) : nullptr) sheet->Model().SetSheetModified(false);
         main_.reset();
         w_ = nullptr;
     }
@@ -449,7 +449,7 @@ private slots:
 
     void calibrationThenMeasuring() {
         cmds_.SpatialCalibration->trigger();
-        TfrmSpatialCalib* calib = SpatialCalibForm();
+        TfrmSpatialCalib* calib = SpatialCalibForm(M());
         QVERIFY(calib->isVisible());
         QVERIFY(CalibrationMode);
         QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolLine));
@@ -500,12 +500,12 @@ private slots:
             QCOMPARE(QString::fromStdString(Drawing().CalibrationUnit), set ? QStringLiteral("\u00B5m") : QString());
         }
         QCOMPARE(Messages().last(), QStringLiteral("Calibration from magick-gray8-packbits-res.tif: 0.5 \u00B5m per pixel"));
-        QCOMPARE(SpatialCalibForm()->cbUnit->currentText(), QStringLiteral("\u00B5m"));
+        QCOMPARE(SpatialCalibForm(M())->cbUnit->currentText(), QStringLiteral("\u00B5m"));
     }
 
     void calibrationWithAUnit() {
         cmds_.SpatialCalibration->trigger();
-        TfrmSpatialCalib* calib = SpatialCalibForm();
+        TfrmSpatialCalib* calib = SpatialCalibForm(M());
         Click({10, 100});
         Click({210, 100});
         calib->edLineLength->selectAll();
@@ -533,7 +533,7 @@ private slots:
         const char sep = TMeasureController::LocaleDecimalSeparator();
         cmds_.Spreadsheet->trigger();
         cmds_.SpatialCalibration->trigger();
-        TfrmSpatialCalib* calib = SpatialCalibForm();
+        TfrmSpatialCalib* calib = SpatialCalibForm(M());
         QVERIFY(Sheet().isVisible() && calib->isVisible());
         calib->SetPixelLength("200");
         calib->edLineLength->selectAll();
@@ -552,9 +552,9 @@ private slots:
         o.SleepMs = 0;
         o.SplashMs = 0;
         TStartupResult r = RunStartup(o);
-        QVERIFY(SheetForm() && !SheetForm()->isVisible());
-        QVERIFY(SpatialCalibForm() && !SpatialCalibForm()->isVisible());
-        QCOMPARE(SheetForm()->parent(), r.Main.get());
+        QVERIFY(SheetForm(*r.Main) && !SheetForm(*r.Main)->isVisible());
+        QVERIFY(SpatialCalibForm(*r.Main) && !SpatialCalibForm(*r.Main)->isVisible());
+        QCOMPARE(SheetForm(*r.Main)->parent(), r.Main.get());
         QVERIFY(r.Main->Tools().Handler(toolLine) != nullptr);
         QCOMPARE(r.Main->Menu(QStringLiteral("Tools"))->actions().first()->text(), QStringLiteral("Spatial Calibration"));
         QCOMPARE(r.Main->tbSpecials->actions().at(1)->objectName(), QStringLiteral("SpreadsheetItem"));

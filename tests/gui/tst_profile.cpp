@@ -37,7 +37,7 @@ class TestProfile : public QObject {
     TMDIChild* w_ = nullptr;
     QTemporaryDir dir_;
 
-    TfrmPixel& P() { return *PixelForm(); }
+    TfrmPixel& P() { return *PixelForm(*main_); }
     QString Path(const char* name) { return dir_.filePath(QLatin1String(name)); }
     QString Data(int col, int row) { return QString::fromStdString(P().DataGrid().Grid().Cell(col, row)); }
 

@@ -54,7 +54,7 @@ private slots:
         });
         QVERIFY(saysNotCalibrated);
         QCOMPARE(unit, QStringLiteral("px"));
-        QCOMPARE(ScaleBarDialog(nullptr).LabelText(), QStringLiteral("50 px"));
+        QCOMPARE(ScaleBarDialog(*f_.Main).LabelText(), QStringLiteral("50 px"));
         QVERIFY(dynamic_cast<TBitmapLayer*>(Doc().Selection));
     }
 
@@ -96,7 +96,7 @@ private slots:
             d.accept();
             return d.result();
         });
-        QCOMPARE(ScaleBarDialog(nullptr).LabelText(), QStringLiteral("50 \u00B5m"));
+        QCOMPARE(ScaleBarDialog(*f_.Main).LabelText(), QStringLiteral("50 \u00B5m"));
         auto* bar = dynamic_cast<TBitmapLayer*>(Doc().Selection);
         QVERIFY(bar);
         QVERIFY(bar->Scaled());

@@ -8,6 +8,7 @@
 #include "measure/SheetForm.h"
 #include "support/ScriptedPrompts.h"
 #include "support/TestFiles.h"
+#include "support/TestShell.h"
 
 #include <QAbstractButton>
 #include <QShowEvent>
@@ -70,7 +71,8 @@ QString Cell(const TfrmSheet& s, int col, int row) { return QString::fromLatin1(
 class TestSheet : public QObject {
     Q_OBJECT
 
-    TDrawingState drawing_;
+    TTestShell shell_;
+    TDrawingState& drawing_ = shell_.Drawing();
     std::unique_ptr<TfrmSheet> sheet_;
     QTemporaryDir dir_;
 
@@ -79,7 +81,7 @@ class TestSheet : public QObject {
 
 private slots:
     void init() {
-        sheet_ = std::make_unique<TfrmSheet>(nullptr, drawing_);
+        sheet_ = std::make_unique<TfrmSheet>(shell_, nullptr);
         sheet_->StartupFile.clear();
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));

@@ -63,14 +63,14 @@ private slots:
         QCOMPARE(Drawing().ToolState, 0);
         QVERIFY(!Doc().TextLayer && !Doc().Selection);
         Start({30, 30}, QString(), QDialog::Rejected);
-        QCOMPARE(TextSelForm(nullptr).Memo1->toPlainText(), QStringLiteral("kept"));
+        QCOMPARE(TextSelForm(*f_.Main).Memo1->toPlainText(), QStringLiteral("kept"));
     }
 
     void fontButtonSetsTheToolsFont() {
         QFont chosen(QStringLiteral("Sans"), 31);
         TScriptedPrompts prompts;
         prompts.ExpectFont(chosen);
-        QTest::mouseClick(TextSelForm(f_.Main.get()).btnFont, Qt::LeftButton);
+        QTest::mouseClick(TextSelForm(*f_.Main).btnFont, Qt::LeftButton);
         VERIFY_PROMPTS(prompts);
         QCOMPARE(TextToolFont().pointSize(), 31);
     }
@@ -85,7 +85,7 @@ private slots:
     void textTakesItsColor() {
         QFETCH(QColor, chosen);
         Drawing().ForeColor = 0x00336699;
-        TfrmTextSel& form = TextSelForm(f_.Main.get());
+        TfrmTextSel& form = TextSelForm(*f_.Main);
         if (chosen.isValid()) {
             TScriptedPrompts prompts;
             prompts.ExpectColor(chosen);
@@ -151,7 +151,7 @@ private slots:
         QVERIFY(starts[0] >= 90 && starts[0] < 90 + h);
         // The same lines rendered by hand at the click give the same pixels.
         TBitmap32 want(W().ImgView->Bitmap().Width(), W().ImgView->Bitmap().Height());
-        RenderTextLines(want, 120, 90, {"Iiii", "Iiii", "Iiii"}, 1);
+        RenderTextLines(want, 120, 90, {"Iiii", "Iiii", "Iiii"}, 1, TextToolColor(Drawing()));
         const TBitmap32& got = W().ImgView->AnimLayer()->Bitmap();
         QVERIFY(std::equal(got.Bits(), got.Bits() + got.PixelCount(), want.Bits()));
     }

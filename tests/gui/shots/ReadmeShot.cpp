@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     Settle();
     Click(*w, {784, 720});
     Click(*w, {984, 720});
-    TfrmSpatialCalib* calib = SpatialCalibForm();
+    TfrmSpatialCalib* calib = SpatialCalibForm(main);
     calib->edLineLength->selectAll();
     QTest::keyClicks(calib->edLineLength, QStringLiteral("100"));
     QTest::keyClicks(calib->cbUnit->lineEdit(), QStringLiteral("\u00B5m"));
@@ -113,8 +113,8 @@ int main(int argc, char** argv) {
     main.Command(QStringLiteral("SpreadsheetItem"))->trigger();
     Settle();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    if (QWidget* h = HistogramForm()) h->setGeometry(screen.width() - 560, 130, 540, 400);
-    if (QWidget* s = SheetForm()) s->setGeometry(screen.width() - 560, 550, 540, 340);
+    if (QWidget* h = HistogramForm(main)) h->setGeometry(screen.width() - 560, 130, 540, 400);
+    if (QWidget* s = SheetForm(main)) s->setGeometry(screen.width() - 560, 550, 540, 340);
     Settle(800);
 
     const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
