@@ -69,21 +69,31 @@ void BM_OpenInEditorWithLayout(benchmark::State& state) {
     Label(state);
 }
 
+// Puts the caret in the middle of the editor's laid-out document.
+void CaretToMiddle(TfrmEdit& form) {
+    (void)form.Editor->document()->documentLayout()->documentSize();
+    QTextCursor c(form.Editor->document());
+    c.setPosition(form.Editor->document()->characterCount() / 2);
+    form.Editor->setTextCursor(c);
+}
+
+// One "x" typed into the editor, press and release.
+void TypeX(TfrmEdit& form) {
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
+    QCoreApplication::sendEvent(form.Editor, &press);
+    QCoreApplication::sendEvent(form.Editor, &release);
+}
+
 // One character typed in the middle of the laid-out document, with the
 // window's handlers (caret position, toolbar, ruler, modified mark).
 void BM_KeystrokeInLargeDocument(benchmark::State& state) {
     TfrmEdit form;
     form.resize(625, 400);
     NoteToTextDocument(ReadRtf(NotesRtf()), *form.Editor->document());
-    (void)form.Editor->document()->documentLayout()->documentSize();
-    QTextCursor c(form.Editor->document());
-    c.setPosition(form.Editor->document()->characterCount() / 2);
-    form.Editor->setTextCursor(c);
+    CaretToMiddle(form);
     for (auto _ : state) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-        QCoreApplication::sendEvent(form.Editor, &press);
-        QCoreApplication::sendEvent(form.Editor, &release);
+        TypeX(form);
         // The layout of the changed paragraph, as a paint would ask for it.
         benchmark::DoNotOptimize(form.Editor->document()->documentLayout()->documentSize());
     }
@@ -187,15 +197,9 @@ void BM_KeystrokeInWorstShape(benchmark::State& state) {
     form.resize(625, 400);
     form.show();
     form.ShowNote(ShapeDocument(shape, size));
-    (void)form.Editor->document()->documentLayout()->documentSize();
-    QTextCursor c(form.Editor->document());
-    c.setPosition(form.Editor->document()->characterCount() / 2);
-    form.Editor->setTextCursor(c);
+    CaretToMiddle(form);
     for (auto _ : state) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x"));
-        QCoreApplication::sendEvent(form.Editor, &press);
-        QCoreApplication::sendEvent(form.Editor, &release);
+        TypeX(form);
         form.Editor->viewport()->repaint();
     }
     static const char* const names[] = {"lines", "runs in one word", "bytes in one line", "characters in one word"};

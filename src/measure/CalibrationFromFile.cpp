@@ -1,5 +1,6 @@
 #include "measure/CalibrationFromFile.h"
 
+#include "core/measure/Calibration.h"
 #include "core/measure/StatedCalibration.h"
 #include "core/text/NumberText.h"
 #include "imagewin/ChildWin.h"
@@ -44,7 +45,9 @@ void InstallCalibrationFromFile(TShell& shell) {
         // centimetre) that says nothing about the scene: the user sees what
         // the file states before anything is set.
         const char sep = TMeasureController::LocaleDecimalSeparator();
-        const float factor = float(stated->Factor);
+        // A resolution so coarse or so fine that the measuring tools could not
+        // use its factor is refused with the reason, before anything is asked.
+        const float factor = CheckCalibrationFactor(stated->Factor);
         const QString perPixel =
             QString::fromStdString(FloatToGeneralText(factor, 15, sep) + " " + stated->Unit + " per pixel");
         const QString text = QStringLiteral("The file states %1.\nSet the calibration to %2?")
