@@ -169,6 +169,11 @@ void TdlgScaleBar::MakeBar() {
     labelText_ = QString::fromStdString(ScaleBarLabel(length, unit_, TMeasureController::LocaleDecimalSeparator()));
     TLabelMask label;
     if (cbShowLabel->isChecked()) {
+        // A label taller than the image cannot fit: refused before its glyphs
+        // are drawn, which at such sizes would take gigabytes.
+        if (sbLabelSize->value() > height_)
+            throw Error("A label of " + std::to_string(sbLabelSize->value()) + " pixels is taller than the image (" +
+                        std::to_string(height_) + " pixels).");
         label = RenderLabel(labelText_, sbLabelSize->value());
         g.LabelWidth = label.Width;
         g.LabelHeight = label.Height;

@@ -74,10 +74,17 @@ private slots:
                 d.accept();
                 refused += inner.Pending() == 0 && d.result() == QDialog::Rejected;
             }
+            // A good length, but a label taller than the image.
+            TScriptedPrompts inner;
+            inner.ExpectErrorContaining(QStringLiteral("taller than the image"));
+            d.edLength->setText(QStringLiteral("10"));
+            d.sbLabelSize->setValue(d.sbLabelSize->maximum());
+            d.accept();
+            refused += inner.Pending() == 0 && d.result() == QDialog::Rejected;
             return int(QDialog::Rejected);
         });
         QVERIFY(!saysNotCalibrated);
-        QCOMPARE(refused, 4);
+        QCOMPARE(refused, 5);
         QCOMPARE(f_.Layers().Count(), layers);
     }
 
