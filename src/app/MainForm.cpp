@@ -117,6 +117,9 @@ TMainForm::~TMainForm() {
         disconnect(mdiArea_, nullptr, this, nullptr);
         for (QMdiSubWindow* w : mdiArea_->subWindowList()) delete w;
     }
+    // So do the tool windows, before the objects they share with the image
+    // windows (RunObjects) are freed with the members.
+    toolWindows_.DeleteAll();
     if (appHandlersInstalled_) qApp->removeEventFilter(this);
     disconnect(commands_, nullptr, this, nullptr);
     if (AppShell() == this) SetAppShell(nullptr);

@@ -117,6 +117,7 @@ public:
     TCommandRegistry& Commands() override { return *commands_; }
     TToolRegistry& Tools() override { return tools_; }
     TToolWindowRegistry& ToolWindows() override { return toolWindows_; }
+    TRunObjects& RunObjects() override { return runObjects_; }
     void ShowAbout() override { HelpAboutItemClick(); }
     void AddCloseQuery(std::function<bool()> query) override { closeQueries_.push_back(std::move(query)); }
     // A registered command's action, none for an unknown id.
@@ -247,6 +248,7 @@ private:
     TCommandRegistry* commands_ = nullptr;
     TToolRegistry tools_;
     TToolWindowRegistry toolWindows_;
+    TRunObjects runObjects_;
     QMap<QString, QMenu*> menus_;
     // The commands each command toolbar shows, by the bar's object name.
     std::map<QString, std::vector<QAction*>> toolbarActions_;

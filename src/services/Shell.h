@@ -9,6 +9,7 @@
 #include "services/Commands.h"
 #include "services/DrawingState.h"
 #include "services/MenuIds.h"
+#include "services/RunObjects.h"
 #include "services/ToolWindows.h"
 #include "services/Tools.h"
 
@@ -57,6 +58,8 @@ public:
     virtual TToolRegistry& Tools() = 0;
     // The single-instance tool windows (statistics, spreadsheet, notepad...).
     virtual TToolWindowRegistry& ToolWindows() = 0;
+    // The objects the windows share for the run that are not windows.
+    virtual TRunObjects& RunObjects() = 0;
     // Code run by the idle handler after the commands' enabled rules.
     virtual void AddIdleHandler(std::function<void()> handler) = 0;
     // Code run for every new image window, before it shows (a command

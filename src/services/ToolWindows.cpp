@@ -33,4 +33,10 @@ QWidget* TToolWindowRegistry::FindWindow(std::type_index type) const {
     return it == windows_.end() ? nullptr : it->second.data();
 }
 
+void TToolWindowRegistry::DeleteAll() {
+    auto windows = std::move(windows_);
+    windows_.clear();
+    for (auto& [type, window] : windows) delete window.data();
+}
+
 } // namespace ivra

@@ -37,6 +37,10 @@ public:
         return *w;
     }
 
+    // Deletes every window still there (the shell is going, and the objects
+    // the windows share go with it).
+    void DeleteAll();
+
 private:
     QWidget* FindWindow(std::type_index type) const;
 

@@ -27,6 +27,7 @@ public:
     TCommandRegistry& Commands() override { return commands_; }
     TToolRegistry& Tools() override { return tools_; }
     TToolWindowRegistry& ToolWindows() override { return toolWindows_; }
+    TRunObjects& RunObjects() override { return runObjects_; }
     void AddIdleHandler(std::function<void()>) override {}
     void AddImageWindowHandler(std::function<void(TMDIChild&)>) override {}
     void ShowAbout() override {}
@@ -40,6 +41,7 @@ private:
     TCommandRegistry commands_;
     TToolRegistry tools_;
     TToolWindowRegistry toolWindows_;
+    TRunObjects runObjects_;
 };
 
 } // namespace ivra
