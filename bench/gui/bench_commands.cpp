@@ -162,7 +162,7 @@ void BM_Command(benchmark::State& state, const TCase& c) {
 void BM_RoutineWithoutWork(benchmark::State& state) {
     TApp& app = App();
     for (auto _ : state) {
-        RunImageChange(*app.Main, *app.Window, QStringLiteral("Nothing"), [](TBitmap32&) {});
+        RunImageChange(*app.Main, *app.Window, QStringLiteral("Nothing"), TImageChange::Edit([](TBitmap32&) {}));
         app.Window->ImgView->Repaint();
     }
 }
@@ -171,8 +171,10 @@ void BM_RoutineWithoutWork(benchmark::State& state) {
 void BM_TransformWithoutWork(benchmark::State& state) {
     TApp& app = App();
     for (auto _ : state) {
-        RunImageTransform(*app.Main, *app.Window, QStringLiteral("Nothing"),
-                          [](const TBitmap32& image, TBitmap32& result) { result.SetSize(image.Width(), image.Height()); });
+        RunImageChange(*app.Main, *app.Window, QStringLiteral("Nothing"),
+                       TImageChange::Transform([](const TBitmap32& image, TBitmap32& result) {
+                           result.SetSize(image.Width(), image.Height());
+                       }));
         app.Window->ImgView->Repaint();
     }
 }

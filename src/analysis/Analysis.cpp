@@ -37,7 +37,7 @@ bool AnalyseImage(TMDIChild* w, TChannelSet set) {
     box->show();
     box->repaint();
     const std::string name = w->ImageName().toStdString();
-    const TBitmap32& image = w->ImgView->Bitmap();
+    const TBitmap32& image = w->Document().Bitmap();
     // One pass on the user-interface thread (the core counts in bands on
     // its own threads), with the box up and the busy cursor.
     QApplication::setOverrideCursor(Qt::BusyCursor);

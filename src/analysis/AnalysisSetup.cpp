@@ -44,7 +44,7 @@ TAnalysisCommands InstallAnalysis(TShell& shell) {
     // new window never finds the shape of an old one.
     shell.AddIdleHandler([&shell] {
         std::vector<const TBitmap32*> open;
-        for (TMDIChild* w : shell.ImageWindows()) open.push_back(&w->ImgView->Bitmap());
+        for (TMDIChild* w : shell.ImageWindows()) open.push_back(&w->Document().Bitmap());
         TMeasureController::Instance().KeepShapesOf(open);
     });
 

@@ -209,8 +209,8 @@ void TfrmPixel::Refresh() {
     TMDIChild* w = source_;
     if (!w) return;
     TImageDocument& doc = w->Document();
-    const auto* layer = dynamic_cast<const TBitmapLayer*>(doc.Selection);
-    const TBitmap32& from = layer ? layer->Bitmap() : w->ImgView->Bitmap();
+    const auto* layer = dynamic_cast<const TBitmapLayer*>(doc.Selection());
+    const TBitmap32& from = layer ? layer->Bitmap() : w->Document().Bitmap();
     copy_.Assign(from);
     const TSamples16* samples = layer ? nullptr : doc.FullDepthSamples();
     if (samples)

@@ -283,9 +283,9 @@ void TfrmStats::StatisticsOfLastShape() {
     }
     TMeasureController& measuring = TMeasureController::Instance();
     std::vector<const TBitmap32*> open;
-    for (TMDIChild* c : shell_.ImageWindows()) open.push_back(&c->ImgView->Bitmap());
+    for (TMDIChild* c : shell_.ImageWindows()) open.push_back(&c->Document().Bitmap());
     measuring.KeepShapesOf(open);
-    const TBitmap32& image = w->ImgView->Bitmap();
+    const TBitmap32& image = w->Document().Bitmap();
     const auto shape = measuring.LastShape(image);
     const QString name = FileNamePart(w->ImageName());
     if (!shape) {

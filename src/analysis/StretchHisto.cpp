@@ -154,8 +154,10 @@ void TfrmStretchHisto::Chart1MouseMove(int x) {
 void TfrmStretchHisto::Button1Click() {
     const TStretchCutoffs c = Cutoffs();
     if (TMDIChild* w = shell_.ActiveImageWindow())
-        RunImageTransform(shell_, *w, QStringLiteral("Stretch Histogram"),
-                          [c](const TBitmap32& image, TBitmap32& result) { StretchLevels(image, result, c.Low, c.High); });
+        RunImageChange(shell_, *w, QStringLiteral("Stretch Histogram"),
+                       TImageChange::Transform([c](const TBitmap32& image, TBitmap32& result) {
+                           StretchLevels(image, result, c.Low, c.High);
+                       }));
     accept();
 }
 

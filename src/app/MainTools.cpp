@@ -168,8 +168,8 @@ void TMainForm::edWidthExit() {
 void TMainForm::ImageInterpolateClick() {
     TMDIChild* w = ActiveImageWindow();
     if (!w) return;
-    w->ImgView->Bitmap().SetStretchFilter(ImageInterpolate->isChecked() ? TStretchFilter::sfLinear
-                                                                         : TStretchFilter::sfNearest);
+    w->Document().SetStretchFilter(ImageInterpolate->isChecked() ? TStretchFilter::sfLinear
+                                                                 : TStretchFilter::sfNearest);
     w->ImgView->Invalidate();
 }
 

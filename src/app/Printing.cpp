@@ -45,7 +45,7 @@ QPrinter& ImagePrinter(TShell& shell) {
 
 void mnPrintClick(TMDIChild& w, QPrinter& printer) {
     w.ClearSelection();
-    const int width = w.ImgView->Bitmap().Width(), height = w.ImgView->Bitmap().Height();
+    const int width = w.Document().Bitmap().Width(), height = w.Document().Bitmap().Height();
     TBusyCursor busy;
     TBitmap32 page(width, height);
     w.ImgView->PaintTo(page, page.BoundsRect());

@@ -333,6 +333,7 @@ bool TTransformationLayer::HitTest(int x, int y) const {
 
 TLayerCollection::~TLayerCollection() {
     OnChange = nullptr;
+    OnListChanged = nullptr;
     Clear();
 }
 
@@ -349,6 +350,7 @@ TCustomLayer* TLayerCollection::Insert(int index, std::unique_ptr<TCustomLayer> 
     items_.insert(items_.begin() + index, l);
     l->collection_ = this;
     Changed();
+    if (OnListChanged) OnListChanged();
     return l;
 }
 
@@ -364,6 +366,7 @@ void TLayerCollection::Extract(TCustomLayer* layer) {
     if (j >= 0) items_.erase(items_.begin() + j);
     layer->collection_ = nullptr;
     Changed();
+    if (OnListChanged) OnListChanged();
 }
 
 std::unique_ptr<TCustomLayer> TLayerCollection::Take(TCustomLayer* layer) {
@@ -394,6 +397,7 @@ void TLayerCollection::Move(TCustomLayer* layer, int newIndex) {
     items_.erase(items_.begin() + i);
     items_.insert(items_.begin() + newIndex, layer);
     Changed();
+    if (OnListChanged) OnListChanged();
 }
 
 TCustomLayer* TLayerCollection::FindLayerAtPos(int x, int y) const {

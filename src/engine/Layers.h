@@ -313,6 +313,8 @@ public:
     // freed with delete reports from its base destructor, so a handler should
     // only compare the pointer.
     std::function<void(TCustomLayer*)> OnLayerDeleting;
+    // Called after a layer joined or left the collection, or moved in it.
+    std::function<void()> OnListChanged;
 
     // Called by layers; repaints unless updates are suspended.
     void Changed();

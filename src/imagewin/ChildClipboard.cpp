@@ -25,7 +25,7 @@ namespace ivra {
 
 TBitmapLayer* CopySource(const TMDIChild& w) {
     if (TBitmapLayer* selected = w.SelectedBitmapLayer()) return selected;
-    return w.Document().SelectionLayer;
+    return w.Document().SelectionLayer();
 }
 
 void CopySelection(TMDIChild& w) {
@@ -99,7 +99,7 @@ void TMDIChild::CreateNewSelection(TPoint p1, TPoint p2) {
         bmp.Clear(clBlack32);
         // A plain copy of the image's pixels under the rectangle; the part
         // outside the image stays opaque black.
-        const TBitmap32& img = ImgView->Bitmap();
+        const TBitmap32& img = document_->Bitmap();
         const int x0 = std::max(tl.X, 0), x1 = std::min(br.X, img.Width());
         const int y0 = std::max(tl.Y, 0), y1 = std::min(br.Y, img.Height());
         for (int y = y0; y < y1 && x0 < x1; ++y)

@@ -26,10 +26,10 @@ namespace ivra {
 
 // ---- Selection and rubber band -------------------------------------------------------
 
-TBitmapLayer* TMDIChild::SelectedBitmapLayer() const { return dynamic_cast<TBitmapLayer*>(document_->Selection); }
+TBitmapLayer* TMDIChild::SelectedBitmapLayer() const { return dynamic_cast<TBitmapLayer*>(document_->Selection()); }
 
 void TMDIChild::UpdateRBLayer(TPositionedLayer* layer) {
-    TRubberbandLayer*& rb = document_->RBLayer;
+    TRubberbandLayer* rb = document_->RBLayer();
     if (rb) {
         rb->SetChildLayer(nullptr);
         rb->SetVisible(false);
@@ -40,7 +40,8 @@ void TMDIChild::UpdateRBLayer(TPositionedLayer* layer) {
     if (rb) {
         rb->BringToFront();
     } else {
-        rb = ImgView->Layers().Add<TRubberbandLayer>();
+        rb = document_->Layers().Add<TRubberbandLayer>();
+        document_->SetRBLayer(rb);
         rb->MinWidth = 1.0f;
         rb->MinHeight = 1.0f;
     }
@@ -53,16 +54,16 @@ void TMDIChild::UpdateRBLayer(TPositionedLayer* layer) {
 
 void TMDIChild::SelectLayer(TCustomLayer* layer) {
     TImageDocument& d = *document_;
-    if (layer == d.Selection) return;
-    if (d.RBLayer) {
-        d.RBLayer->SetChildLayer(nullptr);
-        d.RBLayer->SetVisible(false);
-        d.RBLayer->SetMouseEvents(false);
+    if (layer == d.Selection()) return;
+    if (d.RBLayer()) {
+        d.RBLayer()->SetChildLayer(nullptr);
+        d.RBLayer()->SetVisible(false);
+        d.RBLayer()->SetMouseEvents(false);
         ShowPanel(LayerPanels().LayerWindow, false);
         ShowPanel(LayerPanels().MagnifierWindow, false);
         ImgView->Invalidate();
     }
-    d.Selection = layer;
+    d.SetSelection(layer);
     emit SelectionChanged(this);
     if (!layer) return;
     auto* positioned = dynamic_cast<TPositionedLayer*>(layer);
@@ -89,7 +90,7 @@ void TMDIChild::LayerMouseDown(TCustomLayer* layer, TMouseButton, TShiftState, i
 void TMDIChild::RubberBandResizing(TRubberbandLayer*, const TFloatRect& o, TFloatRect& n, TRBDragState drag,
                                    TShiftState shift) {
     if (shell_.Drawing().CurrentTool == toolSelection) {
-        const TBitmap32& img = ImgView->Bitmap();
+        const TBitmap32& img = document_->Bitmap();
         n.Left = std::max(n.Left, 0.0f);
         n.Top = std::max(n.Top, 0.0f);
         n.Right = std::min(n.Right, float(img.Width()));
@@ -188,16 +189,15 @@ void TMDIChild::MagnChange() { ImgView->Invalidate(); }
 // ---- Grid --------------------------------------------------------------------
 
 TGridLayer* TMDIChild::GetGridLayer() {
-    TCustomLayer*& grid = document_->GridLayer;
-    if (!grid) {
-        auto* g = ImgView->Layers().Add<TGridLayer>();
+    if (!document_->GridLayer()) {
+        auto* g = document_->Layers().Add<TGridLayer>();
         g->SetVisible(true);
         g->SetGridSize(std::int32_t(GridSpacing));
         g->SetGridElements(geMainGrid);
         g->SetScaled(true);
-        grid = g;
+        document_->SetGridLayer(g);
     }
-    return static_cast<TGridLayer*>(grid);
+    return static_cast<TGridLayer*>(document_->GridLayer());
 }
 
 } // namespace ivra

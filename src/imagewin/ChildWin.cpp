@@ -37,7 +37,7 @@ TMDIChild::TMDIChild(TShell& shell, QWidget* parent)
     setObjectName(QStringLiteral("MDIChild"));
     setWindowTitle(QStringLiteral("Image"));
 
-    ImgView = new TImgView32(this, document_->Bitmap(), document_->Layers());
+    ImgView = new TImgView32(this, document_->ViewBitmap(), document_->Layers());
     ImgView->setObjectName(QStringLiteral("ImgView"));
     ImgView->setFrameShape(QFrame::NoFrame);
     ImgView->setFocusPolicy(Qt::StrongFocus);
@@ -72,25 +72,33 @@ TMDIChild::TMDIChild(TShell& shell, QWidget* parent)
     // The selected layer may leave the stack by any route (Delete, Flatten,
     // a new image, a command of another window): nothing keeps framing or
     // editing it.
-    document_->OnSelectionLeaving = [this] {
+    connect(document_.get(), &TImageDocument::SelectionLeaving, this, [this] {
         TImageDocument& d = *document_;
-        if (d.RBLayer && d.RBLayer != d.Selection) {
-            d.RBLayer->SetChildLayer(nullptr);
-            d.RBLayer->SetVisible(false);
-            d.RBLayer->SetMouseEvents(false);
+        if (d.RBLayer() && d.RBLayer() != d.Selection()) {
+            d.RBLayer()->SetChildLayer(nullptr);
+            d.RBLayer()->SetVisible(false);
+            d.RBLayer()->SetMouseEvents(false);
         }
-        d.Selection = nullptr;
+        d.SetSelection(nullptr);
         ShowPanel(LayerPanels().LayerWindow, false);
         ShowPanel(LayerPanels().MagnifierWindow, false);
         emit SelectionChanged(this);
-    };
+    });
+    // The caption follows the document's name, and its size (a quarter turn,
+    // its undo) unless it was given otherwise (a channel window's).
+    connect(document_.get(), &TImageDocument::FileNameChanged, this, [this] { UpdateCaption(); });
+    connect(document_.get(), &TImageDocument::SizeChanged, this, [this] {
+        if (windowTitle() == SizeCaption()) UpdateCaption();
+    });
 
     // 2. The tools start afresh (the measuring tools forget a poly
     // measurement in progress).
     shell_.Tools().NewWindow();
     // 3. A blank image of the window's design size until an image arrives.
     resize(DesignClientWidth + 9, DesignClientHeight + 28);
-    ImgView->Bitmap().SetSize(DesignClientWidth, DesignClientHeight);
+    TBitmap32 blank;
+    blank.SetSize(DesignClientWidth, DesignClientHeight);
+    document_->SetImage(std::move(blank));
     GridSpacing = 50;
 }
 
@@ -117,9 +125,7 @@ void TMDIChild::closeEvent(QCloseEvent* e) {
             return;
         }
     }
-    document_->DropUndo();
-    TBitmap32 none;
-    document_->WorkBitmap.SwapPixels(none);
+    document_->ReleaseMemory();
     RemoveGridLayer();
     RemoveSelectionLayer();
     e->accept();
@@ -132,19 +138,13 @@ void TMDIChild::NewImage(int width, int height, TColor32 color) {
     std::exception_ptr failure;
     try {
         ClearSelection();
-        document_->ClearLayers();
         ImgView->SetScale(1.0f);
-        document_->DropSamples();
-        document_->FileResolution = {};
-        TBitmap32& bmp = ImgView->Bitmap();
-        bmp.SetSize(width, height);
-        bmp.Clear(color);
+        document_->NewImage(width, height, color);
     } catch (...) {
         failure = std::current_exception();
     }
-    SetImageName(QStringLiteral("Untitled"));
     ImgView->RecomputeLayout();
-    FitToImage(ImgView->Bitmap().Width(), ImgView->Bitmap().Height());
+    FitToImage(document_->Bitmap().Width(), document_->Bitmap().Height());
     ImgView->RecomputeLayout();
     if (failure) std::rethrow_exception(failure);
 }
@@ -153,38 +153,24 @@ void TMDIChild::LoadImage(const QString& fileName) {
     std::exception_ptr failure;
     try {
         ClearSelection();
-        document_->ClearLayers();
         ImgView->SetScale(1.0f);
-        // Decoded apart, so that a failed load leaves the image as it was.
-        TBitmap32 loaded;
-        TImageFileDetails details;
-        RunBusy([&] { LoadPicture(fileName, loaded, &details); });
-        ImgView->Bitmap().SwapPixels(loaded);
-        document_->SetSamples(std::move(details.Samples));
-        document_->FileResolution = details.Resolution;
-        SetImageName(fileName.left(255));
+        document_->Load(fileName);
     } catch (...) {
         failure = std::current_exception();
     }
     ImgView->SetScrollBarSize(-1);
-    FitToImage(ImgView->Bitmap().Width(), ImgView->Bitmap().Height());
+    FitToImage(document_->Bitmap().Width(), document_->Bitmap().Height());
     ImgView->RecomputeLayout();
     if (failure) std::rethrow_exception(failure);
 }
 
-void TMDIChild::SetImageName(const QString& name) {
-    if (name.size() >= 255) throw Error("Too long file name. Should be less than 255 charactes long.");
-    imageName_ = name;
-    UpdateCaption();
-}
-
 QString TMDIChild::SizeCaption() const {
-    return FileNamePart(imageName_) +
+    return FileNamePart(ImageName()) +
            QStringLiteral("  [%1x%2 pixels]").arg(ImageSizeWidth).arg(std::abs(ImageSizeHeight));
 }
 
 void TMDIChild::UpdateCaption() {
-    const TBitmap32& bmp = ImgView->Bitmap();
+    const TBitmap32& bmp = document_->Bitmap();
     // A top-down bitmap header records its height as negative.
     ImageSizeWidth = bmp.Width();
     ImageSizeHeight = -bmp.Height();
@@ -231,21 +217,20 @@ void TMDIChild::FitToImage(int width, int height) {
 void TMDIChild::ClearSelection() { SelectLayer(nullptr); }
 
 TBitmapLayer* TMDIChild::GetSelectionLayer() {
-    TBitmapLayer*& SelectionLayer = document_->SelectionLayer;
-    if (!SelectionLayer) {
+    if (!document_->SelectionLayer()) {
         // Made empty: CreateNewSelection gives it the rectangle's size and
         // pixels, so no screen-sized bitmap is ever allocated for it.
         auto made = std::make_unique<TBitmapLayer>();
         made->Bitmap().SetDrawMode(TDrawMode::dmBlend);
         made->SetScaled(true);
-        SelectionLayer = static_cast<TBitmapLayer*>(ImgView->Layers().Insert(0, std::move(made)));
+        document_->SetSelectionLayer(static_cast<TBitmapLayer*>(document_->Layers().Insert(0, std::move(made))));
     }
-    return SelectionLayer;
+    return document_->SelectionLayer();
 }
 
-void TMDIChild::RemoveSelectionLayer() { document_->DeleteLayer(document_->SelectionLayer); }
+void TMDIChild::RemoveSelectionLayer() { document_->DeleteLayer(document_->SelectionLayer()); }
 
-void TMDIChild::RemoveGridLayer() { document_->DeleteLayer(document_->GridLayer); }
+void TMDIChild::RemoveGridLayer() { document_->DeleteLayer(document_->GridLayer()); }
 
 void TMDIChild::ClearMeasureLayer() { ImgView->RemoveMeasureLayer(); }
 
@@ -341,12 +326,7 @@ void TMDIChild::PaintCheckerboard(TBitmap32& buffer) {
 }
 
 void TMDIChild::ImgViewResize() {
-    const TBitmap32& bmp = ImgView->Bitmap();
-    // The view reports a change of the image's size here too (a quarter
-    // turn, its undo): a caption stating the size must not go on stating the
-    // old one. A caption given otherwise (a channel window's) stays.
-    if ((bmp.Width() != ImageSizeWidth || -bmp.Height() != ImageSizeHeight) && windowTitle() == SizeCaption())
-        UpdateCaption();
+    const TBitmap32& bmp = document_->Bitmap();
     if (fitting_) return;
     const double scale = ImgView->Scale();
     const bool fits = ImgView->width() >= bmp.Width() * scale && ImgView->height() >= bmp.Height() * scale;

@@ -36,10 +36,8 @@ public:
     // The shell the window works for.
     TShell& Shell() const { return shell_; }
     const TImageDocument& Document() const { return *document_; }
-    // The view; ImgView->Bitmap() is the document's image.
+    // The view of the document's image and layers.
     TImgView32* ImgView = nullptr;
-    // PNG filter set chosen by the last PNG save.
-    std::uint8_t PngFilter = 1;
     // Asked before the window closes ("Save changes to %s?" when the image
     // is modified); false keeps it open.
     std::function<bool()> QuerySave;
@@ -55,25 +53,20 @@ public:
     std::uint32_t GridSpacing = 50;
 
     // ---- Image ------------------------------------------------------------
-    // A blank image of the size filled with the colour; the name becomes
-    // "Untitled" whether or not making it succeeded.
+    // The document's NewImage and Load, with the view fitted to the result
+    // (scale 1.0, the selection cleared). On failure the error reaches the
+    // caller and the window keeps its bitmap and caption.
     void NewImage(int width, int height, TColor32 color);
-    // The image of a file. On failure the error reaches the caller and the
-    // window keeps its bitmap and caption (its layers are gone, scale 1.0).
     void LoadImage(const QString& fileName);
 
-    // The image's file name; "Untitled" for a new image. Setting a name of 255
-    // or more characters throws "Too long file name. ..." and changes
+    // The document's file name; "Untitled" for a new image. Setting a name
+    // of 255 or more characters throws "Too long file name. ..." and changes
     // nothing; any other name is stored and the caption updated.
-    QString ImageName() const { return imageName_; }
-    void SetImageName(const QString& name);
+    QString ImageName() const { return document_->FileName(); }
+    void SetImageName(const QString& name) { document_->SetFileName(name); }
     // Caption: file-name part of ImageName, two blanks, [WxH pixels]. It
     // follows later changes of the image's size.
     void UpdateCaption();
-
-    // ---- Undo --------------------------------------------------------------
-    // Takes the snapshot of the image (the Undo command becomes available).
-    void AddUndoAction() { document_->AddUndoAction(); }
 
     // ---- Layers ------------------------------------------------------------
     // The selection layer at the bottom of the stack (made empty when absent;
@@ -171,7 +164,7 @@ public:
 signals:
     // The window is about to go (emitted from the destructor).
     void Destroying(TMDIChild* window);
-    // The selected layer changed (Document().Selection), also when the
+    // The selected layer changed (Document().Selection()), also when the
     // selected layer left the stack.
     void SelectionChanged(TMDIChild* window);
 
@@ -187,7 +180,6 @@ private:
     // The shell that made the window; it outlives it.
     TShell& shell_;
     std::unique_ptr<TImageDocument> document_;
-    QString imageName_;
     bool fitting_ = false;
 };
 

@@ -51,7 +51,7 @@ void RegisterCommands(TShell& shell) {
     TShell* s = &shell;
     auto hasSelection = [s] {
         TMDIChild* w = ActiveImage(*s);
-        return w && w->Document().Selection != nullptr;
+        return w && w->Document().Selection() != nullptr;
     };
 
     // Cut has no command of its own: the menu item stays hidden, the File

@@ -55,7 +55,7 @@ void FlattenLayers(TMDIChild& w) {
     TLayerCollection& layers = w.ImgView->Layers();
     // The image and every visible layer composed as on the screen at 100 %,
     // into the undo snapshot's memory; the old image becomes the snapshot.
-    w.Document().ComposeWithUndo([&layers](TBitmap32& composed) {
+    w.Document().Apply(TImageChange::Compose([&layers](TBitmap32& composed) {
         const TViewMapping screen = layers.Mapping();
         layers.SetMapping(TViewMapping{});
         try {
@@ -65,7 +65,7 @@ void FlattenLayers(TMDIChild& w) {
             throw;
         }
         layers.SetMapping(screen);
-    });
+    }));
     w.ClearAnimLayer();
     w.ClearMeasureLayer();
     w.RemoveSelectionLayer();
@@ -77,7 +77,7 @@ void FlattenLayers(TMDIChild& w) {
 // ---- Selection menu -------------------------------------------------------------------
 
 void MoveSelectedLayer(TMDIChild& w, TLayerMove move) {
-    TCustomLayer* l = w.Document().Selection;
+    TCustomLayer* l = w.Document().Selection();
     if (!l) return;
     switch (move) {
     case TLayerMove::BringToFront: l->SetIndex(w.ImgView->Layers().Count() - 2); break;
@@ -91,25 +91,25 @@ void MoveSelectedLayer(TMDIChild& w, TLayerMove move) {
 
 bool CanLevelUp(const TMDIChild& w) {
     // The selection frame stays on top, so that the layer can still be dragged.
-    const TCustomLayer* l = w.Document().Selection;
+    const TCustomLayer* l = w.Document().Selection();
     if (!l) return false;
     const TLayerCollection& layers = w.ImgView->Layers();
     const int above = l->Index() + 1;
-    return above < layers.Count() && layers[above] != w.Document().RBLayer;
+    return above < layers.Count() && layers[above] != w.Document().RBLayer();
 }
 
 void ToggleScaled(TMDIChild& w) {
-    auto* l = dynamic_cast<TPositionedLayer*>(w.Document().Selection);
+    auto* l = dynamic_cast<TPositionedLayer*>(w.Document().Selection());
     if (!l) return;
     const bool scaled = !l->Scaled();
     l->SetScaled(scaled);
-    if (w.Document().RBLayer) w.Document().RBLayer->SetScaled(scaled);
+    if (w.Document().RBLayer()) w.Document().RBLayer()->SetScaled(scaled);
 }
 
 void DeleteSelectedLayer(TMDIChild& w) {
     TImageDocument& d = w.Document();
-    TCustomLayer* l = d.Selection;
-    if (l && l == d.SelectionLayer) {
+    TCustomLayer* l = d.Selection();
+    if (l && l == d.SelectionLayer()) {
         w.SelectLayer(nullptr);
         w.RemoveSelectionLayer();
     } else if (l) {
@@ -139,7 +139,7 @@ void TurnSelectedLayer(TMDIChild& w, int quarters) {
     const float cx = (o.Left + o.Right) / 2, cy = (o.Top + o.Bottom) / 2;
     const float hw = (o.Right - o.Left) / 2, hh = (o.Bottom - o.Top) / 2;
     const TFloatRect n{cx - hh, cy - hw, cx + hh, cy + hw};
-    TRubberbandLayer* rb = w.Document().RBLayer;
+    TRubberbandLayer* rb = w.Document().RBLayer();
     if (rb && rb->ChildLayer() == l) rb->SetLocation(n);
     else l->SetLocation(n);
 }
@@ -169,7 +169,7 @@ void ShowScaledTick(TShell& shell) {
     QAction* a = shell.Commands().Action(QStringLiteral("mnScaled"));
     if (!a) return;
     TMDIChild* w = shell.ActiveImageWindow();
-    auto* l = w ? dynamic_cast<TPositionedLayer*>(w->Document().Selection) : nullptr;
+    auto* l = w ? dynamic_cast<TPositionedLayer*>(w->Document().Selection()) : nullptr;
     a->setChecked(!l || l->Scaled());
 }
 
@@ -195,7 +195,7 @@ void InstallLayerCommands(TShell& shell) {
         auto active = [s] { return s->ActiveImageWindow() != nullptr; };
         auto selected = [s] {
             TMDIChild* w = s->ActiveImageWindow();
-            return w && w->Document().Selection != nullptr;
+            return w && w->Document().Selection() != nullptr;
         };
         auto on = [](void (*f)(TMDIChild&)) { return [f](TShell&, TMDIChild& w) { f(w); }; };
         auto move = [](TLayerMove m) { return [m](TShell&, TMDIChild& w) { MoveSelectedLayer(w, m); }; };

@@ -24,7 +24,7 @@ namespace {
 std::optional<TStatedCalibration> StatedByActiveImage(TShell& shell) {
     const TMDIChild* w = shell.ActiveImageWindow();
     if (!w) return std::nullopt;
-    return CalibrationFromResolution(w->Document().FileResolution);
+    return CalibrationFromResolution(w->Document().FileResolution());
 }
 
 } // namespace
@@ -51,7 +51,7 @@ void InstallCalibrationFromFile(TShell& shell) {
         const QString perPixel =
             QString::fromStdString(FloatToGeneralText(factor, 15, sep) + " " + stated->Unit + " per pixel");
         const QString text = QStringLiteral("The file states %1.\nSet the calibration to %2?")
-                                 .arg(QString::fromStdString(ResolutionText(w->Document().FileResolution)), perPixel);
+                                 .arg(QString::fromStdString(ResolutionText(w->Document().FileResolution())), perPixel);
         if (AppPrompts().Confirm(shell.Window(), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No) !=
             QMessageBox::Yes)
             return;

@@ -167,7 +167,7 @@ void TMeasureController::ToolDown(TMeasureHost& host, std::uint32_t tool, TMeasu
         if (button == TMeasureButton::Left && d.ToolState == 0) {
             DrawShapeEllipse(host.AnimBitmap(), p, Color32FromPlatform(d.ForeColor), 1.0f, 1.0f, d.PenWidth);
             if (TfrmSheet* sheet = SheetForm(host.Shell())) sheet->AddTag(p.X, p.Y);
-            host.Image().Changed();
+            host.RepaintView();
         }
         if (button == TMeasureButton::Right) d.ToolState = 0;
         return;

@@ -25,8 +25,8 @@ public:
     virtual void ClearMeasureLayer() = 0;
     // The drawing overlay (image pixels): made when absent.
     virtual TBitmap32& AnimBitmap() = 0;
-    // The image.
-    virtual TBitmap32& Image() = 0;
+    // The image (read through its document).
+    virtual const TBitmap32& Image() const = 0;
     // Image to view pixels.
     virtual TPoint BitmapToControl(TPoint q) const = 0;
     virtual TFixedPoint BitmapToControlFP(TFixedPoint q) const = 0;

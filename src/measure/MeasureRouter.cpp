@@ -23,7 +23,7 @@ public:
     TBitmap32& MeasureBitmap() override { return w_.ImgView->GetMeasureLayer()->Bitmap(); }
     void ClearMeasureLayer() override { w_.ClearMeasureLayer(); }
     TBitmap32& AnimBitmap() override { return w_.ImgView->GetAnimLayer()->Bitmap(); }
-    TBitmap32& Image() override { return w_.ImgView->Bitmap(); }
+    const TBitmap32& Image() const override { return w_.Document().Bitmap(); }
     TPoint BitmapToControl(TPoint q) const override { return w_.BitmapToControl(q); }
     TFixedPoint BitmapToControlFP(TFixedPoint q) const override { return w_.BitmapToControlFP(q); }
     void RepaintView() override { w_.ImgView->Repaint(); }

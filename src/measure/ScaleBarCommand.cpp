@@ -209,7 +209,7 @@ void InstallScaleBar(TShell& shell) {
     c.Run = [&shell] {
         QPointer<TMDIChild> w = shell.ActiveImageWindow();
         if (!w) return;
-        const TBitmap32& image = w->ImgView->Bitmap();
+        const TBitmap32& image = w->Document().Bitmap();
         TdlgScaleBar& dlg = ScaleBarDialog(shell);
         dlg.Prepare(image.Width(), image.Height(), shell.Drawing());
         if (AppPrompts().ExecDialog(dlg) != QDialog::Accepted || dlg.Bar().Empty()) return;

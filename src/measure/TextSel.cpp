@@ -142,12 +142,12 @@ public:
     void Move(const TToolEvent& e) override {
         if (shell_.Drawing().ToolState != 1) return;
         TImageDocument& d = e.Window.Document();
-        TBitmapLayer* layer = d.TextLayer;
+        TBitmapLayer* layer = d.TextLayer();
         if (!layer) return;
         const TFloatRect o = layer->Location();
         const TFloatRect n{float(e.BitmapPos.X), float(e.BitmapPos.Y), float(e.BitmapPos.X) + (o.Right - o.Left),
                            float(e.BitmapPos.Y) + (o.Bottom - o.Top)};
-        if (d.RBLayer && d.RBLayer->ChildLayer() == layer) d.RBLayer->SetLocation(n);
+        if (d.RBLayer() && d.RBLayer()->ChildLayer() == layer) d.RBLayer()->SetLocation(n);
         else layer->SetLocation(n);
     }
 
@@ -158,7 +158,7 @@ public:
 private:
     static void FrameTakesMouse(TMDIChild& w, bool on) {
         TImageDocument& d = w.Document();
-        if (d.RBLayer && d.RBLayer->Visible()) d.RBLayer->SetMouseEvents(on);
+        if (d.RBLayer() && d.RBLayer()->Visible()) d.RBLayer()->SetMouseEvents(on);
     }
 
     void Start(TMDIChild& w, TPoint p) {
@@ -179,7 +179,7 @@ private:
             PaintProvisional(*shell, *window, l, buffer);
         };
         w.SelectLayer(layer);
-        w.Document().TextLayer = layer;
+        w.Document().SetTextLayer(layer);
         FrameTakesMouse(w, false);
     }
 
@@ -188,7 +188,7 @@ private:
         w.SelectLayer(nullptr);
         TBitmap32& anim = w.ImgView->GetAnimLayer()->Bitmap();
         RenderTextLines(anim, p.X, p.Y, TextSelForm(shell_).Lines(), 1, TextToolColor(shell_.Drawing()));
-        if (TBitmapLayer* layer = w.Document().TextLayer) w.Document().DeleteLayer(layer);
+        if (TBitmapLayer* layer = w.Document().TextLayer()) w.Document().DeleteLayer(layer);
         FrameTakesMouse(w, true);
     }
 
@@ -205,7 +205,7 @@ private:
         n.Right = n.Left + float(widest);
         if (n == layer->Location()) return;
         TImageDocument& d = w.Document();
-        if (d.RBLayer && d.RBLayer->ChildLayer() == layer) d.RBLayer->SetLocation(n);
+        if (d.RBLayer() && d.RBLayer()->ChildLayer() == layer) d.RBLayer()->SetLocation(n);
         else layer->SetLocation(n);
     }
 

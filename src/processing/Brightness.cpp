@@ -77,8 +77,10 @@ TfrmBrightness::TfrmBrightness(TShell& shell, QWidget* parent) : QDialog(parent)
 void TfrmBrightness::Button1Click() {
     const int change = ParseInteger(leBrightness->text());
     if (TMDIChild* w = shell_.ActiveImageWindow())
-        RunImageTransform(shell_, *w, QStringLiteral("Adjust Brightness"),
-                          [change](const TBitmap32& image, TBitmap32& result) { AdjustBrightness(image, result, change); });
+        RunImageChange(shell_, *w, QStringLiteral("Adjust Brightness"),
+                       TImageChange::Transform([change](const TBitmap32& image, TBitmap32& result) {
+                           AdjustBrightness(image, result, change);
+                       }));
     accept();
 }
 

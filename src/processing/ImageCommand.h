@@ -1,15 +1,13 @@
 #pragma once
-// Long work of the image commands, kept responsive. Every command that
-// rewrites an image goes through RunImageChange: the document's one routine
-// (TImageDocument::ApplyImageChange: the change runs on a copy on a worker
-// thread, is swapped in whole, the old image becomes the undo snapshot, the
-// view repaints; a failure leaves the image as it was). Around it the status
-// bar shows the work's progress once it has lasted about a second.
-//
-// The picture layers of an image have no undo of their own; their changes
-// go through RunBitmapChange, which works on a copy the same way.
+// Long work of the image commands, kept responsive. A command that rewrites
+// an image hands its document a change object (TImageChange) through
+// RunImageChange: the document takes the snapshot, runs the change on a
+// worker thread and swaps the result in only when it succeeded; around it
+// the status bar shows the work's progress once it has lasted about a
+// second (services/Progress.h).
 
-#include "core/raster/Bitmap32.h"
+#include "imagewin/ImageDocument.h"
+#include "services/Progress.h"
 
 #include <QString>
 
@@ -20,34 +18,13 @@ namespace ivra {
 class TShell;
 class TMDIChild;
 
-// When the status bar starts to show progress (milliseconds of work).
-struct TProgressTiming {
-    int ProgressAfterMs = 1000;
-    int UpdateEveryMs = 250;
-};
-// The timing in force (tests shorten it); returns the previous one.
-TProgressTiming SetProgressTiming(const TProgressTiming& timing);
+// The image of w changed by change.
+void RunImageChange(TShell& shell, TMDIChild& w, const QString& what, const TImageChange& change);
 
-// Runs work (which waits for a worker through RunBusy) and, while it lasts
-// longer than the timing's threshold, shows "what" with the seconds spent
-// and a running indicator in the main window's status bar. Everything shown
-// goes away when the work ends, also when it fails.
-void RunWithProgress(TShell& shell, const QString& what, const std::function<void()>& work);
-
-// The image of w rewritten by change (see above).
-void RunImageChange(TShell& shell, TMDIChild& w, const QString& what,
-                    const std::function<void(TBitmap32& image)>& change, bool undoable = true);
-
-// The image of w replaced by what transform makes of it (a conversion that
-// writes its result apart from its source: no copy of the image first).
-void RunImageTransform(TShell& shell, TMDIChild& w, const QString& what,
-                       const std::function<void(const TBitmap32& image, TBitmap32& result)>& transform);
-
-// A bitmap other than the image (a picture layer's) rewritten by change on a
-// copy; the copy is swapped in whole when change succeeds, so that a failure
-// leaves the bitmap as it was.
-void RunBitmapChange(TShell& shell, TBitmap32& target, const QString& what,
-                     const std::function<void(TBitmap32& bitmap)>& change);
+// A picture layer of w rewritten by edit (the document applies it: see
+// TImageDocument::ApplyToLayer).
+void RunLayerChange(TShell& shell, TMDIChild& w, TBitmapLayer& layer, const QString& what,
+                    const TImageChange::TEdit& edit);
 
 // A result computed on a worker with progress (no bitmap of the document
 // changes), e.g. a channel image or a colour count.

@@ -97,13 +97,12 @@ void RunFilter(TShell& shell, TMDIChild& w, const TFilterInfo& filter) {
     const QString what = QString::fromUtf8(filter.caption);
     const auto apply = [&filter](TBitmap32& bitmap) { ApplyFilter(filter, bitmap); };
     if (TBitmapLayer* layer = w.SelectedBitmapLayer()) {
-        RunBitmapChange(shell, layer->Bitmap(), what, apply);
-        w.AddUndoAction();
+        RunLayerChange(shell, w, *layer, what, apply);
     } else {
         // The image is filtered straight into the result: no copy first.
-        RunImageTransform(shell, w, what, [&filter](const TBitmap32& image, TBitmap32& result) {
-            ApplyFilter(filter, image, result);
-        });
+        RunImageChange(shell, w, what, TImageChange::Transform([&filter](const TBitmap32& image, TBitmap32& result) {
+                           ApplyFilter(filter, image, result);
+                       }));
     }
 }
 
@@ -132,11 +131,11 @@ void InstallFilters(TShell& shell) {
 void InstallGeometry(TShell& shell) {
     TShell* s = &shell;
     auto turn = [s](const char* what, void (*op)(TBitmap32&)) {
-        return [s, what, op](TMDIChild& w) { RunImageChange(*s, w, QLatin1String(what), op); };
+        return [s, what, op](TMDIChild& w) { RunImageChange(*s, w, QLatin1String(what), TImageChange::Edit(op)); };
     };
     // The quarter turns write a new bitmap anyway: straight from the image.
     auto quarter = [s](void (*op)(const TBitmap32&, TBitmap32&)) {
-        return [s, op](TMDIChild& w) { RunImageTransform(*s, w, QStringLiteral("Rotate"), op); };
+        return [s, op](TMDIChild& w) { RunImageChange(*s, w, QStringLiteral("Rotate"), TImageChange::Transform(op)); };
     };
     AddImageCommand(shell, QStringLiteral("FlipVertically1"), QStringLiteral("Flip"),
                     QStringLiteral("Flip|Mirrors the image top to bottom"), MenuIds::Image, OrderFlip,
@@ -181,15 +180,19 @@ void InstallColors(TShell& shell) {
     AddImageCommand(shell, QStringLiteral("Grayscale2"), QStringLiteral("Grayscale"),
                     QStringLiteral("Grayscale|Turns the image into gray levels"), ImageColorsMenu,
                     10, [s](TMDIChild& w) {
-                        RunImageTransform(*s, w, QStringLiteral("Grayscale"),
-                                          [](const TBitmap32& src, TBitmap32& dst) { GrayscaleBitmap(&dst, &src); });
+                        RunImageChange(*s, w, QStringLiteral("Grayscale"),
+                                       TImageChange::Transform([](const TBitmap32& src, TBitmap32& dst) {
+                                           GrayscaleBitmap(&dst, &src);
+                                       }));
                     });
     // Inverting takes the undo snapshot like every other change of the image.
     AddImageCommand(shell, QStringLiteral("InvertRGB1"), QStringLiteral("Invert RGB"),
                     QStringLiteral("Invert RGB|Inverts the colours of the image"), ImageColorsMenu,
                     20, [s](TMDIChild& w) {
-                        RunImageTransform(*s, w, QStringLiteral("Invert RGB"),
-                                          [](const TBitmap32& src, TBitmap32& dst) { InvertBitmap(&dst, &src); });
+                        RunImageChange(*s, w, QStringLiteral("Invert RGB"),
+                                       TImageChange::Transform([](const TBitmap32& src, TBitmap32& dst) {
+                                           InvertBitmap(&dst, &src);
+                                       }));
                     });
     AddImageCommand(
         shell, QStringLiteral("Countcolorsused1"), QStringLiteral("Count colors used"),
@@ -197,7 +200,7 @@ void InstallColors(TShell& shell) {
         30,
         [s](TMDIChild& w) {
             std::uint32_t count = 0;
-            const TBitmap32& image = w.ImgView->Bitmap();
+            const TBitmap32& image = w.Document().Bitmap();
             RunComputation(*s, QStringLiteral("Count colors used"), [&] { count = CountColors(image); });
             AppPrompts().Message(s->Window(), QString::fromStdString(CountColorsMessage(count)));
         },
@@ -208,15 +211,15 @@ void InstallColors(TShell& shell) {
 
 void SplitChannels(TShell& shell, TMDIChild& w, std::initializer_list<TColorChannel> channels) {
     const QString name = w.ImageName();
-    const TBitmap32& image = w.ImgView->Bitmap();
+    const TBitmap32& image = w.Document().Bitmap();
     for (TColorChannel channel : channels) {
         const QString caption = name + QLatin1Char(' ') + QLatin1String(ColorChannelName(channel));
         // Computed before its window opens: a failure leaves no empty window.
         TBitmap32 result;
         RunComputation(shell, caption, [&] { ChannelImage(&result, &image, channel); });
         TMDIChild* c = shell.NewImageWindow(caption);
-        c->ImgView->Bitmap().SwapPixels(result);
-        c->FitToImage(c->ImgView->Bitmap().Width(), c->ImgView->Bitmap().Height());
+        c->Document().SetImage(std::move(result));
+        c->FitToImage(c->Document().Bitmap().Width(), c->Document().Bitmap().Height());
         c->ImgView->RecomputeLayout();
     }
 }

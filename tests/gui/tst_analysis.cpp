@@ -391,7 +391,7 @@ private slots:
         QCOMPARE(Cell(S().StatGrid(), 2, 8), QStringLiteral("200"));
 
         // A command drops the values, and undo does not bring them back.
-        W().Document().ApplyImageChange([](TBitmap32&) {});
+        W().Document().Apply(TImageChange::Edit([](TBitmap32&) {}));
         QVERIFY(!W().Document().FullDepthSamples());
         W().Document().Undo();
         QVERIFY(!W().Document().FullDepthSamples());

@@ -34,7 +34,7 @@ class TestClipboard : public QObject {
     TMDIChild& W() { return f_.W(); }
     TImageDocument& Doc() { return f_.Doc(); }
     QClipboard* Clip() { return QGuiApplication::clipboard(); }
-    TBitmapLayer& SelectedLayer() { return *dynamic_cast<TBitmapLayer*>(Doc().Selection); }
+    TBitmapLayer& SelectedLayer() { return *dynamic_cast<TBitmapLayer*>(Doc().Selection()); }
 
     // Two presses of the selection tool, moving in between as a hand does.
     void Select(TPoint a, TPoint b) {
@@ -105,10 +105,10 @@ private slots:
         QCOMPARE(Drawing().ToolState, 0);
         const TPoint tl{std::min(a.X, b.X), std::min(a.Y, b.Y)};
         const int w = std::abs(a.X - b.X), h = std::abs(a.Y - b.Y);
-        TBitmapLayer* sel = Doc().SelectionLayer;
+        TBitmapLayer* sel = Doc().SelectionLayer();
         QVERIFY(sel);
-        QCOMPARE(Doc().Selection, sel);
-        QCOMPARE(Doc().RBLayer->ChildLayer(), sel);
+        QCOMPARE(Doc().Selection(), sel);
+        QCOMPARE(Doc().RBLayer()->ChildLayer(), sel);
         // At the bottom: only the view's overlays lie below it.
         for (int i = 0; i < sel->Index(); ++i)
             QVERIFY(f_.Layers()[i] == W().ImgView->AnimLayer() || f_.Layers()[i] == W().ImgView->MeasureLayer());
@@ -132,7 +132,7 @@ private slots:
     // pixels keep their places (never stretched over the rectangle).
     void selectionOverTheEdge() {
         W().CreateNewSelection({-5, -3}, {6, 9});
-        const TBitmap32& sel = Doc().SelectionLayer->Bitmap();
+        const TBitmap32& sel = Doc().SelectionLayer()->Bitmap();
         QCOMPARE(sel.Width(), 11);
         QCOMPARE(sel.Pixel(0, 0), clBlack32);
         QCOMPARE(sel.Pixel(4, 10), clBlack32);
@@ -186,12 +186,12 @@ private slots:
         }
         if (deselect) W().ClearSelection();
         Clip()->clear();
-        const TDrawMode mode = Doc().Selection ? SelectedLayer().Bitmap().DrawMode() : TDrawMode::dmBlend;
+        const TDrawMode mode = Doc().Selection() ? SelectedLayer().Bitmap().DrawMode() : TDrawMode::dmBlend;
         QCOMPARE(f_.Enabled("Copy1"), !copied.isEmpty());
         CopySelection(W());
         QCOMPARE(Clip()->image().size(), copied);
-        QCOMPARE(Doc().SelectionLayer != nullptr, rectangle);
-        if (Doc().Selection) QCOMPARE(SelectedLayer().Bitmap().DrawMode(), mode);
+        QCOMPARE(Doc().SelectionLayer() != nullptr, rectangle);
+        if (Doc().Selection()) QCOMPARE(SelectedLayer().Bitmap().DrawMode(), mode);
     }
 
     void pasteMakesCentredOpaqueLayers() {
@@ -201,7 +201,7 @@ private slots:
         f_.Run("Paste1");
         QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolMover));
         QVERIFY(f_.Main->ToolButton(toolMover)->isChecked());
-        auto* first = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        auto* first = dynamic_cast<TBitmapLayer*>(Doc().Selection());
         QVERIFY(first);
         QCOMPARE(first->Bitmap().Pixel(3, 2), Color32(21, 10, 200));
         const TPoint c = W().ViewCentre();
@@ -211,7 +211,7 @@ private slots:
         W().ImgView->SetScale(4.0f);
         W().ImgView->ScrollToCenter(50, 40);
         f_.Run("Paste1");
-        auto* second = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        auto* second = dynamic_cast<TBitmapLayer*>(Doc().Selection());
         QVERIFY(second && second != first);
         const TPoint c2 = W().ViewCentre();
         QCOMPARE(second->Location().Left, c2.X - 15.0f);
@@ -251,7 +251,7 @@ private slots:
             QCOMPARE(f_.Layers().Count(), count);
             return;
         }
-        auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection());
         QVERIFY(pasted);
         QCOMPARE(QSize(pasted->Bitmap().Width(), pasted->Bitmap().Height()), size);
     }
@@ -300,7 +300,7 @@ private slots:
         QVERIFY(give.waitForFinished(10000));
         QTRY_VERIFY_WITH_TIMEOUT(ClipboardHasImage(), 10000);
         f_.Run("Paste1");
-        auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        auto* pasted = dynamic_cast<TBitmapLayer*>(Doc().Selection());
         QVERIFY(pasted);
         QCOMPARE(pasted->Bitmap().Width(), 12);
         QCOMPARE(pasted->Bitmap().Pixel(2, 3), Color32(14, 15, 200));

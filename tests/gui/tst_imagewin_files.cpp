@@ -492,14 +492,14 @@ void TestImageWinFiles::saveAsFormatFollowsTheName() {
     }
     if (signature.startsWith("\x89PNG")) {
         // One flat colour: no filter beats None.
-        QCOMPARE(int(w->PngFilter), int(PngFilterNone));
+        QCOMPARE(int(w->Document().PngFilter()), int(PngFilterNone));
     }
     // Plain Save then writes to the same name again.
     QFile::remove(Path(file));
     main->Command(QStringLiteral("FileSaveItem"))->trigger();
     VERIFY_PROMPTS(prompts);
     QVERIFY(FileBytes(Path(file)).startsWith(signature));
-    QVERIFY(!w->Document().Modified);
+    QVERIFY(!w->Document().Modified());
 }
 
 void TestImageWinFiles::saveAsRejectsNamesItCannotWrite() {
@@ -564,8 +564,8 @@ void TestImageWinFiles::closeAndExitAskForModifiedImages() {
     TMDIChild* a = NewImage(*main, prompts, 4, 4, Qt::blue);
     TMDIChild* b = NewImage(*main, prompts, 4, 4, Qt::blue);
     TMDIChild* c = NewImage(*main, prompts, 4, 4, Qt::blue);
-    a->Document().Modified = true;
-    b->Document().Modified = true;
+    a->Document().SetModified(true);
+    b->Document().SetModified(true);
     // Used in the order c, a, b.
     main->MdiArea()->setActiveSubWindow(c);
     main->MdiArea()->setActiveSubWindow(a);
@@ -616,7 +616,7 @@ void TestImageWinFiles::longPngSaveShowsProgressAndAnswers() {
             b.SetPixel(x, y, Color32(std::uint8_t(x / 12 + n), std::uint8_t(y / 8 + n), std::uint8_t((x + y) / 20)));
         }
     w->SetImageName(Path("big.png"));
-    const TProgressTiming old = SetProgressTiming({0, 10});
+    main->RunObjects().Get<TProgressTiming>() = {0, 10};
     QString seen;
     bool clicked = false, clickedWhileSaving = false;
     // Under X (xvfb-run with QT_QPA_PLATFORM=xcb) the click comes from
@@ -651,7 +651,6 @@ void TestImageWinFiles::longPngSaveShowsProgressAndAnswers() {
     main->AppOnIdle();
     main->Command(QStringLiteral("FileSaveItem"))->trigger();
     probe.stop();
-    SetProgressTiming(old);
     QVERIFY2(seen.startsWith(QStringLiteral("Saving big.png")), qPrintable(seen));
     QVERIFY(QFileInfo(Path("big.png")).size() > 0);
     QVERIFY(clickedWhileSaving);

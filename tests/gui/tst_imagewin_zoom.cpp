@@ -339,14 +339,14 @@ void TestImageWinZoom::overlayLayersComeBackEmptyAtTheBottom() {
     QVERIFY(sel->Scaled());
     QCOMPARE(f.w->GetSelectionLayer(), sel);
     f.w->RemoveSelectionLayer();
-    QVERIFY(f.w->Document().SelectionLayer == nullptr);
+    QVERIFY(f.w->Document().SelectionLayer() == nullptr);
     QCOMPARE(v.Layers().Count(), 1);
     // Deleting a layer the window points to clears the pointer.
-    f.w->Document().TextLayer = user;
-    f.w->Document().Selection = user;
+    f.w->Document().SetTextLayer(user);
+    f.w->Document().SetSelection(user);
     delete user;
-    QVERIFY(f.w->Document().TextLayer == nullptr);
-    QVERIFY(f.w->Document().Selection == nullptr);
+    QVERIFY(f.w->Document().TextLayer() == nullptr);
+    QVERIFY(f.w->Document().Selection() == nullptr);
 }
 
 void TestImageWinZoom::pointerPositionFollowsTheZoom() {

@@ -67,7 +67,7 @@ class TestLayers : public QObject {
         prompts.ExpectOpenFile(WriteTestPicture(f_.Dir.filePath(name), w, h));
         f_.Run("mnNewBitmapLayer");
         if (!prompts.Verify(__FILE__, __LINE__)) return nullptr;
-        return dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        return dynamic_cast<TBitmapLayer*>(Doc().Selection());
     }
     QPoint ViewCentreOf(const TPositionedLayer& l) {
         const TFloatRect r = l.GetAdjustedLocation();
@@ -85,20 +85,20 @@ private slots:
         QCOMPARE(l->Location(), (TFloatRect{c.X - 50.0f, c.Y - 40.0f, c.X + 50.0f, c.Y + 40.0f}));
         QVERIFY(l->Scaled());
         QCOMPARE(l->Bitmap().DrawMode(), TDrawMode::dmBlend);
-        QCOMPARE(Doc().RBLayer->ChildLayer(), l);
-        QCOMPARE(f_.Layers().Count() - 1, Doc().RBLayer->Index());
+        QCOMPARE(Doc().RBLayer()->ChildLayer(), l);
+        QCOMPARE(f_.Layers().Count() - 1, Doc().RBLayer()->Index());
         QVERIFY(P().LayerWindow->isVisible());
         QVERIFY(f_.Enabled("btnDeleteSelection"));
         // The magnifier takes the selection and its own panel.
         f_.Run("mnMagnifier");
-        QCOMPARE(Doc().Selection->Tag, MagnifierLayerTag);
+        QCOMPARE(Doc().Selection()->Tag, MagnifierLayerTag);
         QVERIFY(!P().LayerWindow->isVisible());
         QVERIFY(P().MagnifierWindow->isVisible());
         // Clicking the picture layer beside the lens selects it again and
         // fills the panel without showing it.
         l->Bitmap().SetMasterAlpha(77);
         f_.ClickAt(QPoint(int(l->GetAdjustedLocation().Left) + 2, int(l->GetAdjustedLocation().Top) + 2));
-        QCOMPARE(Doc().Selection, l);
+        QCOMPARE(Doc().Selection(), l);
         QCOMPARE(P().LayerOpacity->Position(), 77);
         QVERIFY(!P().LayerWindow->isVisible() && !P().MagnifierWindow->isVisible());
     }
@@ -116,7 +116,7 @@ private slots:
         f_.Run("mnNewBitmapLayer");
         VERIFY_PROMPTS(prompts);
         QCOMPARE(f_.Layers().Count(), count);
-        QCOMPARE(Doc().Selection, first);
+        QCOMPARE(Doc().Selection(), first);
     }
 
     void reorder_data() {
@@ -148,10 +148,10 @@ private slots:
         TBitmapLayer* l = NewPictureLayer(20, 20);
         const TFloatRect before = l->Location();
         f_.Run("mnScaled");
-        QVERIFY(!l->Scaled() && !Doc().RBLayer->Scaled());
+        QVERIFY(!l->Scaled() && !Doc().RBLayer()->Scaled());
         QCOMPARE(l->Location(), before);
         f_.Run("mnScaled");
-        QVERIFY(l->Scaled() && Doc().RBLayer->Scaled());
+        QVERIFY(l->Scaled() && Doc().RBLayer()->Scaled());
         QCOMPARE(l->Location(), before);
     }
 
@@ -237,8 +237,8 @@ private slots:
         f_.Main->ToolButtonClick(toolSelection);
         f_.Click({20, 20});
         f_.Click({60, 50});
-        TBitmapLayer* sel = Doc().SelectionLayer;
-        QVERIFY(sel && Doc().Selection == sel);
+        TBitmapLayer* sel = Doc().SelectionLayer();
+        QVERIFY(sel && Doc().Selection() == sel);
         // The body dragged far up and left: edges stop at the image's.
         const QPoint inside = ViewCentreOf(*sel);
         f_.Drag(inside, inside - QPoint(200, 200));
@@ -263,7 +263,7 @@ private slots:
         TBitmap32 plain;
         plain.Assign(W().ImgView->Buffer());
         f_.Run("mnMagnifier");
-        auto* lens = dynamic_cast<TPositionedLayer*>(Doc().Selection);
+        auto* lens = dynamic_cast<TPositionedLayer*>(Doc().Selection());
         QVERIFY(lens);
         W().SelectLayer(nullptr);  // the band's frame off the lens
         P().MagnMagnification->SetPosition(magnification);
@@ -321,7 +321,7 @@ private slots:
         QCOMPARE(QSet<QString>(titles.begin(), titles.end()).size(), titles.size());
         QVERIFY(!titles.contains(QString()) && !titles.contains(QApplication::applicationName()));
         VERIFY_PROMPTS(prompts);
-        auto* l = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        auto* l = dynamic_cast<TBitmapLayer*>(Doc().Selection());
         QVERIFY(l);
         QCOMPARE(l->Bitmap().Width(), 40);
         QCOMPARE(l->Bitmap().Pixel(5, 5) & 0x00FFFFFFu, Color32(5, 5, 100) & 0x00FFFFFFu);
@@ -349,10 +349,10 @@ private slots:
         QSignalSpy changed(&W(), &TMDIChild::SelectionChanged);
         QTest::mouseClick(P().Button1, Qt::LeftButton);
         QCOMPARE(f_.Layers().IndexOf(l), -1);
-        QVERIFY(Doc().Selection == nullptr && !P().LayerWindow->isVisible());
+        QVERIFY(Doc().Selection() == nullptr && !P().LayerWindow->isVisible());
         QCOMPARE(changed.count(), 1);
         // Delete made no hidden selection layer on its way.
-        QVERIFY(Doc().SelectionLayer == nullptr);
+        QVERIFY(Doc().SelectionLayer() == nullptr);
         QVERIFY(!f_.Enabled("btnDeleteSelection"));
     }
 
@@ -362,8 +362,8 @@ private slots:
         TBitmapLayer* l = NewPictureLayer(20, 20);
         QSignalSpy changed(&W(), &TMDIChild::SelectionChanged);
         Doc().DeleteLayer(l);
-        QVERIFY(Doc().Selection == nullptr);
-        QVERIFY(Doc().RBLayer->ChildLayer() == nullptr && !Doc().RBLayer->Visible());
+        QVERIFY(Doc().Selection() == nullptr);
+        QVERIFY(Doc().RBLayer()->ChildLayer() == nullptr && !Doc().RBLayer()->Visible());
         QVERIFY(!P().LayerWindow->isVisible());
         QCOMPARE(changed.count(), 1);
         P().LayerOpacity->SetPosition(3);
@@ -399,7 +399,7 @@ private slots:
             }
         QCOMPARE(wrong, 0);
         QCOMPARE(f_.Layers().Count(), 0);
-        QVERIFY(!Doc().RBLayer && !Doc().GridLayer && !Doc().SelectionLayer && !Doc().Selection);
+        QVERIFY(!Doc().RBLayer() && !Doc().GridLayer() && !Doc().SelectionLayer() && !Doc().Selection());
         QVERIFY(f_.Enabled("Undo1"));
         f_.Run("Undo1");
         QVERIFY(std::equal(img.Bits(), img.Bits() + img.PixelCount(), original.Bits()));
@@ -485,9 +485,9 @@ private slots:
         QVERIFY(button);
         f_.Main->AppOnIdle();
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(Doc().GridLayer && Doc().GridLayer->Visible());
+        QVERIFY(Doc().GridLayer() && Doc().GridLayer()->Visible());
         QTest::mouseClick(button, Qt::LeftButton);
-        QVERIFY(!Doc().GridLayer->Visible());
+        QVERIFY(!Doc().GridLayer()->Visible());
         // Right press: the dialog, calibrated units, a bad entry, then OK.
         Drawing().CalibrationFactor = 0.5f;
         W().RemoveGridLayer();
@@ -495,7 +495,7 @@ private slots:
         prompts.ExpectDialog(QStringLiteral("dlgGridSeparation"), [&](QDialog& d) {
             auto& dlg = static_cast<TdlgGridSeparation&>(d);
             // The grid is there, visible, before OK and with the button up.
-            const bool shown = Doc().GridLayer && Doc().GridLayer->Visible() && !button->isChecked();
+            const bool shown = Doc().GridLayer() && Doc().GridLayer()->Visible() && !button->isChecked();
             const bool units = dlg.leUnits->text() == QLocale::system().toString(25.0, 'f', 2);
             dlg.lePixels->clear();
             QTest::keyClicks(dlg.lePixels, QStringLiteral("2x"));
@@ -508,7 +508,7 @@ private slots:
         QTest::mousePress(button, Qt::RightButton);
         QTest::mouseRelease(button, Qt::RightButton);
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(static_cast<TGridLayer*>(Doc().GridLayer)->GridSize(), 20);
+        QCOMPARE(static_cast<TGridLayer*>(Doc().GridLayer())->GridSize(), 20);
         QCOMPARE(W().GridSpacing, 20u);
         QVERIFY(!button->isChecked());
         // A right press as the window system delivers it (the press, then its

@@ -107,7 +107,7 @@ void TestPrint::printsTheImageWithLayersFitted() {
     layer->Bitmap().Clear(0xFF00FF00);
     layer->SetScaled(true);
     layer->SetLocation({0, 0, float(w / 4), float(h / 4)});
-    win->Document().Selection = layer;
+    win->Document().SetSelection(layer);
     win->ImgView->SetScale(2.5f);  // the zoom does not matter
 
     const QString pdf = dir_->filePath(QStringLiteral("page.pdf"));
@@ -117,7 +117,7 @@ void TestPrint::printsTheImageWithLayersFitted() {
     main_->AppOnIdle();
     main_->Command(QStringLiteral("FilePrintItem"))->trigger();
     VERIFY_PROMPTS(prompts);
-    QVERIFY(!win->Document().Selection);
+    QVERIFY(!win->Document().Selection());
     QCOMPARE(printer.docName(), AppTitle);
     QVERIFY(!QGuiApplication::overrideCursor());
 

@@ -76,7 +76,7 @@ struct TApp {
 TBitmapLayer* AddPictureLayer(TMDIChild& w) {
     auto* layer = w.Document().Layers().Add<TBitmapLayer>();
     FillTestPattern(layer->Bitmap(), 12, 10);
-    w.Document().Selection = layer;
+    w.Document().SetSelection(layer);
     return layer;
 }
 
@@ -148,7 +148,7 @@ void TestProcessing::commandsRewriteTheImageWithUndo() {
     app.Run(id.toLatin1());
     QVERIFY(Same(w->ImgView->Bitmap(), expected));
     QVERIFY(sizeInCaption(expected));
-    QVERIFY(w->Document().Modified);
+    QVERIFY(w->Document().Modified());
     app.Run("Undo1");
     // The old width and height come back with the pixels.
     QVERIFY(Same(w->ImgView->Bitmap(), before));
@@ -159,7 +159,7 @@ void TestProcessing::commandsRewriteTheImageWithUndo() {
 void TestProcessing::filterWithAnotherLayerSelectedFiltersTheImage() {
     TApp app;
     TMDIChild* w = app.Window();
-    w->Document().Selection = w->Document().Layers().Add<TPositionedLayer>();
+    w->Document().SetSelection(w->Document().Layers().Add<TPositionedLayer>());
     TBitmap32 expected;
     Expect(expected, w->ImgView->Bitmap(), [](TBitmap32& b) { ApplyFilter(*FindFilterByTag(20), b); });
     app.Run("Soft1");
@@ -371,10 +371,10 @@ void TestProcessing::failedChangeLeavesTheImage() {
     prompts.ExpectError(QStringLiteral("Out of memory halfway"));
     // A change that fails halfway (as memory running out would).
     RunGuarded([&] {
-        RunImageChange(*app.Main, *w, QStringLiteral("Filter"), [](TBitmap32& image) {
-            image.Clear(0xFFFF0000);
-            throw Error("Out of memory halfway");
-        });
+        RunImageChange(*app.Main, *w, QStringLiteral("Filter"), TImageChange::Edit([](TBitmap32& image) {
+                           image.Clear(0xFFFF0000);
+                           throw Error("Out of memory halfway");
+                       }));
     });
     VERIFY_PROMPTS(prompts);
     QVERIFY(Same(w->ImgView->Bitmap(), turned));
@@ -387,18 +387,19 @@ void TestProcessing::failedChangeLeavesTheImage() {
     TBitmapLayer* layer = AddPictureLayer(*w);
     TBitmap32 layerBefore;
     layerBefore.Assign(layer->Bitmap());
-    QVERIFY_THROWS_EXCEPTION(Error, RunBitmapChange(*app.Main, layer->Bitmap(), QStringLiteral("Filter"),
-                                                    [](TBitmap32& b) {
-                                                        b.Clear(0);
-                                                        throw Error("halfway");
-                                                    }));
+    QVERIFY_THROWS_EXCEPTION(Error, RunLayerChange(*app.Main, *w, *layer, QStringLiteral("Filter"),
+                                                   [](TBitmap32& b) {
+                                                       b.Clear(0);
+                                                       throw Error("halfway");
+                                                   }));
     QVERIFY(Same(layer->Bitmap(), layerBefore));
 }
 
 void TestProcessing::longWorkShowsProgress() {
     TApp app;
     TMDIChild* w = app.Window();
-    const TProgressTiming old = SetProgressTiming({100, 20});
+    // This main window's timing only: the next test makes a new one.
+    app.Main->RunObjects().Get<TProgressTiming>() = {100, 20};
     QString seen;
     bool paintedMeanwhile = false;
     QTimer probe;
@@ -409,11 +410,10 @@ void TestProcessing::longWorkShowsProgress() {
             seen = label->text();
     });
     probe.start();
-    RunImageChange(*app.Main, *w, QStringLiteral("Sharpen"), [](TBitmap32&) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(400));
-    });
+    RunImageChange(*app.Main, *w, QStringLiteral("Sharpen"), TImageChange::Edit([](TBitmap32&) {
+                       std::this_thread::sleep_for(std::chrono::milliseconds(400));
+                   }));
     probe.stop();
-    SetProgressTiming(old);
     QVERIFY(paintedMeanwhile);
     QCOMPARE(seen, QStringLiteral("Sharpen... 0 s"));
     // Gone when the work is done.

@@ -55,7 +55,7 @@ private slots:
         QVERIFY(saysNotCalibrated);
         QCOMPARE(unit, QStringLiteral("px"));
         QCOMPARE(ScaleBarDialog(*f_.Main).LabelText(), QStringLiteral("50 px"));
-        QVERIFY(dynamic_cast<TBitmapLayer*>(Doc().Selection));
+        QVERIFY(dynamic_cast<TBitmapLayer*>(Doc().Selection()));
     }
 
     void refusedLengthChangesNothing() {
@@ -104,7 +104,7 @@ private slots:
             return d.result();
         });
         QCOMPARE(ScaleBarDialog(*f_.Main).LabelText(), QStringLiteral("50 \u00B5m"));
-        auto* bar = dynamic_cast<TBitmapLayer*>(Doc().Selection);
+        auto* bar = dynamic_cast<TBitmapLayer*>(Doc().Selection());
         QVERIFY(bar);
         QVERIFY(bar->Scaled());
         // With IVRA_SHOTS_DIR set, a screenshot of the window with its bar.

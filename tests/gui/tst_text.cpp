@@ -61,7 +61,7 @@ private slots:
     void cancelCreatesNothingAndKeepsTheMemo() {
         Start({30, 30}, QStringLiteral("kept"), QDialog::Rejected);
         QCOMPARE(Drawing().ToolState, 0);
-        QVERIFY(!Doc().TextLayer && !Doc().Selection);
+        QVERIFY(!Doc().TextLayer() && !Doc().Selection());
         Start({30, 30}, QString(), QDialog::Rejected);
         QCOMPARE(TextSelForm(*f_.Main).Memo1->toPlainText(), QStringLiteral("kept"));
     }
@@ -121,8 +121,8 @@ private slots:
         TextToolFont().setPixelSize(20);
         Start({40, 50}, QStringLiteral("Iiii\nIiii\nIiii\n"), QDialog::Accepted);
         QCOMPARE(Drawing().ToolState, 1);
-        TBitmapLayer* layer = Doc().TextLayer;
-        QVERIFY(layer && Doc().Selection == layer && Doc().RBLayer->ChildLayer() == layer);
+        TBitmapLayer* layer = Doc().TextLayer();
+        QVERIFY(layer && Doc().Selection() == layer && Doc().RBLayer()->ChildLayer() == layer);
         // The layer follows the pointer with its top-left corner.
         f_.MoveTo(f_.View({120, 90}));
         QCOMPARE(layer->Location().Left, 120.0f);
@@ -132,12 +132,12 @@ private slots:
         QCOMPARE(layer->Location().Right - layer->Location().Left, float(TextWidth(TextToolFont(), "Iiii")));
         // The press at the corner: the frame's handle lies there.
         const QPoint corner = f_.View({120, 90});
-        QVERIFY(Doc().RBLayer->GetDragState(corner.x(), corner.y()) == TRBDragState::dsSizeTL);
+        QVERIFY(Doc().RBLayer()->GetDragState(corner.x(), corner.y()) == TRBDragState::dsSizeTL);
         f_.ClickAt(corner);
         QCOMPARE(Drawing().ToolState, 0);
-        QVERIFY(!Doc().TextLayer && !Doc().Selection);
+        QVERIFY(!Doc().TextLayer() && !Doc().Selection());
         QCOMPARE(f_.Layers().IndexOf(layer), -1);
-        QVERIFY(Doc().RBLayer->MouseEvents() || !Doc().RBLayer->Visible());
+        QVERIFY(Doc().RBLayer()->MouseEvents() || !Doc().RBLayer()->Visible());
         // Three bands of rows, each starting one "Fj" height below the last.
         const int h = TextHeight(TextToolFont(), QStringLiteral("Fj"));
         const std::vector<int> rows = PaintedRows();
@@ -160,21 +160,21 @@ private slots:
     // taking the mouse again; Delete then forgets the text layer.
     void rightPressKeepsTheLayerAndDeleteForgetsIt() {
         Start({30, 40}, QStringLiteral("note"), QDialog::Accepted);
-        TBitmapLayer* layer = Doc().TextLayer;
-        QVERIFY(layer && !Doc().RBLayer->MouseEvents());
+        TBitmapLayer* layer = Doc().TextLayer();
+        QVERIFY(layer && !Doc().RBLayer()->MouseEvents());
         f_.Click({60, 60}, Qt::RightButton);
         QCOMPARE(Drawing().ToolState, 0);
-        QCOMPARE(Doc().Selection, layer);
-        QVERIFY(Doc().RBLayer->MouseEvents());
+        QCOMPARE(Doc().Selection(), layer);
+        QVERIFY(Doc().RBLayer()->MouseEvents());
         f_.Run("mnDelete");
-        QVERIFY(!Doc().TextLayer && f_.Layers().IndexOf(layer) == -1);
+        QVERIFY(!Doc().TextLayer() && f_.Layers().IndexOf(layer) == -1);
     }
 
     // Flatten while the text is being placed burns it in and forgets it.
     void flattenWhilePlacing() {
         Start({30, 40}, QStringLiteral("burn"), QDialog::Accepted);
         f_.Run("btnFlatten");
-        QVERIFY(!Doc().TextLayer);
+        QVERIFY(!Doc().TextLayer());
         QCOMPARE(f_.Layers().Count(), 0);
         f_.Click({50, 50});  // ToolState 1: stamps, with no layer to delete
         QCOMPARE(Drawing().ToolState, 0);
