@@ -5,7 +5,6 @@
 
 #include "app/AboutBox.h"
 #include "imagewin/ImageCommands.h"
-#include "imagewin/LayerPanels.h"
 #include "services/AppInfo.h"
 #include "services/Busy.h"
 #include "services/ColorPanel.h"
@@ -16,7 +15,6 @@
 #include "app/NewImageUnit.h"
 #include "services/Prompts.h"
 #include "services/UpDown.h"
-#include "engine/GaugeBar.h"
 #include "imagewin/ChildWin.h"
 
 #include <QAbstractEventDispatcher>
@@ -37,7 +35,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
@@ -74,7 +71,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, &TMainForm::SubWindowActivated);
 
     // The help pages and the sample pictures stand beside the program.
-    HelpFolder = ProgramDataFolder() + QStringLiteral("/help");
+    helpFolder_ = ProgramDataFolder() + QStringLiteral("/help");
     OpenDir = ProgramDataFolder() + QStringLiteral("/images");
     setWindowState(windowState() | Qt::WindowMaximized);
 
@@ -82,16 +79,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), commands_(new TComm
     CreateStatusBar();
     CreateMessagesPane();
     CreatePanels();
-    MakeToolbars();
     // A tool registered shows its button as a registered command does.
     tools_.SetChangedHandler([this] { commands_->MarkChanged(); });
     commands_->Batch([this] {
         RegisterCommands();
         InstallImageWindowCommands(*this);
     });
-    // The floating panels edit the active image window's selected layer.
-    ConnectLayerPanels(*this, {LayerWindow, LayerOpacity, LayerInterpolate, Cropped, Button1, MagnifierWindow,
-                               MagnOpacity, MagnMagnification, MagnRotation, MagnInterpolate});
     // Commands registered from now on (by the subsystems at start-up, in
     // one batch) show once the batch is over.
     connect(commands_, &TCommandRegistry::Changed, this, &TMainForm::RebuildMenusAndBars);
@@ -536,7 +529,7 @@ void TMainForm::InstallAppHandlers() {
 // ---- Help -------------------------------------------------------------------------------
 
 THelpWindow& TMainForm::HelpWindow() {
-    if (!helpWindow_) helpWindow_ = new THelpWindow(HelpFolder, this);
+    if (!helpWindow_) helpWindow_ = new THelpWindow(helpFolder_, this);
     return *helpWindow_;
 }
 

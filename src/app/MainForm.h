@@ -36,7 +36,6 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QPlainTextEdit;
-class QPushButton;
 class QRect;
 class QToolBar;
 class QToolButton;
@@ -45,7 +44,6 @@ namespace ivra {
 
 class TAboutBoxFrm;
 class TColorPanel;
-class TGaugeBar;
 class THelpWindow;
 class TMDIChild;
 class TNewImageForm;
@@ -76,20 +74,8 @@ public:
     void SetMode(std::uint32_t n) override;
     // The tool button of a tool number (none for an unused number).
     QToolButton* ToolButton(std::uint32_t n) const;
-    // A tool button's click: SetMode, then the button shows pressed.
-    void ToolButtonClick(std::uint32_t n);
-    // Pen panel.
-    void pnlForeColorDblClick();
-    void pnlBackColorDblClick();
-    void imgChangeDblClick();
-    void UpDownClick();
-    void edWidthExit();
-    // "Interpol.": linear or nearest stretching of the active image.
-    void ImageInterpolateClick();
 
     // ---- Zoom combo ----------------------------------------------------------
-    // A user's edit or list choice in the zoom combo.
-    void ScaleComboChange(const QString& text);
     // Shows a scale as its percentage ("250%") in the zoom combo.
     void ShowZoom(float scale) override;
     // round(scale * 100) followed by "%".
@@ -129,33 +115,37 @@ public:
     QLabel* StatusPanel(int index) const { return statusPanels_[index]; }
     void SetStatusText(int panel, const QString& text) override;
     QString StatusText(int panel) const override;
-    // The hint handler: status panel 2 shows the long part of a hint.
-    void ShowHint(const QString& hint);
     // Appends a line to the messages pane.
     void AddMessage(const QString& line) override;
 
-    // ---- Commands ---------------------------------------------------------------
-    void FileNewItemClick();
-    void FileOpenItemClick();
-    void FileCloseItemClick();
-    void FileSaveItemClick();
-    void FileSaveAsItemClick();
-    void FileExitItemClick();
-    void HelpContentsItemClick();
-    void HelpLessonsItemClick();
-    void HelpAboutItemClick();
-    void btnClearDrawingClick();
-    void TileHorizontally();
-    void TileVertically();
-    void MinimizeAll();
-    void ArrangeAll();
-    // Rebuilds the list of image windows at the end of the Window menu.
-    void UpdateWindowMenu();
-    // Saves W's image to W's ImageName in the format of its extension.
-    void SaveImage(TMDIChild& w);
-    // "Save changes to %s?" for a modified image window; false on Cancel.
-    bool QuerySaveImage(TMDIChild& w);
+    // ---- Dialogs ------------------------------------------------------------------
+    // Single-instance dialogs, made at start-up (or on first use).
+    TNewImageForm& NewImageDialog();
+    TAboutBoxFrm& AboutDialog();
+    // The folder the help window reads its pages from when it first opens
+    // (at start the "help" folder beside the program).
+    void SetHelpFolder(const QString& folder) { helpFolder_ = folder; }
 
+protected:
+    bool event(QEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    // ---- Building the window (MainForm.cpp, MainTools.cpp, MainPanels.cpp) ----
+    void RegisterCommands();
+    void CreateToolBars();
+    QWidget* CreatePenPanel();
+    QWidget* CreateToolButtons();
+    // Buttons on the Tools bar for the registered tools that have none yet.
+    void AddToolButtons();
+    void CreateStatusBar();
+    void CreateMessagesPane();
+    // The floating " Bitmap Layer" and " Magnifier" windows, handed to the
+    // image windows through the shell's run objects.
+    void CreatePanels();
+    void AddViewToggle(const char* id, const QString& text, QWidget* bar, int order);
     // Builds the menu bar and the command toolbars from the command registry
     // (again after each batch of registrations; a toolbar whose commands did
     // not change keeps its buttons), then shows each menu only while it has a
@@ -163,16 +153,55 @@ public:
     // an optional bar (and its View item) only while it holds something.
     void RebuildMenusAndBars();
     void RefreshMenusAndBars();
+    // The primary screen's area.
+    static QRect ScreenRect();
+    void SubWindowActivated(QMdiSubWindow* w);
+    // The hint handler: status panel 2 shows the long part of a hint.
+    void ShowHint(const QString& hint);
 
-    // Single-instance dialogs, made at start-up (or on first use).
-    TNewImageForm& NewImageDialog();
-    TAboutBoxFrm& AboutDialog();
+    // ---- Tools bar, pen panel and zoom bar (MainTools.cpp) ----------------------
+    // A tool button's click: SetMode, then the button shows pressed.
+    void ToolButtonClick(std::uint32_t n);
+    void pnlForeColorDblClick();
+    void pnlBackColorDblClick();
+    void imgChangeDblClick();
+    void UpDownClick();
+    void edWidthExit();
+    void SetBackColor(const QColor& c);
+    // "Interpol.": linear or nearest stretching of the active image.
+    void ImageInterpolateClick();
+    // A user's edit or list choice in the zoom combo.
+    void ScaleComboChange(const QString& text);
+    void btnClearDrawingClick();
+
+    // ---- File and Help commands (MainFile.cpp, MainForm.cpp) --------------------
+    void FileNewItemClick();
+    void FileOpenItemClick();
+    void FileCloseItemClick();
+    void FileSaveItemClick();
+    void FileSaveAsItemClick();
+    void FileExitItemClick();
+    // Saves W's image to W's ImageName in the format of its extension.
+    void SaveImage(TMDIChild& w);
+    void SaveImageAs(TMDIChild& w);
+    // "Save changes to %s?" for a modified image window; false on Cancel.
+    bool QuerySaveImage(TMDIChild& w);
     THelpWindow& HelpWindow();
+    void HelpContentsItemClick();
+    void HelpLessonsItemClick();
+    void HelpAboutItemClick();
 
-    // The folder of the help pages.
-    QString HelpFolder;
+    // ---- The Window menu (WindowMenu.cpp) ---------------------------------------
+    void RegisterWindowMenu();
+    void Cascade();
+    void TileHorizontally();
+    void TileVertically();
+    void MinimizeAll();
+    void ArrangeAll();
+    // Rebuilds the list of image windows at the end of the Window menu.
+    void UpdateWindowMenu();
 
-    // ---- Toolbars and their controls ---------------------------------------------
+    // ---- Controls ----------------------------------------------------------------
     QToolBar* tbFile = nullptr;
     QToolBar* tbSpecials = nullptr;
     QToolBar* tbZoom = nullptr;
@@ -189,58 +218,23 @@ public:
     QLineEdit* edWidth = nullptr;
     TUpDown* UpDown1 = nullptr;
     QCheckBox* cbDraw = nullptr;
-
-    // ---- Floating panel windows ------------------------------------------------
-    QWidget* MagnifierWindow = nullptr;
-    QWidget* LayerWindow = nullptr;
-    TGaugeBar* LayerOpacity = nullptr;
-    QCheckBox* LayerInterpolate = nullptr;
-    QCheckBox* Cropped = nullptr;
-    QPushButton* Button1 = nullptr;
-    TGaugeBar* MagnOpacity = nullptr;
-    TGaugeBar* MagnMagnification = nullptr;
-    TGaugeBar* MagnRotation = nullptr;
-    QCheckBox* MagnInterpolate = nullptr;
-
-protected:
-    bool event(QEvent* e) override;
-    void closeEvent(QCloseEvent* e) override;
-    bool eventFilter(QObject* watched, QEvent* e) override;
-    QMenu* createPopupMenu() override;
-
-private:
-    TNewImageForm* NewImageForm = nullptr;
-    TAboutBoxFrm* AboutBox = nullptr;
-    // The folder the open dialog starts in.
-    QString OpenDir;
-    // The floating panels' contents.
-    QWidget* pnlBitmapLayer = nullptr;
-    QWidget* PnlMagn = nullptr;
-
-    void RegisterCommands();
-    void CreateToolBars();
-    QWidget* CreatePenPanel();
-    QWidget* CreateToolButtons();
-    // Buttons on the Tools bar for the registered tools that have none yet.
-    void AddToolButtons();
-    void CreateStatusBar();
-    void CreateMessagesPane();
-    void CreatePanels();
-    void MakeToolbars();
-    void AddViewToggle(const char* id, const QString& text, QWidget* bar, int order);
-    // The Window menu's commands (WindowMenu.cpp).
-    void RegisterWindowMenu();
-    void Cascade();
-    // The primary screen's area.
-    static QRect ScreenRect();
-    void SubWindowActivated(QMdiSubWindow* w);
-    void SetBackColor(const QColor& c);
-    void SaveImageAs(TMDIChild& w);
-
     QMdiArea* mdiArea_ = nullptr;
     QLabel* statusPanels_[3] = {nullptr, nullptr, nullptr};
     std::vector<std::pair<std::uint32_t, QToolButton*>> toolButtons_;
     QGridLayout* toolGrid_ = nullptr;
+    QMap<QString, QMenu*> menus_;
+    // The commands each command toolbar shows, by the bar's object name.
+    std::map<QString, std::vector<QAction*>> toolbarActions_;
+    QList<QAction*> windowListActions_;
+    TNewImageForm* NewImageForm = nullptr;
+    TAboutBoxFrm* AboutBox = nullptr;
+    QPointer<THelpWindow> helpWindow_;
+
+    // ---- State -------------------------------------------------------------------
+    // The folder of the help pages.
+    QString helpFolder_;
+    // The folder the open dialog starts in.
+    QString OpenDir;
     std::vector<std::function<void()>> idleHandlers_;
     std::vector<std::function<void(TMDIChild&)>> windowHandlers_;
     std::vector<std::function<bool()>> closeQueries_;
@@ -249,11 +243,6 @@ private:
     TToolRegistry tools_;
     TToolWindowRegistry toolWindows_;
     TRunObjects runObjects_;
-    QMap<QString, QMenu*> menus_;
-    // The commands each command toolbar shows, by the bar's object name.
-    std::map<QString, std::vector<QAction*>> toolbarActions_;
-    QList<QAction*> windowListActions_;
-    QPointer<THelpWindow> helpWindow_;
     bool inIdle_ = false;
     bool appHandlersInstalled_ = false;
 };

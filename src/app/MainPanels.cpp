@@ -4,6 +4,7 @@
 #include "app/MainForm.h"
 
 #include "engine/GaugeBar.h"
+#include "imagewin/LayerPanels.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -21,69 +22,60 @@ void TMainForm::CreatePanels() {
         g->SetPosition(pos);
         return g;
     };
-
-    pnlBitmapLayer = new QWidget(this);
-    pnlBitmapLayer->setObjectName(QStringLiteral("pnlBitmapLayer"));
-    {
-        auto* lay = new QVBoxLayout(pnlBitmapLayer);
-        lay->setContentsMargins(8, 6, 8, 8);
-        lay->addWidget(label(QStringLiteral("Opacity:"), pnlBitmapLayer));
-        LayerOpacity = gauge("LayerOpacity", 0, 255, 255, pnlBitmapLayer);
-        lay->addWidget(LayerOpacity);
-        LayerInterpolate = new QCheckBox(QStringLiteral("Interpolated"), pnlBitmapLayer);
-        LayerInterpolate->setObjectName(QStringLiteral("LayerInterpolate"));
-        lay->addWidget(LayerInterpolate);
-        Cropped = new QCheckBox(QStringLiteral("Cropped"), pnlBitmapLayer);
-        Cropped->setObjectName(QStringLiteral("Cropped"));
-        lay->addWidget(Cropped);
-        Button1 = new QPushButton(QStringLiteral("Delete"), pnlBitmapLayer);
-        Button1->setObjectName(QStringLiteral("Button1"));
-        lay->addWidget(Button1);
-        lay->addStretch(1);
-    }
-    pnlBitmapLayer->setFixedSize(137, 152);
-
-    PnlMagn = new QWidget(this);
-    PnlMagn->setObjectName(QStringLiteral("PnlMagn"));
-    {
-        auto* lay = new QVBoxLayout(PnlMagn);
-        lay->setContentsMargins(8, 6, 8, 8);
-        lay->setSpacing(3);
-        lay->addWidget(label(QStringLiteral("Opacity:"), PnlMagn));
-        MagnOpacity = gauge("MagnOpacity", 0, 255, 255, PnlMagn);
-        lay->addWidget(MagnOpacity);
-        lay->addWidget(label(QStringLiteral("Magnification:"), PnlMagn));
-        MagnMagnification = gauge("MagnMagnification", 0, 50, 10, PnlMagn);
-        lay->addWidget(MagnMagnification);
-        lay->addWidget(label(QStringLiteral("Rotation:"), PnlMagn));
-        MagnRotation = gauge("MagnRotation", -180, 180, 0, PnlMagn);
-        lay->addWidget(MagnRotation);
-        MagnInterpolate = new QCheckBox(QStringLiteral("Interpolated"), PnlMagn);
-        MagnInterpolate->setObjectName(QStringLiteral("MagnInterpolate"));
-        lay->addWidget(MagnInterpolate);
-        lay->addStretch(1);
-    }
-    PnlMagn->setFixedSize(134, 185);
-}
-
-void TMainForm::MakeToolbars() {
-    drawing_.CalibrationFactor = 1.0f;
-    const QRect screen = ScreenRect();
-    auto makeWindow = [this](const QString& caption, const char* name, QWidget* panel) {
+    auto check = [](const QString& text, const char* name, QWidget* parent) {
+        auto* c = new QCheckBox(text, parent);
+        c->setObjectName(QLatin1String(name));
+        return c;
+    };
+    // A floating tool window of the main window holding a fixed-size panel.
+    auto makeWindow = [this](const QString& caption, const char* name, const char* panelName, QSize size) {
         auto* w = new QWidget(this, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
         w->setObjectName(QLatin1String(name));
         w->setWindowTitle(caption);
-        panel->setParent(w);
-        panel->move(0, 0);
-        panel->show();
-        w->setFixedSize(panel->size());
+        w->setFixedSize(size);
+        auto* panel = new QWidget(w);
+        panel->setObjectName(QLatin1String(panelName));
+        panel->setFixedSize(size);
+        auto* lay = new QVBoxLayout(panel);
+        lay->setContentsMargins(8, 6, 8, 8);
         w->hide();
-        return w;
+        return std::pair{w, lay};
     };
-    MagnifierWindow = makeWindow(QStringLiteral(" Magnifier"), "MagnifierWindow", PnlMagn);
-    MagnifierWindow->move(screen.x() + screen.width() - 320, screen.y() + 350);
-    LayerWindow = makeWindow(QStringLiteral(" Bitmap Layer"), "LayerWindow", pnlBitmapLayer);
-    LayerWindow->move(screen.x() + screen.width() - 320, screen.y() + 550);
+    TLayerPanels p;
+    const QRect screen = ScreenRect();
+
+    auto [layerWindow, layerLay] = makeWindow(QStringLiteral(" Bitmap Layer"), "LayerWindow", "pnlBitmapLayer",
+                                              QSize(137, 152));
+    QWidget* layerPanel = layerLay->parentWidget();
+    layerLay->addWidget(label(QStringLiteral("Opacity:"), layerPanel));
+    layerLay->addWidget(p.LayerOpacity = gauge("LayerOpacity", 0, 255, 255, layerPanel));
+    layerLay->addWidget(p.LayerInterpolate = check(QStringLiteral("Interpolated"), "LayerInterpolate", layerPanel));
+    layerLay->addWidget(p.Cropped = check(QStringLiteral("Cropped"), "Cropped", layerPanel));
+    p.Button1 = new QPushButton(QStringLiteral("Delete"), layerPanel);
+    p.Button1->setObjectName(QStringLiteral("Button1"));
+    layerLay->addWidget(p.Button1);
+    layerLay->addStretch(1);
+    layerWindow->move(screen.x() + screen.width() - 320, screen.y() + 550);
+    p.LayerWindow = layerWindow;
+
+    auto [magnWindow, magnLay] = makeWindow(QStringLiteral(" Magnifier"), "MagnifierWindow", "PnlMagn",
+                                            QSize(134, 185));
+    QWidget* magnPanel = magnLay->parentWidget();
+    magnLay->setSpacing(3);
+    magnLay->addWidget(label(QStringLiteral("Opacity:"), magnPanel));
+    magnLay->addWidget(p.MagnOpacity = gauge("MagnOpacity", 0, 255, 255, magnPanel));
+    magnLay->addWidget(label(QStringLiteral("Magnification:"), magnPanel));
+    magnLay->addWidget(p.MagnMagnification = gauge("MagnMagnification", 0, 50, 10, magnPanel));
+    magnLay->addWidget(label(QStringLiteral("Rotation:"), magnPanel));
+    magnLay->addWidget(p.MagnRotation = gauge("MagnRotation", -180, 180, 0, magnPanel));
+    magnLay->addWidget(p.MagnInterpolate = check(QStringLiteral("Interpolated"), "MagnInterpolate", magnPanel));
+    magnLay->addStretch(1);
+    magnWindow->move(screen.x() + screen.width() - 320, screen.y() + 350);
+    p.MagnifierWindow = magnWindow;
+
+    // The image windows find the panels among the shell's run objects, and
+    // the panels' changes reach the active image window.
+    ConnectLayerPanels(*this, p);
 }
 
 } // namespace ivra

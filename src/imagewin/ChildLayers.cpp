@@ -59,8 +59,8 @@ void TMDIChild::SelectLayer(TCustomLayer* layer) {
         d.RBLayer()->SetChildLayer(nullptr);
         d.RBLayer()->SetVisible(false);
         d.RBLayer()->SetMouseEvents(false);
-        ShowPanel(LayerPanels().LayerWindow, false);
-        ShowPanel(LayerPanels().MagnifierWindow, false);
+        ShowPanel(LayerPanels(Shell()).LayerWindow, false);
+        ShowPanel(LayerPanels(Shell()).MagnifierWindow, false);
         ImgView->Invalidate();
     }
     d.SetSelection(layer);
@@ -74,12 +74,12 @@ void TMDIChild::SelectLayer(TCustomLayer* layer) {
     if (auto* bl = dynamic_cast<TBitmapLayer*>(layer)) {
         // Every field of the panel shows this layer's value (the controls'
         // handlers write the same values back).
-        const TLayerPanels& p = LayerPanels();
+        const TLayerPanels& p = LayerPanels(Shell());
         if (p.LayerOpacity) p.LayerOpacity->SetPosition(bl->Bitmap().MasterAlpha());
         if (p.LayerInterpolate) p.LayerInterpolate->setChecked(bl->Bitmap().StretchFilter() == TStretchFilter::sfLinear);
         if (p.Cropped) p.Cropped->setChecked(bl->Cropped());
     } else if (layer->Tag == MagnifierLayerTag) {
-        ShowPanel(LayerPanels().MagnifierWindow, true);
+        ShowPanel(LayerPanels(Shell()).MagnifierWindow, true);
     }
 }
 
@@ -154,14 +154,14 @@ TBitmapLayer* TMDIChild::AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> made, co
     MakeSelectable(*this, *made);
     auto* layer = static_cast<TBitmapLayer*>(ImgView->Layers().Add(std::move(made)));
     SelectLayer(layer);
-    ShowPanel(LayerPanels().LayerWindow, true);
+    ShowPanel(LayerPanels(Shell()).LayerWindow, true);
     return layer;
 }
 
 void TMDIChild::DrawMagnifier(TCustomLayer* layer, TBitmap32& buffer) {
     auto* pl = dynamic_cast<TPositionedLayer*>(layer);
     if (!pl || buffer.Empty()) return;
-    const TMagnifierSettings s = MagnifierSettings();
+    const TMagnifierSettings s = MagnifierSettings(Shell());
     PaintMagnifier(buffer, pl->GetAdjustedLocation(), s);
 }
 
@@ -169,19 +169,22 @@ void TMDIChild::DrawMagnifier(TCustomLayer* layer, TBitmap32& buffer) {
 
 void TMDIChild::LayerOpacityChange() {
     TBitmapLayer* l = SelectedBitmapLayer();
-    if (l && LayerPanels().LayerOpacity) l->Bitmap().SetMasterAlpha(LayerPanels().LayerOpacity->Position());
+    const TLayerPanels& p = LayerPanels(Shell());
+    if (l && p.LayerOpacity) l->Bitmap().SetMasterAlpha(p.LayerOpacity->Position());
 }
 
 void TMDIChild::LayerInterpolateClick() {
     TBitmapLayer* l = SelectedBitmapLayer();
-    if (!l || !LayerPanels().LayerInterpolate) return;
-    l->Bitmap().SetStretchFilter(LayerPanels().LayerInterpolate->isChecked() ? TStretchFilter::sfLinear
-                                                                             : TStretchFilter::sfNearest);
+    const TLayerPanels& p = LayerPanels(Shell());
+    if (!l || !p.LayerInterpolate) return;
+    l->Bitmap().SetStretchFilter(p.LayerInterpolate->isChecked() ? TStretchFilter::sfLinear
+                                                                 : TStretchFilter::sfNearest);
 }
 
 void TMDIChild::CroppedClick() {
     TBitmapLayer* l = SelectedBitmapLayer();
-    if (l && LayerPanels().Cropped) l->SetCropped(LayerPanels().Cropped->isChecked());
+    const TLayerPanels& p = LayerPanels(Shell());
+    if (l && p.Cropped) l->SetCropped(p.Cropped->isChecked());
 }
 
 void TMDIChild::MagnChange() { ImgView->Invalidate(); }

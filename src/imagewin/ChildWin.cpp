@@ -80,8 +80,8 @@ TMDIChild::TMDIChild(TShell& shell, QWidget* parent)
             d.RBLayer()->SetMouseEvents(false);
         }
         d.SetSelection(nullptr);
-        ShowPanel(LayerPanels().LayerWindow, false);
-        ShowPanel(LayerPanels().MagnifierWindow, false);
+        ShowPanel(LayerPanels(Shell()).LayerWindow, false);
+        ShowPanel(LayerPanels(Shell()).MagnifierWindow, false);
         emit SelectionChanged(this);
     });
     // The caption follows the document's name, and its size (a quarter turn,

@@ -40,7 +40,7 @@ void NewBitmapRGBALayer(TShell& shell, TMDIChild& w) {
         ComposeAlphaChannel(bmp, dlg.AlphaBitmap());
         w.AddCentredBitmapLayer(std::move(made));
     }
-    ShowPanel(LayerPanels().LayerWindow, true);
+    ShowPanel(LayerPanels(shell).LayerWindow, true);
 }
 
 void NewMagnifier(TMDIChild& w) {

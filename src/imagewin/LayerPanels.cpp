@@ -11,19 +11,10 @@
 
 namespace ivra {
 
-namespace {
-
-TLayerPanels& Panels() {
-    static TLayerPanels panels;
-    return panels;
-}
-
-} // namespace
-
-const TLayerPanels& LayerPanels() { return Panels(); }
+const TLayerPanels& LayerPanels(TShell& shell) { return shell.RunObjects().Get<TLayerPanels>(); }
 
 void ConnectLayerPanels(TShell& shell, const TLayerPanels& panels) {
-    Panels() = panels;
+    shell.RunObjects().Get<TLayerPanels>() = panels;
     TShell* s = &shell;
     // Each control calls the active window's method of the same role.
     auto forward = [s](void (TMDIChild::*method)()) {
@@ -58,8 +49,8 @@ void ConnectLayerPanels(TShell& shell, const TLayerPanels& panels) {
                          [magn](bool) { magn(); });
 }
 
-TMagnifierSettings MagnifierSettings() {
-    const TLayerPanels& p = Panels();
+TMagnifierSettings MagnifierSettings(TShell& shell) {
+    const TLayerPanels& p = LayerPanels(shell);
     TMagnifierSettings m;
     if (p.MagnOpacity) m.Opacity = p.MagnOpacity->Position();
     if (p.MagnMagnification) m.Magnification = p.MagnMagnification->Position();

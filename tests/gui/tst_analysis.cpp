@@ -103,7 +103,7 @@ private slots:
         QMenu* tools = M().Menu(QStringLiteral("Tools"));
         QVERIFY(tools->actions().contains(cmds_.Statistics));
         QVERIFY(tools->actions().indexOf(cmds_.Statistics) < tools->actions().indexOf(cmds_.PixelProfile));
-        const auto bar = M().tbSpecials->actions();
+        const auto bar = Named<QToolBar>(M(), "tbSpecials")->actions();
         QVERIFY(bar.indexOf(cmds_.Statistics) < bar.indexOf(cmds_.Histogram));
         QVERIFY(bar.indexOf(cmds_.Histogram) < bar.indexOf(cmds_.PixelProfile));
         for (QAction* a : {cmds_.Statistics, cmds_.Histogram, cmds_.PixelProfile}) QVERIFY(a->isEnabled());

@@ -75,6 +75,12 @@ QStringList VisibleMenuTitles(QMenuBar* bar) {
     return titles;
 }
 
+// Opens a menu as a click on its title does, then closes it again.
+void OpenAndCloseMenu(QMenu* menu) {
+    menu->popup(QPoint(0, 0));
+    menu->hide();
+}
+
 } // namespace
 
 class TestAppStartup : public QObject {
@@ -182,25 +188,27 @@ void TestAppStartup::mainWindowFrame() {
     QCOMPARE(main->StatusPanel(0)->width(), 120);
     QCOMPARE(main->StatusPanel(1)->width(), 240);
     QVERIFY(main->StatusPanel(2)->width() > 240);
-    QCOMPARE(main->tbFile->windowTitle(), QStringLiteral("File/Edit"));
-    QCOMPARE(main->tbZoom->windowTitle(), QStringLiteral("Zoom"));
-    QCOMPARE(main->tbLayers->windowTitle(), QStringLiteral("Layers"));
-    QCOMPARE(main->tbPen->windowTitle(), QStringLiteral("Pen"));
-    QCOMPARE(main->tbTools->windowTitle(), QStringLiteral("Tools"));
-    for (QToolBar* tb : {main->tbFile, main->tbZoom, main->tbLayers, main->tbPen, main->tbTools}) {
-        QVERIFY(tb->isMovable());
-        QVERIFY(tb->isFloatable());
+    auto bar = [&main](const char* name) { return Named<QToolBar>(*main, name); };
+    QCOMPARE(bar("tbFile")->windowTitle(), QStringLiteral("File/Edit"));
+    QCOMPARE(bar("tbZoom")->windowTitle(), QStringLiteral("Zoom"));
+    QCOMPARE(bar("tbLayers")->windowTitle(), QStringLiteral("Layers"));
+    QCOMPARE(bar("tbPen")->windowTitle(), QStringLiteral("Pen"));
+    QCOMPARE(bar("tbTools")->windowTitle(), QStringLiteral("Tools"));
+    for (const char* name : {"tbFile", "tbZoom", "tbLayers", "tbPen", "tbTools"}) {
+        QVERIFY(bar(name)->isMovable());
+        QVERIFY(bar(name)->isFloatable());
     }
     // Two rows: the Zoom bar lies below the File/Edit bar.
-    QVERIFY(main->toolBarBreak(main->tbSpecials) || main->toolBarBreak(main->tbZoom));
-    QVERIFY(main->tbZoom->geometry().top() >= main->tbFile->geometry().bottom());
-    QCOMPARE(main->ScaleCombo->currentText(), QStringLiteral("100%"));
-    QCOMPARE(main->ScaleCombo->count(), 11);
-    QCOMPARE(main->ScaleCombo->maxVisibleItems(), 9);
-    QCOMPARE(main->ImageInterpolate->text(), QStringLiteral("Interpol."));
-    QVERIFY(!main->ImageInterpolate->isChecked());
-    QVERIFY(!main->cbDraw->isChecked());
-    QCOMPARE(main->edWidth->text(), QStringLiteral("3"));
+    QVERIFY(main->toolBarBreak(bar("tbSpecials")) || main->toolBarBreak(bar("tbZoom")));
+    QVERIFY(bar("tbZoom")->geometry().top() >= bar("tbFile")->geometry().bottom());
+    auto* zoom = Named<QComboBox>(*main, "ScaleCombo");
+    QCOMPARE(zoom->currentText(), QStringLiteral("100%"));
+    QCOMPARE(zoom->count(), 11);
+    QCOMPARE(zoom->maxVisibleItems(), 9);
+    QCOMPARE(Named<QCheckBox>(*main, "ImageInterpolate")->text(), QStringLiteral("Interpol."));
+    QVERIFY(!Named<QCheckBox>(*main, "ImageInterpolate")->isChecked());
+    QVERIFY(!Named<QCheckBox>(*main, "cbDraw")->isChecked());
+    QCOMPARE(Named<QLineEdit>(*main, "edWidth")->text(), QStringLiteral("3"));
     QCOMPARE(Drawing().CalibrationFactor, 1.0f);
     QCOMPARE(Drawing().PenWidth, 3);
     QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
@@ -209,8 +217,8 @@ void TestAppStartup::mainWindowFrame() {
 
 void TestAppStartup::commandsWithoutAnImageWindow() {
     auto main = MakeMainForm();
-    QVERIFY(!main->tbTools->isEnabled());
-    QVERIFY(!main->tbZoom->isEnabled());
+    QVERIFY(!Named<QToolBar>(*main, "tbTools")->isEnabled());
+    QVERIFY(!Named<QToolBar>(*main, "tbZoom")->isEnabled());
     QVERIFY(!main->Command(QStringLiteral("FileSaveItem"))->isEnabled());
     QVERIFY(!main->Command(QStringLiteral("FileSaveAsItem"))->isEnabled());
     QVERIFY(!main->Command(QStringLiteral("btnClearDrawing"))->isEnabled());
@@ -255,40 +263,46 @@ void TestAppStartup::viewTogglesShowAndHideTheirBars() {
 void TestAppStartup::messagesPaneFloatsNearTheRightEdge() {
     auto main = MakeMainForm();
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    QVERIFY(main->tbMessages->isFloating());
-    QCOMPARE(main->tbMessages->windowTitle(), QStringLiteral("Messages"));
-    QCOMPARE(main->tbMessages->geometry(), QRect(screen.width() - 150, 150, 125, 215));
+    auto* pane = Named<QDockWidget>(*main, "tbMessages");
+    QVERIFY(pane->isFloating());
+    QCOMPARE(pane->windowTitle(), QStringLiteral("Messages"));
+    QCOMPARE(pane->geometry(), QRect(screen.width() - 150, 150, 125, 215));
     main->AddMessage(QStringLiteral("Length: 12.5"));
     main->AddMessage(QStringLiteral("Angle: 90"));
-    QCOMPARE(main->memo1->toPlainText(), QStringLiteral("Length: 12.5\nAngle: 90"));
+    QCOMPARE(Named<QPlainTextEdit>(*pane, "memo1")->toPlainText(), QStringLiteral("Length: 12.5\nAngle: 90"));
 }
 
 void TestAppStartup::floatingPanelsStartHidden() {
     auto main = MakeMainForm();
-    QVERIFY(!main->LayerWindow->isVisible());
-    QVERIFY(!main->MagnifierWindow->isVisible());
-    QCOMPARE(main->LayerWindow->windowTitle(), QStringLiteral(" Bitmap Layer"));
-    QCOMPARE(main->MagnifierWindow->windowTitle(), QStringLiteral(" Magnifier"));
-    QCOMPARE(main->LayerWindow->size(), QSize(137, 152));
-    QCOMPARE(main->MagnifierWindow->size(), QSize(134, 185));
-    QVERIFY(main->findChild<QWidget*>(QStringLiteral("pnlBitmapLayer"))->parentWidget() == main->LayerWindow);
-    QVERIFY(main->findChild<QWidget*>(QStringLiteral("PnlMagn"))->parentWidget() == main->MagnifierWindow);
-    QCOMPARE(main->LayerWindow->y(), 550);
-    QCOMPARE(main->MagnifierWindow->y(), 350);
+    QWidget* layer = Named(*main, "LayerWindow");
+    QWidget* magnifier = Named(*main, "MagnifierWindow");
+    QVERIFY(!layer->isVisible());
+    QVERIFY(!magnifier->isVisible());
+    QCOMPARE(layer->windowTitle(), QStringLiteral(" Bitmap Layer"));
+    QCOMPARE(magnifier->windowTitle(), QStringLiteral(" Magnifier"));
+    QCOMPARE(layer->size(), QSize(137, 152));
+    QCOMPARE(magnifier->size(), QSize(134, 185));
+    QVERIFY(Named(*main, "pnlBitmapLayer")->parentWidget() == layer);
+    QVERIFY(Named(*main, "PnlMagn")->parentWidget() == magnifier);
+    QCOMPARE(layer->y(), 550);
+    QCOMPARE(magnifier->y(), 350);
     struct TGauge {
-        TGaugeBar* g;
+        QWidget* window;
+        const char* name;
         int lo, hi, pos;
     };
-    for (const TGauge& t : {TGauge{main->LayerOpacity, 0, 255, 255}, TGauge{main->MagnOpacity, 0, 255, 255},
-                            TGauge{main->MagnMagnification, 0, 50, 10}, TGauge{main->MagnRotation, -180, 180, 0}}) {
-        QCOMPARE(t.g->Min(), t.lo);
-        QCOMPARE(t.g->Max(), t.hi);
-        QCOMPARE(t.g->Position(), t.pos);
+    for (const TGauge& t : {TGauge{layer, "LayerOpacity", 0, 255, 255}, TGauge{magnifier, "MagnOpacity", 0, 255, 255},
+                            TGauge{magnifier, "MagnMagnification", 0, 50, 10},
+                            TGauge{magnifier, "MagnRotation", -180, 180, 0}}) {
+        const TGaugeBar* g = Named<TGaugeBar>(*t.window, t.name);
+        QCOMPARE(g->Min(), t.lo);
+        QCOMPARE(g->Max(), t.hi);
+        QCOMPARE(g->Position(), t.pos);
     }
-    QCOMPARE(main->LayerInterpolate->text(), QStringLiteral("Interpolated"));
-    QCOMPARE(main->Cropped->text(), QStringLiteral("Cropped"));
-    QCOMPARE(main->Button1->text(), QStringLiteral("Delete"));
-    QCOMPARE(main->MagnInterpolate->text(), QStringLiteral("Interpolated"));
+    QCOMPARE(Named<QCheckBox>(*layer, "LayerInterpolate")->text(), QStringLiteral("Interpolated"));
+    QCOMPARE(Named<QCheckBox>(*layer, "Cropped")->text(), QStringLiteral("Cropped"));
+    QCOMPARE(Named<QPushButton>(*layer, "Button1")->text(), QStringLiteral("Delete"));
+    QCOMPARE(Named<QCheckBox>(*magnifier, "MagnInterpolate")->text(), QStringLiteral("Interpolated"));
 }
 
 void TestAppStartup::hintHandlerShowsTheLongPart_data() {
@@ -306,13 +320,15 @@ void TestAppStartup::hintHandlerShowsTheLongPart() {
     QFETCH(QString, shown);
     auto main = MakeMainForm();
     main->InstallAppHandlers();
+    // A status tip of the main window itself.
     main->StatusPanel(2)->setText(QStringLiteral("previous"));
-    main->ShowHint(hint);
+    QStatusTipEvent own(hint);
+    QCoreApplication::sendEvent(main.get(), &own);
     QCOMPARE(main->StatusText(2), shown);
     // The same through the application's status tips, from a floating window.
     main->StatusPanel(2)->setText(QStringLiteral("previous"));
     QStatusTipEvent tip(hint);
-    QCoreApplication::sendEvent(main->memo1, &tip);
+    QCoreApplication::sendEvent(Named(*main, "memo1"), &tip);
     QCOMPARE(main->StatusText(2), shown);
 }
 
@@ -321,9 +337,9 @@ void TestAppStartup::toolbarHintsSplitIntoTooltipAndStatus() {
     QCOMPARE(main->Command(QStringLiteral("FileOpenItem"))->toolTip(), QStringLiteral("Open"));
     QCOMPARE(main->Command(QStringLiteral("FileOpenItem"))->statusTip(), QStringLiteral("Open|Open a file"));
     QCOMPARE(main->Command(QStringLiteral("btnClearDrawing"))->statusTip(), QStringLiteral("Clear Drawing|Clears user drawing layer."));
-    QCOMPARE(main->memo1->statusTip(),
+    QCOMPARE(Named(*main, "memo1")->statusTip(),
              QStringLiteral("Messages window|Select View->Messages if you want to hide it."));
-    QCOMPARE(main->cbDraw->statusTip(),
+    QCOMPARE(Named(*main, "cbDraw")->statusTip(),
              QStringLiteral("Draw switch|\"Draw-ON\": measurement lines remain on draw layer; \"Draw-off\": "
                             "measure lines disappear after measurement."));
     // A hovered menu item's hint reaches panel 2.
@@ -333,10 +349,10 @@ void TestAppStartup::toolbarHintsSplitIntoTooltipAndStatus() {
 
 void TestAppStartup::helpOpensTheTopics() {
     auto main = MakeMainForm();
-    main->HelpFolder = SourceHelpFolder();
+    main->SetHelpFolder(SourceHelpFolder());
     TScriptedPrompts prompts;
     main->Command(QStringLiteral("HelpContentsItem"))->trigger();
-    THelpWindow& help = main->HelpWindow();
+    THelpWindow& help = *Named<THelpWindow>(*main, "HelpWindow");
     QVERIFY(help.isVisible());
     QVERIFY(help.Browser()->source().toLocalFile().endsWith(QStringLiteral("index.html")));
     QVERIFY(help.Browser()->toPlainText().contains(QStringLiteral("Ivra Image Analyser")));
@@ -348,7 +364,7 @@ void TestAppStartup::helpOpensTheTopics() {
 
 void TestAppStartup::missingHelpFileIsReported() {
     auto main = MakeMainForm();
-    main->HelpFolder = QStringLiteral("/nonexistent/help");
+    main->SetHelpFolder(QStringLiteral("/nonexistent/help"));
     TScriptedPrompts prompts;
     prompts.ExpectErrorContaining(QStringLiteral("index.html"));
     main->Command(QStringLiteral("HelpContentsItem"))->trigger();
@@ -376,7 +392,7 @@ void TestAppStartup::windowMenuListsAndTilesImageWindows() {
     TMDIChild* b = main->CreateImageWindow(QStringLiteral("second"));
     b->NewImage(50, 20, clBlack32);
     Settle();
-    main->UpdateWindowMenu();
+    OpenAndCloseMenu(main->Menu(QStringLiteral("Window")));
     QStringList listed;
     for (QAction* act : main->Menu(QStringLiteral("Window"))->actions())
         if (act->isCheckable()) listed << act->text();
@@ -393,7 +409,7 @@ void TestAppStartup::windowMenuListsAndTilesImageWindows() {
     QVERIFY(a->isMinimized() && b->isMinimized());
     QCOMPARE(a->geometry().bottom(), area.height() - 1);
     // Choosing a window from the list makes it the active one.
-    main->UpdateWindowMenu();
+    OpenAndCloseMenu(main->Menu(QStringLiteral("Window")));
     for (QAction* act : main->Menu(QStringLiteral("Window"))->actions())
         if (act->text().startsWith(QStringLiteral("&1"))) act->trigger();
     QCOMPARE(main->ActiveImageWindow(), a);

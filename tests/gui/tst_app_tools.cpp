@@ -32,6 +32,12 @@ QList<std::uint32_t> PressedTools(TMainForm& main) {
     return list;
 }
 
+// Moves the keyboard away from a box, as Tab does.
+void LeaveBox(QWidget* box) {
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(box, &out);
+}
+
 // A main window with the measuring tools, so that every tool has its button.
 std::unique_ptr<TMainForm> MakeMainFormWithTools() {
     auto main = MakeMainForm();
@@ -154,20 +160,21 @@ void TestAppTools::penWidthFromTheBox() {
     QFETCH(int, width);
     QFETCH(QString, shown);
     auto main = MakeMainFormWithTools();
-    main->edWidth->setText(typed);
+    auto* box = Named<QLineEdit>(*main, "edWidth");
+    box->setText(typed);
     // Leaving the box takes the value.
-    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-    QCoreApplication::sendEvent(main->edWidth, &out);
+    LeaveBox(box);
     QCOMPARE(Drawing().PenWidth, width);
-    QCOMPARE(main->edWidth->text(), shown);
+    QCOMPARE(box->text(), shown);
 }
 
 void TestAppTools::penWidthTypedIsNotTakenBeforeLeaving() {
     auto main = MakeMainFormWithTools();
     QCOMPARE(Drawing().PenWidth, 3);
-    main->edWidth->setText(QStringLiteral("9"));
+    auto* box = Named<QLineEdit>(*main, "edWidth");
+    box->setText(QStringLiteral("9"));
     QCOMPARE(Drawing().PenWidth, 3);
-    main->edWidthExit();
+    LeaveBox(box);
     QCOMPARE(Drawing().PenWidth, 9);
 }
 
@@ -189,36 +196,41 @@ void TestAppTools::upDownKeepsToItsRange() {
     QFETCH(bool, up);
     QFETCH(QString, after);
     auto main = MakeMainFormWithTools();
-    main->edWidth->setText(box);
-    (up ? main->UpDown1->UpButton() : main->UpDown1->DownButton())->click();
-    QCOMPARE(main->edWidth->text(), after);
+    auto* edit = Named<QLineEdit>(*main, "edWidth");
+    auto* arrows = Named<TUpDown>(*Named(*main, "pnlPen"), "UpDown1");
+    edit->setText(box);
+    (up ? arrows->UpButton() : arrows->DownButton())->click();
+    QCOMPARE(edit->text(), after);
     QCOMPARE(Drawing().PenWidth, after.toInt());
 }
 
 void TestAppTools::colourPanelsAndSwap() {
     auto main = MakeMainFormWithTools();
-    QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::white));
-    QCOMPARE(main->pnlBackColor->Color(), QColor(Qt::black));
-    QTest::mouseDClick(main->imgChange, Qt::LeftButton);
+    auto* fore = Named<TColorPanel>(*main, "pnlForeColor");
+    auto* back = Named<TColorPanel>(*main, "pnlBackColor");
+    QWidget* swap = Named(*main, "imgChange");
+    QCOMPARE(fore->Color(), QColor(Qt::white));
+    QCOMPARE(back->Color(), QColor(Qt::black));
+    QTest::mouseDClick(swap, Qt::LeftButton);
     QCOMPARE(Drawing().ForeColor, TColor(0));
     QCOMPARE(Drawing().BackColor, TColor(0x00FFFFFF));
-    QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::black));
-    QTest::mouseDClick(main->imgChange, Qt::LeftButton);
+    QCOMPARE(fore->Color(), QColor(Qt::black));
+    QTest::mouseDClick(swap, Qt::LeftButton);
     QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
     QCOMPARE(Drawing().BackColor, TColor(0));
 
     TScriptedPrompts prompts;
     // Platform colours are 00BBGGRR.
     prompts.ExpectColor(QColor(10, 20, 30));
-    QTest::mouseDClick(main->pnlBackColor, Qt::LeftButton);
+    QTest::mouseDClick(back, Qt::LeftButton);
     VERIFY_PROMPTS(prompts);
     QCOMPARE(prompts.LastColorInitial, QColor(Qt::black));
     QCOMPARE(Drawing().BackColor, TColor(0x001E140A));
     QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
-    QCOMPARE(main->pnlBackColor->Color(), QColor(10, 20, 30));
+    QCOMPARE(back->Color(), QColor(10, 20, 30));
 
     prompts.ExpectColor(QColor(255, 0, 0));
-    QTest::mouseDClick(main->pnlForeColor, Qt::LeftButton);
+    QTest::mouseDClick(fore, Qt::LeftButton);
     VERIFY_PROMPTS(prompts);
     QCOMPARE(Drawing().ForeColor, TColor(0x000000FF));
     QCOMPARE(Drawing().BackColor, TColor(0x001E140A));
@@ -226,12 +238,13 @@ void TestAppTools::colourPanelsAndSwap() {
 
 void TestAppTools::colourDialogCancelChangesNothing() {
     auto main = MakeMainFormWithTools();
+    auto* fore = Named<TColorPanel>(*main, "pnlForeColor");
     TScriptedPrompts prompts;
     prompts.ExpectColor(std::nullopt);
-    main->pnlForeColorDblClick();
+    QTest::mouseDClick(fore, Qt::LeftButton);
     VERIFY_PROMPTS(prompts);
     QCOMPARE(Drawing().ForeColor, TColor(0x00FFFFFF));
-    QCOMPARE(main->pnlForeColor->Color(), QColor(Qt::white));
+    QCOMPARE(fore->Color(), QColor(Qt::white));
 }
 
 void TestAppTools::zoomText_data() {
@@ -258,8 +271,8 @@ void TestAppTools::idleHandlerFollowsTheActiveWindow() {
     w->NewImage(20, 10, clWhite32);
     Settle();
     main->AppOnIdle();
-    QVERIFY(main->tbTools->isEnabled());
-    QVERIFY(main->tbZoom->isEnabled());
+    QVERIFY(Named<QToolBar>(*main, "tbTools")->isEnabled());
+    QVERIFY(Named<QToolBar>(*main, "tbZoom")->isEnabled());
     QVERIFY(main->Command(QStringLiteral("FileSaveItem"))->isEnabled());
     QVERIFY(main->Command(QStringLiteral("FileSaveAsItem"))->isEnabled());
     QVERIFY(main->Command(QStringLiteral("btnClearDrawing"))->isEnabled());
@@ -268,8 +281,8 @@ void TestAppTools::idleHandlerFollowsTheActiveWindow() {
     Settle();
     QVERIFY(main->ImageWindows().isEmpty());
     main->AppOnIdle();
-    QVERIFY(!main->tbTools->isEnabled());
-    QVERIFY(!main->tbZoom->isEnabled());
+    QVERIFY(!Named<QToolBar>(*main, "tbTools")->isEnabled());
+    QVERIFY(!Named<QToolBar>(*main, "tbZoom")->isEnabled());
     QVERIFY(!main->Command(QStringLiteral("FileSaveItem"))->isEnabled());
     QVERIFY(!main->Command(QStringLiteral("FileSaveAsItem"))->isEnabled());
     QVERIFY(!main->Command(QStringLiteral("btnClearDrawing"))->isEnabled());
@@ -304,14 +317,15 @@ void TestAppTools::interpolationSwitchSetsTheStretchFilter() {
     TMDIChild* w = main->CreateImageWindow(QStringLiteral("x"));
     w->NewImage(4, 4, clWhite32);
     main->AppOnIdle();
-    QTest::mouseClick(main->ImageInterpolate, Qt::LeftButton);
-    QVERIFY(main->ImageInterpolate->isChecked());
+    auto* interpolate = Named<QCheckBox>(*main, "ImageInterpolate");
+    QTest::mouseClick(interpolate, Qt::LeftButton);
+    QVERIFY(interpolate->isChecked());
     QCOMPARE(w->ImgView->Bitmap().StretchFilter(), TStretchFilter::sfLinear);
     // A new window starts with nearest stretching whatever the box shows.
     TMDIChild* w2 = main->CreateImageWindow(QStringLiteral("y"));
     w2->NewImage(4, 4, clWhite32);
     QCOMPARE(w2->ImgView->Bitmap().StretchFilter(), TStretchFilter::sfNearest);
-    QTest::mouseClick(main->ImageInterpolate, Qt::LeftButton);
+    QTest::mouseClick(interpolate, Qt::LeftButton);
     QCOMPARE(w2->ImgView->Bitmap().StretchFilter(), TStretchFilter::sfNearest);
     QCOMPARE(w->ImgView->Bitmap().StretchFilter(), TStretchFilter::sfLinear);
 }

@@ -38,7 +38,7 @@ class TestClipboard : public QObject {
 
     // Two presses of the selection tool, moving in between as a hand does.
     void Select(TPoint a, TPoint b) {
-        f_.Main->ToolButtonClick(toolSelection);
+        f_.Main->ToolButton(toolSelection)->click();
         f_.Click(a);
         f_.MoveTo(f_.View(b));
         f_.Click(b);
@@ -96,7 +96,7 @@ private slots:
     void selectionTool() {
         QFETCH(TPoint, a);
         QFETCH(TPoint, b);
-        f_.Main->ToolButtonClick(toolSelection);
+        f_.Main->ToolButton(toolSelection)->click();
         f_.Click(a);
         QCOMPARE(Drawing().ToolState, 1);
         f_.MoveTo(f_.View(b));
@@ -146,7 +146,7 @@ private slots:
         for (const char* id : {"Undo1", "Copy1", "Paste1"}) {
             QAction* a = f_.Main->Command(QLatin1String(id));
             QVERIFY2(f_.Main->Menu(QStringLiteral("Edit"))->actions().contains(a), id);
-            QVERIFY2(qobject_cast<QToolButton*>(f_.Main->tbFile->widgetForAction(a)), id);
+            QVERIFY2(qobject_cast<QToolButton*>(Named<QToolBar>(*f_.Main, "tbFile")->widgetForAction(a)), id);
             QVERIFY2(!a->isIconVisibleInMenu(), id);
         }
     }
@@ -197,7 +197,7 @@ private slots:
     void pasteMakesCentredOpaqueLayers() {
         Clip()->setImage(Picture(30, 20));
         QVERIFY(f_.Enabled("Paste1"));
-        f_.Main->ToolButtonClick(toolLine);
+        f_.Main->ToolButton(toolLine)->click();
         f_.Run("Paste1");
         QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolMover));
         QVERIFY(f_.Main->ToolButton(toolMover)->isChecked());

@@ -43,11 +43,21 @@ TFixture OpenPattern(int w, int h) {
     return f;
 }
 
+QComboBox* ZoomCombo(TMainForm& main) { return Named<QComboBox>(main, "ScaleCombo"); }
+
 // Types into the zoom combo's edit as the user would, key by key.
 void TypeIntoCombo(TMainForm& main, const QString& keys) {
-    QLineEdit* edit = main.ScaleCombo->lineEdit();
+    QLineEdit* edit = ZoomCombo(main)->lineEdit();
     edit->selectAll();
     QTest::keyClicks(edit, keys);
+}
+
+// Replaces the zoom combo's whole text in one edit, as pasting over it does
+// (an empty text deletes it).
+void PasteIntoCombo(TMainForm& main, const QString& text) {
+    QLineEdit* edit = ZoomCombo(main)->lineEdit();
+    edit->selectAll();
+    edit->insert(text);
 }
 
 } // namespace
@@ -97,52 +107,51 @@ void TestImageWinZoom::zoomComboTyped() {
     QFETCH(float, scale);
     QFETCH(QString, shown);
     TFixture f = OpenPattern(300, 200);
-    f.main->ScaleComboChange(text);
+    PasteIntoCombo(*f.main, text);
     QCOMPARE(f.w->Scale(), scale);
-    QCOMPARE(f.main->ScaleCombo->currentText(), shown);
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), shown);
     // The caret stands just before the "%".
-    QCOMPARE(f.main->ScaleCombo->lineEdit()->cursorPosition(), shown.size() - 1);
+    QCOMPARE(ZoomCombo(*f.main)->lineEdit()->cursorPosition(), shown.size() - 1);
 }
 
 void TestImageWinZoom::zoomComboTypingKeyByKey() {
     TFixture f = OpenPattern(300, 200);
     // Each key is taken at once: "2" -> 2 %, "25" -> 25 %, "250" -> 250 %.
     TypeIntoCombo(*f.main, QStringLiteral("250"));
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("250%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("250%"));
     QCOMPARE(f.w->Scale(), 2.5f);
     // Letters bring back the current percentage.
     TypeIntoCombo(*f.main, QStringLiteral("x"));
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("250%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("250%"));
     QCOMPARE(f.w->Scale(), 2.5f);
     // Enter hands the keyboard back to the image window.
     f.main->activateWindow();
-    f.main->ScaleCombo->lineEdit()->setFocus();
-    QTRY_VERIFY(f.main->ScaleCombo->lineEdit()->hasFocus());
-    QTest::keyClick(f.main->ScaleCombo->lineEdit(), Qt::Key_Return);
+    ZoomCombo(*f.main)->lineEdit()->setFocus();
+    QTRY_VERIFY(ZoomCombo(*f.main)->lineEdit()->hasFocus());
+    QTest::keyClick(ZoomCombo(*f.main)->lineEdit(), Qt::Key_Return);
     QTRY_VERIFY(f.w->isAncestorOf(QApplication::focusWidget()));
     QCOMPARE(f.w->Scale(), 2.5f);
 }
 
 void TestImageWinZoom::zoomComboListChoiceAbove2000IsRefused() {
     TFixture f = OpenPattern(300, 200);
-    const int i3200 = f.main->ScaleCombo->findText(QStringLiteral("3200%"));
-    const int i400 = f.main->ScaleCombo->findText(QStringLiteral("400%"));
+    const int i3200 = ZoomCombo(*f.main)->findText(QStringLiteral("3200%"));
+    const int i400 = ZoomCombo(*f.main)->findText(QStringLiteral("400%"));
     QVERIFY(i3200 >= 0 && i400 >= 0);
-    emit f.main->ScaleCombo->textActivated(QStringLiteral("400%"));
+    emit ZoomCombo(*f.main)->textActivated(QStringLiteral("400%"));
     QCOMPARE(f.w->Scale(), 4.0f);
-    emit f.main->ScaleCombo->textActivated(QStringLiteral("3200%"));
+    emit ZoomCombo(*f.main)->textActivated(QStringLiteral("3200%"));
     QCOMPARE(f.w->Scale(), 4.0f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("400%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("400%"));
 }
 
 void TestImageWinZoom::zoomComboEmptiedChangesNothing() {
     TFixture f = OpenPattern(300, 200);
     f.w->ImgView->SetScale(2.0f);
-    f.main->ScaleCombo->setEditText(QString());
-    f.main->ScaleComboChange(QString());
+    PasteIntoCombo(*f.main, QString());
     QCOMPARE(f.w->Scale(), 2.0f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QString());
-    f.main->ScaleComboChange(QStringLiteral(" % "));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QString());
+    PasteIntoCombo(*f.main, QStringLiteral(" % "));
     QCOMPARE(f.w->Scale(), 2.0f);
 }
 
@@ -151,18 +160,18 @@ void TestImageWinZoom::wheelStepsAndSnapsToOne() {
     QStringList in, out;
     for (int i = 0; i < 4; ++i) {
         WheelView(*f.w, false);
-        in << f.main->ScaleCombo->currentText();
+        in << ZoomCombo(*f.main)->currentText();
     }
     QCOMPARE(in, (QStringList{"110%", "121%", "133%", "146%"}));
     for (int i = 0; i < 4; ++i) {
         WheelView(*f.w, true);
-        out << f.main->ScaleCombo->currentText();
+        out << ZoomCombo(*f.main)->currentText();
     }
     QCOMPARE(out, (QStringList{"133%", "121%", "110%", "100%"}));
     QCOMPARE(f.w->Scale(), 1.0f);
     WheelView(*f.w, true);
     WheelView(*f.w, true);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("83%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("83%"));
     WheelView(*f.w, false);
     WheelView(*f.w, false);
     QCOMPARE(f.w->Scale(), 1.0f);
@@ -175,13 +184,13 @@ void TestImageWinZoom::wheelStopsAtItsLimits() {
     QCOMPARE(f.w->Scale(), 0.1f);
     WheelView(*f.w, true);
     QCOMPARE(f.w->Scale(), 0.1f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("10%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("10%"));
     f.w->ImgView->SetScale(30.0f);
     WheelView(*f.w, false);
     QCOMPARE(f.w->Scale(), 32.0f);
     WheelView(*f.w, false);
     QCOMPARE(f.w->Scale(), 32.0f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("3200%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("3200%"));
 }
 
 void TestImageWinZoom::zoomToolDoublesAndHalves() {
@@ -192,7 +201,7 @@ void TestImageWinZoom::zoomToolDoublesAndHalves() {
     QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolZoom));
     PressView(*f.w, QPoint(10, 10), Qt::LeftButton);
     QCOMPARE(f.w->Scale(), 2.0f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("200%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("200%"));
     PressView(*f.w, QPoint(10, 10), Qt::RightButton);
     QCOMPARE(f.w->Scale(), 1.0f);
     // 2000 % doubles to the cap of 3200 %; 3200 % stays.
@@ -203,15 +212,15 @@ void TestImageWinZoom::zoomToolDoublesAndHalves() {
     QCOMPARE(f.w->Scale(), 32.0f);
     // At 3.125 % a right click changes nothing but writes "3%".
     f.w->ImgView->SetScale(0.03125f);
-    f.main->ScaleCombo->setEditText(QStringLiteral("x"));
+    ZoomCombo(*f.main)->setEditText(QStringLiteral("x"));
     PressView(*f.w, QPoint(1, 1), Qt::RightButton);
     QCOMPARE(f.w->Scale(), 0.03125f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("3%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("3%"));
     // The middle button changes nothing and also writes the percentage.
     f.w->ImgView->SetScale(0.5f);
     PressView(*f.w, QPoint(1, 1), Qt::MiddleButton);
     QCOMPARE(f.w->Scale(), 0.5f);
-    QCOMPARE(f.main->ScaleCombo->currentText(), QStringLiteral("50%"));
+    QCOMPARE(ZoomCombo(*f.main)->currentText(), QStringLiteral("50%"));
     // Another tool does not zoom.
     f.main->ToolButton(toolMover)->click();
     PressView(*f.w, QPoint(1, 1), Qt::LeftButton);
@@ -308,7 +317,7 @@ void TestImageWinZoom::scrollBarThickness() {
     // The window is limited to the MDI area.
     const QSize area = f.main->MdiArea()->viewport()->size();
     QVERIFY(f.w->width() <= area.width() && f.w->height() <= area.height());
-    f.main->ScaleComboChange(QStringLiteral("1"));
+    PasteIntoCombo(*f.main, QStringLiteral("1"));
     QCOMPARE(f.w->ImgView->ScrollBarSize(), 1);
 }
 
@@ -393,10 +402,10 @@ void TestImageWinZoom::smoothZoomAndDrawingLayerKeepNoImageCopy() {
     w->NewImage(6000, 4000, 0xFF336699u);  // 92 MiB of pixels
     w->ImgView->SetScale(0.1f);
     Settle();
+    main->AppOnIdle();
     const long before = residentMiB();
     MoveView(*w, QPoint(20, 20));
-    main->ImageInterpolate->setChecked(true);
-    main->ImageInterpolateClick();
+    QTest::mouseClick(Named<QCheckBox>(*main, "ImageInterpolate"), Qt::LeftButton);
     w->ImgView->Repaint();
     Settle();
     QVERIFY2(residentMiB() - before < 30, qPrintable(QString::number(residentMiB() - before)));

@@ -59,7 +59,7 @@ class TestLayers : public QObject {
     TLayerFixture f_;
     TMDIChild& W() { return f_.W(); }
     TImageDocument& Doc() { return f_.Doc(); }
-    const TLayerPanels& P() { return LayerPanels(); }
+    const TLayerPanels& P() { return LayerPanels(*f_.Main); }
 
     // A picture layer of the test pattern, w x h, through "New Bitmap Layer".
     TBitmapLayer* NewPictureLayer(int w, int h, const QString& name = QStringLiteral("layer.png")) {
@@ -101,6 +101,22 @@ private slots:
         QCOMPARE(Doc().Selection(), l);
         QCOMPARE(P().LayerOpacity->Position(), 77);
         QVERIFY(!P().LayerWindow->isVisible() && !P().MagnifierWindow->isVisible());
+    }
+
+    // The panels belong to their main window: a second one has its own, and
+    // the first one's image windows keep showing theirs.
+    void panelsBelongToTheirMainWindow() {
+        const QPointer<QWidget> ours = P().LayerWindow;
+        QCOMPARE(ours->parentWidget(), f_.Main.get());
+        auto other = MakeMainForm();
+        const TLayerPanels& theirs = LayerPanels(*other);
+        QVERIFY(theirs.LayerWindow && theirs.LayerWindow != ours);
+        QCOMPARE(P().LayerWindow, ours);
+        QVERIFY(NewPictureLayer(20, 20));
+        QVERIFY(ours->isVisible());
+        QVERIFY(!theirs.LayerWindow->isVisible());
+        other.reset();
+        QVERIFY(ours && P().LayerWindow == ours);
     }
 
     // A picture that cannot be read leaves the stack and the selection alone.
@@ -234,7 +250,7 @@ private slots:
     }
 
     void selectionToolKeepsTheBandOnTheImage() {
-        f_.Main->ToolButtonClick(toolSelection);
+        f_.Main->ToolButton(toolSelection)->click();
         f_.Click({20, 20});
         f_.Click({60, 50});
         TBitmapLayer* sel = Doc().SelectionLayer();
@@ -481,7 +497,7 @@ private slots:
 
     void gridButton() {
         QToolButton* button = qobject_cast<QToolButton*>(
-            f_.Main->tbLayers->widgetForAction(f_.Main->Command(QStringLiteral("btnGrid"))));
+            Named<QToolBar>(*f_.Main, "tbLayers")->widgetForAction(f_.Main->Command(QStringLiteral("btnGrid"))));
         QVERIFY(button);
         f_.Main->AppOnIdle();
         QTest::mouseClick(button, Qt::LeftButton);
@@ -536,7 +552,7 @@ private slots:
         other.Id = QStringLiteral("otherCommand");
         other.Toolbar = QStringLiteral("tbFile");
         f_.Main->Commands().Add(other);
-        QCOMPARE(f_.Main->tbLayers->widgetForAction(f_.Main->Command(QStringLiteral("btnGrid"))), button);
+        QCOMPARE(Named<QToolBar>(*f_.Main, "tbLayers")->widgetForAction(f_.Main->Command(QStringLiteral("btnGrid"))), button);
     }
 };
 

@@ -78,7 +78,10 @@ class TestMeasure : public QObject {
         Send(QEvent::MouseButtonDblClick, p, Qt::LeftButton, Qt::LeftButton);
         Send(QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
     }
-    QStringList Messages() { return M().memo1->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
+    QStringList Messages() {
+        return Named<QPlainTextEdit>(M(), "memo1")->toPlainText().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QCheckBox* DrawSwitch() { return Named<QCheckBox>(M(), "cbDraw"); }
     QString Readout() { return M().StatusText(1); }
     QString SheetCell(int col, int row) { return QString::fromLatin1(Sheet().Model().Cell(col, row).c_str()); }
     int AnimAlpha(int x, int y) {
@@ -94,7 +97,7 @@ class TestMeasure : public QObject {
             for (int x = 0; x < b.Width(); ++x) n += (b.Pixel(x, y) >> 24) != 0;
         return n;
     }
-    void Tool(std::uint32_t n) { M().ToolButtonClick(n); }
+    void Tool(std::uint32_t n) { M().ToolButton(n)->click(); }
 
 private slots:
     void init() {
@@ -131,8 +134,9 @@ private slots:
     void commandsInToolsMenuAndSpecials() {
         QCOMPARE(M().Menu(QStringLiteral("Tools"))->actions().first(), cmds_.SpatialCalibration);
         QVERIFY(M().Menu(QStringLiteral("Tools"))->actions().contains(cmds_.Spreadsheet));
-        QCOMPARE(M().tbSpecials->actions().at(0), cmds_.SpatialCalibration);
-        QCOMPARE(M().tbSpecials->actions().at(1), cmds_.Spreadsheet);
+        const QList<QAction*> specials = Named<QToolBar>(M(), "tbSpecials")->actions();
+        QCOMPARE(specials.at(0), cmds_.SpatialCalibration);
+        QCOMPARE(specials.at(1), cmds_.Spreadsheet);
         QCOMPARE(cmds_.SpatialCalibration->text(), QStringLiteral("Spatial Calibration"));
         QCOMPARE(cmds_.SpatialCalibration->statusTip(),
                  QStringLiteral("Spatial Calibration|Sets conversion factor between pixel distance and real distance."));
@@ -252,7 +256,7 @@ private slots:
     }
 
     void drawSwitchKeepsTheFigure() {
-        M().cbDraw->setChecked(true);
+        DrawSwitch()->setChecked(true);
         Drawing().PenWidth = 1;
         Drawing().ForeColor = 0x0000FF; // red
         Tool(toolLine);
@@ -263,7 +267,7 @@ private slots:
         QCOMPARE(AnimPainted(), 51);
         // It zooms with the image and goes with Clear Drawing.
         QVERIFY(W().ImgView->AnimLayer()->Scaled());
-        M().btnClearDrawingClick();
+        M().Command(QStringLiteral("btnClearDrawing"))->trigger();
         QVERIFY(!W().ImgView->AnimLayer());
     }
 
@@ -319,7 +323,7 @@ private slots:
 
     void angleWithCoincidingPointsReportsAnError() {
         TScriptedPrompts prompts;
-        M().cbDraw->setChecked(true);
+        DrawSwitch()->setChecked(true);
         Tool(toolAngle);
         Click({20, 10});
         Click({10, 10});
@@ -333,7 +337,7 @@ private slots:
     }
 
     void polygonUsesTheVerticesBeforeTheRightPress() {
-        M().cbDraw->setChecked(true);
+        DrawSwitch()->setChecked(true);
         Drawing().PenWidth = 1;
         Tool(toolPolygon);
         Click({20, 20});
@@ -421,7 +425,7 @@ private slots:
         QCOMPARE(SheetCell(2, 3), QStringLiteral("8"));
         QCOMPARE(Drawing().ToolState, 0);
         // The marks are drawn whatever the Draw switch.
-        QVERIFY(!M().cbDraw->isChecked());
+        QVERIFY(!DrawSwitch()->isChecked());
         QVERIFY(AnimAlpha(120, 45) > 0 || AnimAlpha(121, 45) > 0);
         QVERIFY(AnimAlpha(7, 8) > 0 || AnimAlpha(8, 8) > 0);
     }
@@ -432,7 +436,7 @@ private slots:
         QCOMPARE(Readout(), QStringLiteral("R:30 G:40 B:100"));
         Click({30, 40});
         QCOMPARE(Drawing().ForeColor, TColor((100 << 16) | (40 << 8) | 30));
-        QCOMPARE(M().pnlForeColor->Color(), QColor(30, 40, 100));
+        QCOMPARE(Named<TColorPanel>(M(), "pnlForeColor")->Color(), QColor(30, 40, 100));
         // Beside the image: the outer colour is read out, the colour stays.
         W().ImgView->SetScale(0.5f);
         W().ImgView->RecomputeLayout();
@@ -557,9 +561,10 @@ private slots:
         QCOMPARE(SheetForm(*r.Main)->parent(), r.Main.get());
         QVERIFY(r.Main->Tools().Handler(toolLine) != nullptr);
         QCOMPARE(r.Main->Menu(QStringLiteral("Tools"))->actions().first()->text(), QStringLiteral("Spatial Calibration"));
-        QCOMPARE(r.Main->tbSpecials->actions().at(1)->objectName(), QStringLiteral("SpreadsheetItem"));
+        QToolBar* specials = Named<QToolBar>(*r.Main, "tbSpecials");
+        QCOMPARE(specials->actions().at(1)->objectName(), QStringLiteral("SpreadsheetItem"));
         r.Main->AppOnIdle();
-        QVERIFY(!r.Main->tbSpecials->actions().at(0)->isEnabled());
+        QVERIFY(!specials->actions().at(0)->isEnabled());
     }
 
     void zoomToolStillWorks() {

@@ -12,6 +12,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace ivra;
 using namespace ivra::test;
@@ -25,7 +26,7 @@ class TestText : public QObject {
 
     // The first press of the text tool with the dialog answered.
     void Start(TPoint p, const QString& text, int result) {
-        f_.Main->ToolButtonClick(toolText);
+        f_.Main->ToolButton(toolText)->click();
         TScriptedPrompts prompts;
         prompts.ExpectDialog(QStringLiteral("frmTextSel"), [&](QDialog& d) {
             auto& form = static_cast<TfrmTextSel&>(d);
@@ -117,7 +118,7 @@ private slots:
     }
     void threeLinesStampedWhereTheUserClicks() {
         QFETCH(bool, draw);
-        f_.Main->cbDraw->setChecked(draw);
+        Named<QCheckBox>(*f_.Main, "cbDraw")->setChecked(draw);
         TextToolFont().setPixelSize(20);
         Start({40, 50}, QStringLiteral("Iiii\nIiii\nIiii\n"), QDialog::Accepted);
         QCOMPARE(Drawing().ToolState, 1);

@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QToolButton>
 
 #include <cstdio>
 #include <tuple>
@@ -97,11 +98,11 @@ int main(int argc, char** argv) {
 
     // ... then measure the large cell in the middle: its outline, then its
     // width and height, drawn on the image.
-    main.cbDraw->setChecked(true);
-    main.ToolButtonClick(toolEllipse);
+    main.findChild<QCheckBox*>(QStringLiteral("cbDraw"))->setChecked(true);
+    main.ToolButton(toolEllipse)->click();
     Click(*w, {534, 373});
     Click(*w, {571, 406});
-    main.ToolButtonClick(toolLine);
+    main.ToolButton(toolLine)->click();
     Click(*w, {534, 341});
     Click(*w, {534, 406});
     Click(*w, {498, 373});

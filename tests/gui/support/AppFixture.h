@@ -5,6 +5,7 @@
 #include "services/Shell.h"
 #include "core/raster/Bitmap32.h"
 #include "imagewin/ChildWin.h"
+#include "support/Named.h"
 
 #include <QPoint>
 #include <QString>
