@@ -281,7 +281,7 @@ void TfrmStats::StatisticsOfLastShape() {
         pcTab->setCurrentIndex(0);
         return;
     }
-    TMeasureController& measuring = TMeasureController::Instance();
+    TMeasureController& measuring = TMeasureController::Of(shell_);
     std::vector<const TBitmap32*> open;
     for (TMDIChild* c : shell_.ImageWindows()) open.push_back(&c->ImgView->Bitmap());
     measuring.KeepShapesOf(open);
