@@ -270,7 +270,7 @@ void TfrmStats::Frequency() {
             NoteEightBitChannels();
         }
     } else if (bin >= 1) {
-        AddRows(*freq_, FrequencyRows(ChannelHistograms(), dlg->Channel(), bin, decimals_, LocaleSeparator()));
+        AddRows(*freq_, FrequencyRows(ChannelHistograms(shell_), dlg->Channel(), bin, decimals_, LocaleSeparator()));
     }
     pcTab->setCurrentIndex(1);
 }
