@@ -3,6 +3,7 @@
 #include "analysis/Stats.h"
 #include "imagewin/ChildWin.h"
 #include "measure/MeasureController.h"
+#include "services/Shell.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -11,10 +12,7 @@
 
 namespace ivra {
 
-TChannelHistograms& ChannelHistograms() {
-    static TChannelHistograms histograms;
-    return histograms;
-}
+TChannelHistograms& ChannelHistograms(TShell& shell) { return shell.RunObjects().Get<TChannelHistograms>(); }
 
 const TSamples16* SixteenBitSamples(TMDIChild* w) {
     if (!w) return nullptr;
@@ -44,7 +42,8 @@ bool AnalyseImage(TMDIChild* w, TChannelSet set) {
     struct TRestore {
         ~TRestore() { QApplication::restoreOverrideCursor(); }
     } restore;
-    AnalyseImage(image, name, ChannelHistograms());
+    TChannelHistograms& histograms = ChannelHistograms(w->Shell());
+    AnalyseImage(image, name, histograms);
     if (TfrmStats* stats = StatsForm(w->Shell())) {
         stats->EnableHistogram();
         const TSamples16* samples = SixteenBitSamples(w);
@@ -53,7 +52,7 @@ bool AnalyseImage(TMDIChild* w, TChannelSet set) {
             AnalyseSamples(*samples, name, deep);
             stats->AddDeepStatRows(deep, set);
         } else {
-            stats->AddStatRows(ChannelHistograms(), set);
+            stats->AddStatRows(histograms, set);
             if (samples && set == TChannelSet::HSV) stats->NoteEightBitChannels();
         }
     }

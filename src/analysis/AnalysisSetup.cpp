@@ -45,7 +45,7 @@ TAnalysisCommands InstallAnalysis(TShell& shell) {
     shell.AddIdleHandler([&shell] {
         std::vector<const TBitmap32*> open;
         for (TMDIChild* w : shell.ImageWindows()) open.push_back(&w->Document().Bitmap());
-        TMeasureController::Instance().KeepShapesOf(open);
+        TMeasureController::Of(shell).KeepShapesOf(open);
     });
 
     TShell* s = &shell;

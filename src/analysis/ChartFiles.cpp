@@ -4,6 +4,7 @@
 #include "core/Error.h"
 #include "core/io/FileIO.h"
 #include "services/Prompts.h"
+#include "services/Shell.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -32,6 +33,11 @@ void SaveSvg(TChart& chart, const QString& path) {
     WriteFileAtomically(QFile::encodeName(path).toStdString(), bytes.constData(), std::size_t(bytes.size()));
 }
 
+// The printer as a run object: made at high resolution on the first print.
+struct TChartPrinter {
+    QPrinter Printer{QPrinter::HighResolution};
+};
+
 } // namespace
 
 QList<TDocumentFileType> ChartFileTypes(TChart& chart) {
@@ -45,10 +51,7 @@ QList<TDocumentFileType> ChartFileTypes(TChart& chart) {
     };
 }
 
-QPrinter& ChartPrinter() {
-    static QPrinter* printer = new QPrinter(QPrinter::HighResolution);
-    return *printer;
-}
+QPrinter& ChartPrinter(TShell& shell) { return shell.RunObjects().Get<TChartPrinter>().Printer; }
 
 void PrintChartTo(TChart& chart, QPrinter& printer) {
     QPainter p;
@@ -58,8 +61,8 @@ void PrintChartTo(TChart& chart, QPrinter& printer) {
     p.end();
 }
 
-void PrintChart(TChart& chart, QWidget* parent) {
-    QPrinter& printer = ChartPrinter();
+void PrintChart(TChart& chart, TShell& shell, QWidget* parent) {
+    QPrinter& printer = ChartPrinter(shell);
     if (!AppPrompts().PrintDialog(parent, printer)) return;
     PrintChartTo(chart, printer);
 }

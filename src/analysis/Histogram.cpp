@@ -99,7 +99,7 @@ void TfrmHistogram::showEvent(QShowEvent* e) {
 
 void TfrmHistogram::cbChannelChange() {
     const TChannelRow& row = Channels[std::max(0, cbChannel->currentIndex())];
-    const auto counts = ChannelCounts(ChannelHistograms(), row.Channel);
+    const auto counts = ChannelCounts(ChannelHistograms(shell_), row.Channel);
     std::copy(counts.begin(), counts.end(), counts_.begin());
     Chart1->SetSeriesColor(series_, row.SeriesColor);
     SetTitle(QLatin1String(row.Title));
@@ -154,7 +154,7 @@ void TfrmHistogram::btnRefreshClick() {
     }
 }
 
-void TfrmHistogram::btnPrintClick() { PrintChart(*Chart1, this); }
+void TfrmHistogram::btnPrintClick() { PrintChart(*Chart1, shell_, this); }
 
 void TfrmHistogram::DrawRamp() {
     // The chart lays itself out when it is shown; its axis positions are

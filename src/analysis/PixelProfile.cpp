@@ -91,9 +91,10 @@ void TProfileImage::mouseReleaseEvent(QMouseEvent* e) {
 
 // ---- TfrmPixel --------------------------------------------------------------------
 
-TfrmPixel::TfrmPixel(QWidget* parent)
+TfrmPixel::TfrmPixel(TShell& shell, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
+                          Qt::WindowCloseButtonHint),
+      shell_(shell) {
     setObjectName(QStringLiteral("frmPixel"));
     setWindowTitle(QStringLiteral("Pixel Profile"));
     setFixedSize(788, 603);
@@ -201,9 +202,7 @@ TfrmPixel::TfrmPixel(QWidget* parent)
     if (const QScreen* s = screen()) move(s->availableGeometry().center() - rect().center());
 }
 
-TfrmPixel::~TfrmPixel() {
-    if (drawing_) ReleaseCursor();
-}
+TfrmPixel::~TfrmPixel() = default;
 
 void TfrmPixel::Refresh() {
     TMDIChild* w = source_;
@@ -285,7 +284,7 @@ void TfrmPixel::ImageMouseDown(Qt::MouseButton button, QPoint p) {
     drawing_ = true;
     StartPoint = EndPoint = Clamped(p);
     Image1->setCursor(Qt::CrossCursor);
-    ConfineCursor(Image1);
+    confinement_.Confine(Image1);
     Image1->update();
 }
 
@@ -304,7 +303,7 @@ void TfrmPixel::ImageMouseUp(Qt::MouseButton button, QPoint p) {
     EndPoint = Clamped(p);
     drawing_ = false;
     Image1->unsetCursor();
-    ReleaseCursor();
+    confinement_.Release();
     Redraw();
 }
 
@@ -335,12 +334,12 @@ void TfrmPixel::SaveData() { dataFile_->SaveAs(); }
 
 void TfrmPixel::SaveChart() { chartFile_->SaveAs(); }
 
-void TfrmPixel::PrintChart() { ivra::PrintChart(*ChartPixelProfile, this); }
+void TfrmPixel::PrintChart() { ivra::PrintChart(*ChartPixelProfile, shell_, this); }
 
 TfrmPixel* PixelForm(TShell& shell) { return shell.ToolWindows().Find<TfrmPixel>(); }
 
 TfrmPixel* CreatePixelForm(TShell& shell) {
-    return &shell.ToolWindows().Get<TfrmPixel>([&shell] { return new TfrmPixel(shell.Window()); });
+    return &shell.ToolWindows().Get<TfrmPixel>([&shell] { return new TfrmPixel(shell, shell.Window()); });
 }
 
 } // namespace ivra

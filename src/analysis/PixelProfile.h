@@ -11,6 +11,7 @@
 #include "core/analysis/PixelProfile.h"
 #include "core/raster/Bitmap32.h"
 #include "imagewin/ChildWin.h"
+#include "measure/CursorConfine.h"
 
 #include <QImage>
 #include <QPointer>
@@ -53,7 +54,7 @@ private:
 class TfrmPixel : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmPixel(QWidget* parent);
+    TfrmPixel(TShell& shell, QWidget* parent);
     ~TfrmPixel() override;
 
     // Tab indexes of pcPages.
@@ -85,6 +86,9 @@ public:
     TPoint StartPoint = AbsentProfilePoint;
     TPoint EndPoint = AbsentProfilePoint;
     bool DrawingLine() const { return drawing_; }
+    // The rectangle the pointer is held in while a line is drawn (empty
+    // otherwise).
+    QRect ConfinementRect() const { return confinement_.Rect(); }
     TTextGridModel& DataGrid() { return *data_; }
     // The pixel slice's picture (null while there is no profile).
     const QImage& Slice() const { return slice_; }
@@ -113,6 +117,7 @@ private:
     TPoint Clamped(QPoint p) const;
     QRect LineRect(TPoint a, TPoint b) const;
 
+    TShell& shell_;
     QPointer<TMDIChild> source_;
     TBitmap32 copy_;
     // The 16-bit samples of the copied image when it has them (the Data
@@ -120,6 +125,7 @@ private:
     TSamples16 deepCopy_;
     bool hasCopy_ = false;
     bool drawing_ = false;
+    TCursorConfinement confinement_;
     QString fileLabel_;
     TTextGridModel* data_ = nullptr;
     QImage slice_;

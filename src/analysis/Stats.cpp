@@ -270,7 +270,7 @@ void TfrmStats::Frequency() {
             NoteEightBitChannels();
         }
     } else if (bin >= 1) {
-        AddRows(*freq_, FrequencyRows(ChannelHistograms(), dlg->Channel(), bin, decimals_, LocaleSeparator()));
+        AddRows(*freq_, FrequencyRows(ChannelHistograms(shell_), dlg->Channel(), bin, decimals_, LocaleSeparator()));
     }
     pcTab->setCurrentIndex(1);
 }
@@ -281,7 +281,7 @@ void TfrmStats::StatisticsOfLastShape() {
         pcTab->setCurrentIndex(0);
         return;
     }
-    TMeasureController& measuring = TMeasureController::Instance();
+    TMeasureController& measuring = TMeasureController::Of(shell_);
     std::vector<const TBitmap32*> open;
     for (TMDIChild* c : shell_.ImageWindows()) open.push_back(&c->Document().Bitmap());
     measuring.KeepShapesOf(open);

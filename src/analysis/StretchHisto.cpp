@@ -134,8 +134,9 @@ void TfrmStretchHisto::FormShow() {
     // The program's analysis, whose counts the other analysis windows read
     // too; no statistics rows.
     if (!AnalyseImage(shell_.ActiveImageWindow(), TChannelSet::None)) return;
-    Chart1->SetCounts(ChannelHistograms().Gray);
-    ShowCutoffs(ProposeStretchCutoffs(ChannelHistograms()));
+    const TChannelHistograms& counts = ChannelHistograms(shell_);
+    Chart1->SetCounts(counts.Gray);
+    ShowCutoffs(ProposeStretchCutoffs(counts));
 }
 
 TStretchCutoffs TfrmStretchHisto::Cutoffs() const { return {leLoCut->text().toInt(), leHiCut->text().toInt()}; }

@@ -10,8 +10,6 @@
 
 namespace ivra {
 
-namespace {
-
 // Watches every mouse move of the application and puts the pointer back
 // into the rectangle when it left it.
 class TCursorClamp : public QObject {
@@ -28,35 +26,32 @@ public:
     }
 };
 
-TCursorClamp* g_clamp = nullptr;
-
-} // namespace
-
 QPoint ClampToRect(const QPoint& p, const QRect& r) {
     return {std::clamp(p.x(), r.left(), std::max(r.left(), r.right())),
             std::clamp(p.y(), r.top(), std::max(r.top(), r.bottom()))};
 }
 
-void ConfineCursor(QWidget* control) {
+TCursorConfinement::TCursorConfinement() = default;
+TCursorConfinement::~TCursorConfinement() { Release(); }
+
+void TCursorConfinement::Confine(QWidget* control) {
     if (!control || !qApp) return;
-    if (!g_clamp) {
-        g_clamp = new TCursorClamp;
-        g_clamp->setParent(qApp);
-        qApp->installEventFilter(g_clamp);
+    if (!clamp_) {
+        clamp_ = std::make_unique<TCursorClamp>();
+        qApp->installEventFilter(clamp_.get());
     }
-    g_clamp->Control = control;
-    g_clamp->Rect = QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
+    clamp_->Control = control;
+    clamp_->Rect = QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
     const QPoint now = QCursor::pos();
-    if (!g_clamp->Rect.contains(now)) QCursor::setPos(ClampToRect(now, g_clamp->Rect));
+    if (!clamp_->Rect.contains(now)) QCursor::setPos(ClampToRect(now, clamp_->Rect));
 }
 
-void ReleaseCursor() {
-    if (!g_clamp) return;
-    qApp->removeEventFilter(g_clamp);
-    delete g_clamp;
-    g_clamp = nullptr;
+void TCursorConfinement::Release() {
+    if (!clamp_) return;
+    if (qApp) qApp->removeEventFilter(clamp_.get());
+    clamp_.reset();
 }
 
-QRect ConfinementRect() { return g_clamp ? g_clamp->Rect : QRect(); }
+QRect TCursorConfinement::Rect() const { return clamp_ ? clamp_->Rect : QRect(); }
 
 } // namespace ivra

@@ -7,6 +7,7 @@
 #include "measure/Overlays.h"
 #include "measure/SheetForm.h"
 #include "measure/SpatialCalib.h"
+#include "services/Shell.h"
 
 #include <QLocale>
 
@@ -30,10 +31,7 @@ TMouseButton CoreButton(TMeasureButton b) {
 TMeasureController::TMeasureController() : state_(std::make_unique<TMeasuringState>()) {}
 TMeasureController::~TMeasureController() = default;
 
-TMeasureController& TMeasureController::Instance() {
-    static TMeasureController controller;
-    return controller;
-}
+TMeasureController& TMeasureController::Of(TShell& shell) { return shell.RunObjects().Get<TMeasureController>(); }
 
 char TMeasureController::LocaleDecimalSeparator() {
     const QString p = QLocale::system().decimalPoint();
@@ -63,8 +61,9 @@ void TMeasureController::Report(TMeasureHost& host, const TToolOutput& out) {
     for (const std::string& line : out.Messages) host.AddMessage(line);
     if (out.Value)
         if (TfrmSheet* sheet = SheetForm(host.Shell())) sheet->AddValue(*out.Value);
-    if (out.PixelLength && CalibrationMode)
-        if (TfrmSpatialCalib* calib = SpatialCalibForm(host.Shell())) calib->SetPixelLength(PixelLengthLabel(*out.PixelLength));
+    if (out.PixelLength)
+        if (TfrmSpatialCalib* calib = SpatialCalibForm(host.Shell()); calib && calib->CalibrationMode())
+            calib->SetPixelLength(PixelLengthLabel(*out.PixelLength));
     DrawFigure(host, out);
 }
 

@@ -6,9 +6,9 @@
 // pane, the spreadsheet (AddValue, AddTag), the calibration dialog's pixel
 // label and, with the Draw switch on, the finished figure on AnimLayer.
 //
-// The measuring state is one for the whole program, shared by all image
-// windows; it is the one owner of the vertices of a poly measurement, which
-// a new image window empties.
+// The measuring state is one for the shell's run, shared by all its image
+// windows and kept among the shell's run objects; it is the one owner of the
+// vertices of a poly measurement, which a new image window empties.
 
 #include "core/analysis/RegionStats.h"
 #include "core/raster/FixedPoint.h"
@@ -25,6 +25,7 @@ namespace ivra {
 class TBitmap32;
 class TMeasureHost;
 class TMeasuringState;
+class TShell;
 struct TToolOutput;
 
 enum class TMeasureButton { Left, Right, Middle };
@@ -34,8 +35,8 @@ public:
     TMeasureController();
     ~TMeasureController();
 
-    // The program's one controller.
-    static TMeasureController& Instance();
+    // The shell's one controller (made on the first request).
+    static TMeasureController& Of(TShell& shell);
 
     // The press handler of `tool` at image pixel p (ToolState of the host's
     // drawing state). ctrl: the Ctrl key (ellipse tool: circle).

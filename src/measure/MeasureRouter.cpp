@@ -54,16 +54,16 @@ public:
     void Press(const TToolEvent& e) override {
         if (!press_) return;
         TWindowHost host(e.Window, shell_);
-        TMeasureController::Instance().ToolDown(host, tool_, ButtonOf(e.Button), e.BitmapPos,
-                                                (e.Shift & ssCtrl) != 0);
+        TMeasureController::Of(shell_).ToolDown(host, tool_, ButtonOf(e.Button), e.BitmapPos,
+                                               (e.Shift & ssCtrl) != 0);
     }
     void Move(const TToolEvent& e) override {
         TWindowHost host(e.Window, shell_);
-        TMeasureController::Instance().ToolMove(host, tool_, e.BitmapPos, (e.Shift & ssCtrl) != 0,
-                                                (e.Shift & ssLeft) != 0);
+        TMeasureController::Of(shell_).ToolMove(host, tool_, e.BitmapPos, (e.Shift & ssCtrl) != 0,
+                                               (e.Shift & ssLeft) != 0);
     }
     // A new image window starts with no poly measurement in progress.
-    void NewWindow() override { TMeasureController::Instance().State().ClearToolPolygon(); }
+    void NewWindow() override { TMeasureController::Of(shell_).State().ClearToolPolygon(); }
 
 private:
     TShell& shell_;

@@ -9,7 +9,7 @@ namespace ivra {
 
 void SelectionToolDown(TShell& shell, const TToolEvent& e) {
     std::int32_t& state = shell.Drawing().ToolState;
-    TMeasuringState& m = TMeasureController::Instance().State();
+    TMeasuringState& m = TMeasureController::Of(shell).State();
     if (e.Button == TMouseButton::mbRight) {
         state = 0;
         return;

@@ -26,8 +26,6 @@
 
 namespace ivra {
 
-bool CalibrationMode = false;
-
 namespace {
 
 
@@ -165,12 +163,10 @@ TfrmSpatialCalib::TfrmSpatialCalib(QWidget* parent, TDrawingState& drawing)
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-TfrmSpatialCalib::~TfrmSpatialCalib() {
-    if (isVisible()) CalibrationMode = false;
-}
+TfrmSpatialCalib::~TfrmSpatialCalib() = default;
 
 void TfrmSpatialCalib::showEvent(QShowEvent* e) {
-    CalibrationMode = true;
+    calibrating_ = true;
     // Centred on the screen the first time; later where the user left it.
     if (!placed_) {
         placed_ = true;
@@ -181,7 +177,7 @@ void TfrmSpatialCalib::showEvent(QShowEvent* e) {
 }
 
 void TfrmSpatialCalib::hideEvent(QHideEvent* e) {
-    CalibrationMode = false;
+    calibrating_ = false;
     QDialog::hideEvent(e);
 }
 

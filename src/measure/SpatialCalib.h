@@ -19,10 +19,6 @@ class QToolButton;
 
 namespace ivra {
 
-// True while the calibration window is shown: finished line measurements
-// then report their pixel length to it.
-extern bool CalibrationMode;
-
 class TShell;
 
 class TfrmSpatialCalib : public QDialog {
@@ -50,6 +46,9 @@ public:
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
 
+    // True while the window is shown: finished line measurements then report
+    // their pixel length to it.
+    bool CalibrationMode() const { return calibrating_; }
     // The line tool's report: the measured length as the label shows it.
     void SetPixelLength(const std::string& text);
     // A change of the length text: a new factor when a line was measured.
@@ -76,6 +75,7 @@ protected:
 private:
     TDrawingState& drawing_;
     bool placed_ = false;
+    bool calibrating_ = false;
 };
 
 // The program's calibration window (none before it is made).

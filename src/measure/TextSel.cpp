@@ -53,13 +53,13 @@ QStringList TfrmTextSel::Lines() const {
 }
 
 void TfrmTextSel::FontClick() {
-    if (auto f = AppPrompts().GetFont(this, TextToolFont())) TextToolFont() = *f;
+    if (auto f = AppPrompts().GetFont(this, font_)) font_ = *f;
 }
 
 void TfrmTextSel::ColorClick() {
-    const TColor32 c = TextToolColor(shell_.Drawing());
+    const TColor32 c = TextColor();
     if (auto chosen = AppPrompts().GetColor(this, QColor::fromRgb(c | 0xFF000000u))) {
-        SetTextToolColor(chosen->rgb());
+        SetTextColor(chosen->rgb());
         ShowColor();
     }
 }
@@ -68,7 +68,7 @@ void TfrmTextSel::ShowColor() {
     // A swatch of the colour in front of the caption.
     const int side = fontMetrics().height() - 2;
     QPixmap swatch(side, side);
-    swatch.fill(QColor::fromRgb(TextToolColor(shell_.Drawing())));
+    swatch.fill(QColor::fromRgb(TextColor()));
     QPainter p(&swatch);
     p.setPen(palette().color(QPalette::WindowText));
     p.drawRect(0, 0, side - 1, side - 1);
@@ -86,32 +86,18 @@ TfrmTextSel& TextSelForm(TShell& shell) {
     return shell.ToolWindows().Get<TfrmTextSel>([&shell] { return new TfrmTextSel(shell, shell.Window()); });
 }
 
-QFont& TextToolFont() {
-    static QFont font;
-    return font;
+TColor32 TfrmTextSel::TextColor() const {
+    if (color_) return *color_;
+    return Color32FromPlatform(shell_.Drawing().ForeColor);
 }
 
-namespace {
-
-std::optional<TColor32>& ChosenTextColor() {
-    static std::optional<TColor32> chosen;
-    return chosen;
-}
-
-} // namespace
-
-TColor32 TextToolColor(const TDrawingState& drawing) {
-    if (const auto& chosen = ChosenTextColor()) return *chosen;
-    return Color32FromPlatform(drawing.ForeColor);
-}
-
-void SetTextToolColor(std::optional<TColor32> color) {
+void TfrmTextSel::SetTextColor(std::optional<TColor32> color) {
     if (color) *color |= 0xFF000000u;
-    ChosenTextColor() = color;
+    color_ = color;
 }
 
-int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel, TColor32 color) {
-    const QFont& font = TextToolFont();
+int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel, TColor32 color,
+                    const QFont& font) {
     const int h = TextHeight(font, QStringLiteral("Fj"));
     int widest = 0;
     for (int i = 0; i < lines.size(); ++i) {
@@ -187,7 +173,8 @@ private:
         shell_.Drawing().ToolState = 0;
         w.SelectLayer(nullptr);
         TBitmap32& anim = w.ImgView->GetAnimLayer()->Bitmap();
-        RenderTextLines(anim, p.X, p.Y, TextSelForm(shell_).Lines(), 1, TextToolColor(shell_.Drawing()));
+        const TfrmTextSel& form = TextSelForm(shell_);
+        RenderTextLines(anim, p.X, p.Y, form.Lines(), 1, form.TextColor(), form.TextFont());
         if (TBitmapLayer* layer = w.Document().TextLayer()) w.Document().DeleteLayer(layer);
         FrameTakesMouse(w, true);
     }
@@ -199,8 +186,9 @@ private:
         auto* layer = dynamic_cast<TBitmapLayer*>(l);
         if (!layer) return;
         const TFloatRect r = layer->GetAdjustedLocation();
-        const int widest = RenderTextLines(buffer, RoundHalfEven(r.Left), RoundHalfEven(r.Top),
-                                           TextSelForm(shell).Lines(), 0, TextToolColor(shell.Drawing()));
+        const TfrmTextSel& form = TextSelForm(shell);
+        const int widest = RenderTextLines(buffer, RoundHalfEven(r.Left), RoundHalfEven(r.Top), form.Lines(), 0,
+                                           form.TextColor(), form.TextFont());
         TFloatRect n = layer->Location();
         n.Right = n.Left + float(widest);
         if (n == layer->Location()) return;

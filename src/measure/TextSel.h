@@ -52,26 +52,31 @@ public:
     // The button shows the text tool's colour now (also on every showing).
     void ShowColor();
 
+    // The text tool's font (kept from one use to the next, like the memo).
+    const QFont& TextFont() const { return font_; }
+    void SetTextFont(const QFont& font) { font_ = font; }
+    // The colour the tool renders in (opaque): the colour chosen with
+    // "Color", until then the program's foreground colour.
+    TColor32 TextColor() const;
+    // A colour of its own (none: follow the foreground colour again).
+    void SetTextColor(std::optional<TColor32> color);
+
 protected:
     void showEvent(QShowEvent* e) override;
 
 private:
     TShell& shell_;
+    QFont font_;
+    std::optional<TColor32> color_;
 };
 
-// The single instance, made on first use.
+// The shell's single instance, made on first use.
 TfrmTextSel& TextSelForm(TShell& shell);
-
-// The text tool's font and the colour it renders in (opaque): the colour
-// chosen with "Color", until then the program's foreground colour.
-QFont& TextToolFont();
-TColor32 TextToolColor(const TDrawingState& drawing);
-// A colour of its own (none: follow the foreground colour again).
-void SetTextToolColor(std::optional<TColor32> color);
 
 // Renders lines with their top-left corner at (x, y), one below the other
 // spaced by the height of "Fj" in the font, in the colour; returns the widest line's width.
-int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel, TColor32 color);
+int RenderTextLines(TBitmap32& bmp, int x, int y, const QStringList& lines, int aaLevel, TColor32 color,
+                    const QFont& font);
 
 // The tool's handler for the tool registry.
 std::shared_ptr<TToolHandler> MakeTextTool(TShell& shell);

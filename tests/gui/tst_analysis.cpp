@@ -116,7 +116,7 @@ private slots:
     void histogramChartsTheChosenChannel() {
         cmds_.Histogram->trigger();
         QVERIFY(H().isVisible());
-        QCOMPARE(ChannelHistograms().PixelCount, 60000);
+        QCOMPARE(ChannelHistograms(M()).PixelCount, 60000);
         // Red: levels 0 to 43 in two columns each, the others in one.
         const auto& red = H().Chart1->SeriesPoints(0);
         QCOMPARE(red.size(), 256);
@@ -138,7 +138,7 @@ private slots:
             QCOMPARE(H().Chart1->Title(), QLatin1String(r.Title));
             QCOMPARE(H().Chart1->SeriesColor(0), r.Color);
             QCOMPARE(H().RampMode(), r.Ramp);
-            const auto counts = ChannelCounts(ChannelHistograms(), r.Channel);
+            const auto counts = ChannelCounts(ChannelHistograms(M()), r.Channel);
             for (int i = 0; i < 256; ++i) QCOMPARE(H().Chart1->SeriesPoints(0)[i].y(), double(counts[std::size_t(i)]));
         }
         // Green: the darker series, the ramp running up to full green; gray:
@@ -404,7 +404,7 @@ private slots:
     }
 
     void statisticsOfTheLastShape() {
-        const std::int32_t analysed = ChannelHistograms().PixelCount;
+        const std::int32_t analysed = ChannelHistograms(M()).PixelCount;
         cmds_.Statistics->trigger();
         TScriptedPrompts prompts;
         prompts.ExpectMessage(QStringLiteral("No polygon, rectangle or ellipse has been measured on pattern.png yet."));
@@ -436,7 +436,7 @@ private slots:
         QCOMPARE(Cell(g, 0, 4), W().ImageName() + QStringLiteral(" [rectangle]"));
         QCOMPARE(Cell(g, 2, 4), QStringLiteral("200"));
         // The whole-image store is left as the last analysis made it.
-        QCOMPARE(ChannelHistograms().PixelCount, analysed);
+        QCOMPARE(ChannelHistograms(M()).PixelCount, analysed);
     }
 };
 

@@ -43,7 +43,6 @@ class TestCalib : public QObject {
 
 private slots:
     void init() {
-        CalibrationMode = false;
         drawing_ = TDrawingState{};
         dlg_.reset(new TfrmSpatialCalib(nullptr, drawing_));
         D().show();
@@ -71,14 +70,14 @@ private slots:
     }
 
     void modeFollowsTheWindow() {
-        QVERIFY(CalibrationMode);
+        QVERIFY(D().CalibrationMode());
         D().CancelBtn->click();
-        QVERIFY(!CalibrationMode);
+        QVERIFY(!D().CalibrationMode());
         QVERIFY(!D().isVisible());
         D().show();
-        QVERIFY(CalibrationMode);
+        QVERIFY(D().CalibrationMode());
         D().close();
-        QVERIFY(!CalibrationMode);
+        QVERIFY(!D().CalibrationMode());
     }
 
     void typingBeforeMeasuringChangesNothing() {
@@ -182,7 +181,7 @@ private slots:
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("0.50000"));
         QVERIFY(D().OKBtn->isEnabled());
         QVERIFY(!D().isVisible());
-        QVERIFY(!CalibrationMode);
+        QVERIFY(!D().CalibrationMode());
     }
 
     void badFileChangesNothing_data() {
@@ -207,7 +206,7 @@ private slots:
         QCOMPARE(drawing_.CalibrationFactor, 2.0f);
         QCOMPARE(D().LbConvFact->text(), QStringLiteral("??????"));
         QVERIFY(D().isVisible());
-        QVERIFY(CalibrationMode);
+        QVERIFY(D().CalibrationMode());
     }
 
     void saveAndLoadKeepTheUnit() {
@@ -239,7 +238,7 @@ private slots:
         TypeLength(QStringLiteral("2"));
         D().OKBtn->click();
         QVERIFY(!D().isVisible());
-        QVERIFY(!CalibrationMode);
+        QVERIFY(!D().CalibrationMode());
         QCOMPARE(drawing_.CalibrationFactor, 0.25f);
         // Contents stay between showings.
         D().show();

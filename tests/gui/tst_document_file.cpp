@@ -109,7 +109,8 @@ TKind MakeKind(const QString& name) {
             };
         }
     } else {
-        auto profile = std::make_shared<TfrmPixel>(nullptr);
+        static TTestShell shell;
+        auto profile = std::make_shared<TfrmPixel>(shell, nullptr);
         TfrmPixel* p = profile.get();
         k.Window = profile;
         if (name == QLatin1String("profile table")) {

@@ -403,7 +403,7 @@ void TestImageWinFiles::newImageCancelled() {
 void TestImageWinFiles::creatingAWindowResetsTheSharedPolygons() {
     auto main = MakeMainForm();
     InstallMeasuring(*main);
-    std::vector<TPoint>& polygon = TMeasureController::Instance().State().ToolPolygon;
+    std::vector<TPoint>& polygon = TMeasureController::Of(*main).State().ToolPolygon;
     polygon.push_back({1, 2});
     main->CreateImageWindow(QStringLiteral("x"));
     QVERIFY(polygon.empty());

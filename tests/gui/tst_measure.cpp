@@ -49,7 +49,7 @@ class TestMeasure : public QObject {
     TMDIChild& W() { return *w_; }
     TfrmSheet& Sheet() { return *SheetForm(M()); }
     // The vertices of the poly measurement in progress (image pixels).
-    const std::vector<TPoint>& Polygon() { return TMeasureController::Instance().State().ToolPolygon; }
+    const std::vector<TPoint>& Polygon() { return TMeasureController::Of(M()).State().ToolPolygon; }
 
     QPoint View(TPoint p) {
         const TPoint v = W().BitmapToControl(p);
@@ -455,7 +455,7 @@ private slots:
         cmds_.SpatialCalibration->trigger();
         TfrmSpatialCalib* calib = SpatialCalibForm(M());
         QVERIFY(calib->isVisible());
-        QVERIFY(CalibrationMode);
+        QVERIFY(calib->CalibrationMode());
         QCOMPARE(Drawing().CurrentTool, std::uint32_t(toolLine));
         QVERIFY(!M().ToolButton(toolLine)->isChecked());
         Click({10, 100});
@@ -466,7 +466,7 @@ private slots:
         QCOMPARE(Drawing().CalibrationFactor, 0.25f);
         QCOMPARE(calib->LbConvFact->text(), QStringLiteral("0.25000"));
         calib->OKBtn->click();
-        QVERIFY(!CalibrationMode);
+        QVERIFY(!calib->CalibrationMode());
         Click({10, 10});
         Click({50, 10});
         QCOMPARE(Readout(), QStringLiteral("Distance: 10.00"));

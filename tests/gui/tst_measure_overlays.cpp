@@ -219,8 +219,9 @@ private slots:
         w.setGeometry(100, 100, 200, 150);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        ConfineCursor(&w);
-        const QRect r = ConfinementRect();
+        TCursorConfinement confinement;
+        confinement.Confine(&w);
+        const QRect r = confinement.Rect();
         QCOMPARE(r.size(), QSize(200, 150));
         QCOMPARE(r.topLeft(), w.mapToGlobal(QPoint(0, 0)));
         // A move that leaves the rectangle puts the pointer back on its edge.
@@ -229,8 +230,8 @@ private slots:
                       Qt::NoButton, Qt::NoModifier);
         QCoreApplication::sendEvent(&w, &e);
         QCOMPARE(QCursor::pos(), r.bottomRight());
-        ReleaseCursor();
-        QVERIFY(ConfinementRect().isEmpty());
+        confinement.Release();
+        QVERIFY(confinement.Rect().isEmpty());
         QCursor::setPos(outside);
         QCoreApplication::sendEvent(&w, &e);
         QCOMPARE(QCursor::pos(), outside);

@@ -50,11 +50,11 @@ class TestProfile : public QObject {
     void Drag(QPoint a, QPoint b) {
         Mouse(QEvent::MouseButtonPress, a, Qt::LeftButton, Qt::LeftButton);
         QVERIFY(P().DrawingLine());
-        QCOMPARE(ConfinementRect(), QRect(P().Image1->mapToGlobal(QPoint(0, 0)), P().Image1->size()));
+        QCOMPARE(P().ConfinementRect(), QRect(P().Image1->mapToGlobal(QPoint(0, 0)), P().Image1->size()));
         for (int k = 1; k <= 4; ++k) Mouse(QEvent::MouseMove, a + (b - a) * k / 4, Qt::NoButton, Qt::LeftButton);
         Mouse(QEvent::MouseButtonRelease, b, Qt::LeftButton, Qt::NoButton);
         QVERIFY(!P().DrawingLine());
-        QVERIFY(ConfinementRect().isEmpty());
+        QVERIFY(P().ConfinementRect().isEmpty());
     }
     bool TabsShown() {
         return P().pcPages->isTabVisible(TfrmPixel::DataTab) && P().pcPages->isTabVisible(TfrmPixel::GraphsTab);
@@ -173,8 +173,8 @@ private slots:
 
         // Printed to a PDF file; Cancel prints nothing.
         const QString pdf = Path("chart.pdf");
-        ChartPrinter().setOutputFormat(QPrinter::PdfFormat);
-        ChartPrinter().setOutputFileName(pdf);
+        ChartPrinter(*main_).setOutputFormat(QPrinter::PdfFormat);
+        ChartPrinter(*main_).setOutputFileName(pdf);
         prompts.ExpectPrint(false).ExpectPrint(true);
         P().btnPrint->click();
         QVERIFY(!QFileInfo::exists(pdf));

@@ -23,6 +23,12 @@ class TestText : public QObject {
     TLayerFixture f_;
     TMDIChild& W() { return f_.W(); }
     TImageDocument& Doc() { return f_.Doc(); }
+    TfrmTextSel& Form() { return TextSelForm(*f_.Main); }
+    void SetFontPixelSize(int size) {
+        QFont font = Form().TextFont();
+        font.setPixelSize(size);
+        Form().SetTextFont(font);
+    }
 
     // The first press of the text tool with the dialog answered.
     void Start(TPoint p, const QString& text, int result) {
@@ -54,8 +60,6 @@ class TestText : public QObject {
 private slots:
     void init() {
         f_.Open(400, 300);
-        TextToolFont() = QFont();
-        SetTextToolColor(std::nullopt);
     }
     void cleanup() { f_.Close(); }
 
@@ -73,7 +77,7 @@ private slots:
         prompts.ExpectFont(chosen);
         QTest::mouseClick(TextSelForm(*f_.Main).btnFont, Qt::LeftButton);
         VERIFY_PROMPTS(prompts);
-        QCOMPARE(TextToolFont().pointSize(), 31);
+        QCOMPARE(Form().TextFont().pointSize(), 31);
     }
 
     // The text renders in the foreground colour until "Color" picks one of
@@ -98,7 +102,7 @@ private slots:
         const QImage swatch = form.btnColor->icon().pixmap(form.btnColor->iconSize()).toImage();
         QCOMPARE(TColor32(swatch.pixel(swatch.width() / 2, swatch.height() / 2)), want);
         form.hide();
-        TextToolFont().setPixelSize(40);
+        SetFontPixelSize(40);
         Start({40, 50}, QStringLiteral("II"), QDialog::Accepted);
         f_.Click({40, 50});
         const TBitmap32& got = W().ImgView->AnimLayer()->Bitmap();
@@ -119,7 +123,7 @@ private slots:
     void threeLinesStampedWhereTheUserClicks() {
         QFETCH(bool, draw);
         Named<QCheckBox>(*f_.Main, "cbDraw")->setChecked(draw);
-        TextToolFont().setPixelSize(20);
+        SetFontPixelSize(20);
         Start({40, 50}, QStringLiteral("Iiii\nIiii\nIiii\n"), QDialog::Accepted);
         QCOMPARE(Drawing().ToolState, 1);
         TBitmapLayer* layer = Doc().TextLayer();
@@ -130,7 +134,7 @@ private slots:
         QCOMPARE(layer->Location().Top, 90.0f);
         // Painting fits the layer to the widest line.
         W().ImgView->PaintBuffer();
-        QCOMPARE(layer->Location().Right - layer->Location().Left, float(TextWidth(TextToolFont(), "Iiii")));
+        QCOMPARE(layer->Location().Right - layer->Location().Left, float(TextWidth(Form().TextFont(), "Iiii")));
         // The press at the corner: the frame's handle lies there.
         const QPoint corner = f_.View({120, 90});
         QVERIFY(Doc().RBLayer()->GetDragState(corner.x(), corner.y()) == TRBDragState::dsSizeTL);
@@ -140,7 +144,7 @@ private slots:
         QCOMPARE(f_.Layers().IndexOf(layer), -1);
         QVERIFY(Doc().RBLayer()->MouseEvents() || !Doc().RBLayer()->Visible());
         // Three bands of rows, each starting one "Fj" height below the last.
-        const int h = TextHeight(TextToolFont(), QStringLiteral("Fj"));
+        const int h = TextHeight(Form().TextFont(), QStringLiteral("Fj"));
         const std::vector<int> rows = PaintedRows();
         QVERIFY(!rows.empty());
         std::vector<int> starts{rows.front()};
@@ -152,7 +156,7 @@ private slots:
         QVERIFY(starts[0] >= 90 && starts[0] < 90 + h);
         // The same lines rendered by hand at the click give the same pixels.
         TBitmap32 want(W().ImgView->Bitmap().Width(), W().ImgView->Bitmap().Height());
-        RenderTextLines(want, 120, 90, {"Iiii", "Iiii", "Iiii"}, 1, TextToolColor(Drawing()));
+        RenderTextLines(want, 120, 90, {"Iiii", "Iiii", "Iiii"}, 1, Form().TextColor(), Form().TextFont());
         const TBitmap32& got = W().ImgView->AnimLayer()->Bitmap();
         QVERIFY(std::equal(got.Bits(), got.Bits() + got.PixelCount(), want.Bits()));
     }
