@@ -125,7 +125,7 @@ void TImageDocument::Run(const TImageChange& change, TBitmap32& work) {
 
 void TImageDocument::Apply(const TImageChange& change) {
     TBitmap32 work;
-    if (change.Undoable()) WorkingMemory(work, bitmap_.Width(), bitmap_.Height());
+    WorkingMemory(work, bitmap_.Width(), bitmap_.Height());
     try {
         Run(change, work);
     } catch (...) {
@@ -134,28 +134,26 @@ void TImageDocument::Apply(const TImageChange& change) {
         // then holds the image, as if it had been taken before composing.
         TBitmap32 none;
         work.SwapPixels(none);
-        if (change.Undoable() && change.Kind() == TImageChange::TKind::Compose) TakeSnapshot();
+        if (change.Kind() == TImageChange::TKind::Compose) TakeSnapshot();
         throw;
     }
-    SwapIn(work, change.Undoable());
+    SwapIn(work);
 }
 
-void TImageDocument::SwapIn(TBitmap32& work, bool undoable) {
+void TImageDocument::SwapIn(TBitmap32& work) {
     // Swapped in whole: the image never shows a half-done change. The image
     // keeps its drawing properties.
     const int oldWidth = bitmap_.Width(), oldHeight = bitmap_.Height();
     bitmap_.SwapPixels(work);
     samples_.Clear();
-    if (undoable) {
-        // work holds the previous image; it takes the image's drawing
-        // properties.
-        undo_.SwapPixels(work);
-        undo_.SetDrawMode(bitmap_.DrawMode());
-        undo_.SetMasterAlpha(bitmap_.MasterAlpha());
-        undo_.SetOuterColor(bitmap_.OuterColor());
-        undo_.SetStretchFilter(bitmap_.StretchFilter());
-        canUndo_ = true;
-    }
+    // work holds the previous image, the new snapshot; it takes the image's
+    // drawing properties.
+    undo_.SwapPixels(work);
+    undo_.SetDrawMode(bitmap_.DrawMode());
+    undo_.SetMasterAlpha(bitmap_.MasterAlpha());
+    undo_.SetOuterColor(bitmap_.OuterColor());
+    undo_.SetStretchFilter(bitmap_.StretchFilter());
+    canUndo_ = true;
     SetModified(true);
     ImageReplaced(oldWidth, oldHeight);
 }

@@ -58,14 +58,7 @@ public:
     // stage: opaque images copied, others drawn over transparent black.
     static TImageChange Compose(TEdit paint) { return TImageChange(TKind::Compose, std::move(paint), {}); }
 
-    // A change that leaves the undo snapshot as it is (none of the menu's).
-    TImageChange& WithoutUndo() {
-        undoable_ = false;
-        return *this;
-    }
-
     TKind Kind() const { return kind_; }
-    bool Undoable() const { return undoable_; }
     const TEdit& EditWork() const { return edit_; }
     const TTransform& TransformWork() const { return transform_; }
 
@@ -76,7 +69,6 @@ private:
     TKind kind_;
     TEdit edit_;
     TTransform transform_;
-    bool undoable_ = true;
 };
 
 class TImageDocument : public QObject {
@@ -202,9 +194,9 @@ private:
     void LayerLeaving(TCustomLayer* layer);
     void WorkingMemory(TBitmap32& work, int width, int height);
     void Run(const TImageChange& change, TBitmap32& work);
-    // The work's result becomes the image (and the old image the snapshot
-    // when undoable); the signals follow.
-    void SwapIn(TBitmap32& work, bool undoable);
+    // The work's result becomes the image and the old image the snapshot;
+    // the signals follow.
+    void SwapIn(TBitmap32& work);
     void TakeSnapshot();
     void ImageReplaced(int oldWidth, int oldHeight);
     void WriteFile(TShell& shell, QString& path);

@@ -7,6 +7,7 @@
 #include "analysis/PixelProfile.h"
 #include "analysis/Stats.h"
 #include "core/text/TextGrid.h"
+#include "imagewin/ImageDocument.h"
 #include "measure/SheetForm.h"
 #include "notepad/RichEdit.h"
 #include "services/CommandGuard.h"
@@ -47,21 +48,20 @@ struct TKind {
     std::function<bool(const QByteArray&)> IsFormat;  // a file of that type
     bool Adopts = true;                  // the document takes the name it was saved as
     std::shared_ptr<QObject> Window;
-    std::shared_ptr<TMainForm> Main;
 };
 
 TKind MakeKind(const QString& name) {
     TKind k;
     if (name == QLatin1String("image")) {
-        k.Main = MakeMainForm();
-        TMDIChild* w = k.Main->NewImageWindow(QStringLiteral("Untitled"));
-        w->NewImage(6, 4, 0xFF2040A0u);
-        TMainForm* main = k.Main.get();
-        k.SaveAs = [main] {
-            main->AppOnIdle();
-            main->Command(QStringLiteral("FileSaveAsItem"))->trigger();
-        };
-        k.FileName = [w] { return w->ImageName(); };
+        // The image window's document alone: the window only hands it the
+        // command.
+        static TTestShell shell;
+        auto doc = std::make_shared<TImageDocument>();
+        TImageDocument* d = doc.get();
+        d->NewImage(6, 4, 0xFF2040A0u);
+        k.Window = doc;
+        k.SaveAs = [d] { RunGuarded([d] { d->SaveAs(shell, nullptr); }); };
+        k.FileName = [d] { return d->FileName(); };
         k.Filter = QStringLiteral("Bitmaps (*.bmp)");
         k.Extension = QStringLiteral("bmp");
         k.IsFormat = [](const QByteArray& b) { return b.startsWith("BM"); };
