@@ -137,7 +137,7 @@ void MakeSelectable(TMDIChild& w, TPositionedLayer& layer) {
 } // namespace
 
 TPositionedLayer* TMDIChild::CreatePositionedLayer() {
-    auto* layer = ImgView->Layers().Add<TPositionedLayer>();
+    auto* layer = document_->Layers().Add<TPositionedLayer>();
     layer->SetLocation(CentredLocation(64, 64));
     MakeSelectable(*this, *layer);
     return layer;
@@ -152,7 +152,7 @@ TBitmapLayer* TMDIChild::AddBitmapLayerAt(std::unique_ptr<TBitmapLayer> made, co
     made->Bitmap().SetDrawMode(TDrawMode::dmBlend);
     made->SetLocation(location);
     MakeSelectable(*this, *made);
-    auto* layer = static_cast<TBitmapLayer*>(ImgView->Layers().Add(std::move(made)));
+    auto* layer = static_cast<TBitmapLayer*>(document_->Layers().Add(std::move(made)));
     SelectLayer(layer);
     ShowPanel(LayerPanels(Shell()).LayerWindow, true);
     return layer;

@@ -52,7 +52,7 @@ void NewMagnifier(TMDIChild& w) {
 
 void FlattenLayers(TMDIChild& w) {
     w.SelectLayer(nullptr);
-    TLayerCollection& layers = w.ImgView->Layers();
+    TLayerCollection& layers = w.Document().Layers();
     // The image and every visible layer composed as on the screen at 100 %,
     // into the undo snapshot's memory; the old image becomes the snapshot.
     w.Document().Apply(TImageChange::Compose([&layers](TBitmap32& composed) {
@@ -80,7 +80,7 @@ void MoveSelectedLayer(TMDIChild& w, TLayerMove move) {
     TCustomLayer* l = w.Document().Selection();
     if (!l) return;
     switch (move) {
-    case TLayerMove::BringToFront: l->SetIndex(w.ImgView->Layers().Count() - 2); break;
+    case TLayerMove::BringToFront: l->SetIndex(w.Document().Layers().Count() - 2); break;
     case TLayerMove::SendToBack: l->SetIndex(0); break;
     case TLayerMove::LevelUp:
         if (CanLevelUp(w)) l->SetIndex(l->Index() + 1);
@@ -93,7 +93,7 @@ bool CanLevelUp(const TMDIChild& w) {
     // The selection frame stays on top, so that the layer can still be dragged.
     const TCustomLayer* l = w.Document().Selection();
     if (!l) return false;
-    const TLayerCollection& layers = w.ImgView->Layers();
+    const TLayerCollection& layers = w.Document().Layers();
     const int above = l->Index() + 1;
     return above < layers.Count() && layers[above] != w.Document().RBLayer();
 }

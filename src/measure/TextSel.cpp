@@ -151,7 +151,7 @@ private:
         TfrmTextSel& dlg = TextSelForm(shell_);
         if (AppPrompts().ExecDialog(dlg) != QDialog::Accepted) return;
         shell_.Drawing().ToolState = 1;
-        auto* layer = w.ImgView->Layers().Add<TBitmapLayer>();
+        auto* layer = w.Document().Layers().Add<TBitmapLayer>();
         layer->SetLocation({float(p.X), float(p.Y), float(p.X) + 20, float(p.Y) + 20});
         layer->SetScaled(true);
         layer->SetMouseEvents(true);
