@@ -1,9 +1,12 @@
 // The image document alone, with no window: the change objects it applies,
 // its one level of undo, the snapshot's memory, its signals and its
-// tracked layers.
+// tracked layers; and a command on an image window with no main window.
 
 #include "core/Error.h"
+#include "imagewin/ChildWin.h"
 #include "imagewin/ImageDocument.h"
+#include "imagewin/LayerCommands.h"
+#include "support/TestShell.h"
 
 #include <QSignalSpy>
 #include <QTest>
@@ -204,6 +207,29 @@ private slots:
         QCOMPARE(doc.FileName(), TImageDocument::Untitled);
         doc.SetFileName(QString(254, QLatin1Char('a')));
         QCOMPARE(named.count(), 2);
+    }
+
+    // Flatten on an image window of a test shell: the visible picture layer
+    // is composed into the image at its place, every layer goes, and Undo
+    // brings back the image alone.
+    void flattenWithoutMainWindow() {
+        TTestShell shell;
+        TMDIChild w(shell);
+        w.NewImage(8, 6, 0xFF000000u);
+        TImageDocument& doc = w.Document();
+        auto layer = std::make_unique<TBitmapLayer>();
+        layer->Bitmap().SetSize(2, 2);
+        layer->Bitmap().Clear(0xFFFFFFFFu);
+        w.AddBitmapLayerAt(std::move(layer), TFloatRect{3, 1, 5, 3});
+        FlattenLayers(w);
+        QCOMPARE(doc.Layers().Count(), 0);
+        QCOMPARE(doc.Bitmap().Pixel(3, 1), 0xFFFFFFFFu);
+        QCOMPARE(doc.Bitmap().Pixel(4, 2), 0xFFFFFFFFu);
+        QCOMPARE(doc.Bitmap().Pixel(5, 2), 0xFF000000u);
+        QCOMPARE(doc.Bitmap().Pixel(3, 3), 0xFF000000u);
+        QVERIFY(doc.Modified());
+        doc.Undo();
+        QCOMPARE(doc.Bitmap().Pixel(3, 1), 0xFF000000u);
     }
 };
 
