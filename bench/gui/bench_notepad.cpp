@@ -162,14 +162,18 @@ TNoteDocument ShapeDocument(TShape shape, std::size_t size) {
     return doc;
 }
 
+// The notepad's limit on the size of a shape.
+std::size_t LimitOf(TShape shape) {
+    const TNoteLayoutLimits& limits = NoteLayoutLimits;
+    return shape == TShape::ManyLines       ? limits.Paragraphs
+           : shape == TShape::RunsInOneWord ? limits.RunsPerParagraph
+           : shape == TShape::LongLine      ? limits.ParagraphBytes
+                                            : limits.WordChars;
+}
+
 void BM_WorstShape(benchmark::State& state) {
     const auto shape = TShape(state.range(0));
-    const TNoteLayoutLimits& limits = NoteLayoutLimits;
-    const std::size_t full = shape == TShape::ManyLines       ? limits.Paragraphs
-                             : shape == TShape::RunsInOneWord ? limits.RunsPerParagraph
-                             : shape == TShape::LongLine      ? limits.ParagraphBytes
-                                                              : limits.WordChars;
-    const std::size_t size = full / std::size_t(state.range(1));
+    const std::size_t size = LimitOf(shape) / std::size_t(state.range(1));
     const TNoteDocument note = ShapeDocument(shape, size);
     TfrmEdit form;
     form.resize(625, 400);
@@ -188,11 +192,7 @@ void BM_WorstShape(benchmark::State& state) {
 // worst shape at its limit, after the whole document is laid out.
 void BM_KeystrokeInWorstShape(benchmark::State& state) {
     const auto shape = TShape(state.range(0));
-    const TNoteLayoutLimits& limits = NoteLayoutLimits;
-    const std::size_t size = shape == TShape::ManyLines       ? limits.Paragraphs
-                             : shape == TShape::RunsInOneWord ? limits.RunsPerParagraph
-                             : shape == TShape::LongLine      ? limits.ParagraphBytes
-                                                              : limits.WordChars;
+    const std::size_t size = LimitOf(shape);
     TfrmEdit form;
     form.resize(625, 400);
     form.show();

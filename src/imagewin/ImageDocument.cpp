@@ -14,8 +14,6 @@
 
 namespace ivra {
 
-const QString TImageDocument::Untitled = QStringLiteral("Untitled");
-
 TImageDocument::TImageDocument() {
     layers_.OnLayerDeleting = [this](TCustomLayer* layer) { LayerLeaving(layer); };
     layers_.OnListChanged = [this] { emit LayersChanged(); };
@@ -47,7 +45,7 @@ void TImageDocument::NewImage(int width, int height, TColor32 color) {
     } catch (...) {
         failure = std::current_exception();
     }
-    SetFileName(Untitled);
+    SetFileName(TDocumentFile::Untitled);
     ImageReplaced(oldWidth, oldHeight);
     if (failure) std::rethrow_exception(failure);
 }
@@ -275,7 +273,7 @@ bool TImageDocument::WithFile(TShell& shell, QWidget* parent, const std::functio
     file.RequireTypeExtension = true;
     file.IsModified = [this] { return modified_; };
     file.Saved = [this] { SetModified(false); };
-    if (fileName_ != Untitled && !fileName_.isEmpty()) file.SetFileName(fileName_);
+    if (fileName_ != TDocumentFile::Untitled && !fileName_.isEmpty()) file.SetFileName(fileName_);
     return flow(file);
 }
 

@@ -77,9 +77,6 @@ public:
     TImageDocument();
     ~TImageDocument() override;
 
-    // The name of a document that has no file yet.
-    static const QString Untitled;
-
     // ---- The image --------------------------------------------------------------
     const TBitmap32& Bitmap() const { return bitmap_; }
     TLayerCollection& Layers() { return layers_; }

@@ -6,6 +6,7 @@
 #include "imagewin/ChildWin.h"
 #include "imagewin/ImageDocument.h"
 #include "imagewin/LayerCommands.h"
+#include "services/DocumentFile.h"
 #include "support/TestShell.h"
 
 #include <QSignalSpy>
@@ -202,9 +203,9 @@ private slots:
         TImageDocument doc;
         QSignalSpy named(&doc, &TImageDocument::FileNameChanged);
         doc.NewImage(2, 2, 0xFF000000u);
-        QCOMPARE(doc.FileName(), TImageDocument::Untitled);
+        QCOMPARE(doc.FileName(), TDocumentFile::Untitled);
         QVERIFY_THROWS_EXCEPTION(Error, doc.SetFileName(QString(255, QLatin1Char('a'))));
-        QCOMPARE(doc.FileName(), TImageDocument::Untitled);
+        QCOMPARE(doc.FileName(), TDocumentFile::Untitled);
         doc.SetFileName(QString(254, QLatin1Char('a')));
         QCOMPARE(named.count(), 2);
     }

@@ -221,6 +221,30 @@ struct TLayout {
     int paletteShift;             // 8 for 16-bit maps, 0 for old 8-bit ones
 };
 
+// The rows of one strip the file states, at least 1 and at most the height.
+std::uint32_t RowsPerStrip(TIFF* tif, std::uint32_t height) {
+    const std::uint32_t rows = Field<std::uint32_t>(tif, TIFFTAG_ROWSPERSTRIP, height);
+    return std::min(std::max<std::uint32_t>(rows, 1), height);
+}
+
+// Decodes the strips in order, each into the memory target(y0) gives for a
+// strip starting at row y0, then calls done(y0, rows). A strip that does not
+// decode to its full size fails the read.
+template <class Target, class Done>
+void ReadStrips(const TTiffFile& tif, std::uint32_t height, std::uint32_t rowsPerStrip, std::size_t rowBytes,
+                Target target, Done done) {
+    const tstrip_t strips = TIFFNumberOfStrips(tif);
+    for (tstrip_t s = 0; s < strips; ++s) {
+        const std::uint32_t y0 = s * rowsPerStrip;
+        if (y0 >= height) break;
+        const std::uint32_t rows = std::min(rowsPerStrip, height - y0);
+        const tmsize_t want = tmsize_t(rows * rowBytes);
+        if (TIFFReadEncodedStrip(tif, s, target(y0), want) != want)
+            tif.Fail("cannot decode strip " + std::to_string(s));
+        done(y0, rows);
+    }
+}
+
 // Converts `rows` decoded rows of `cols` pixels (row stride `stride` bytes)
 // to bitmap pixels at (x0, y0), and to 16-bit samples when samples is given.
 void ConvertRows(const TLayout& l, const std::uint8_t* src, std::size_t stride, std::uint32_t rows,
@@ -451,38 +475,22 @@ void Decode(TTiffSource& src, TBitmap32& out, TImageFileDetails& details) {
                std::size_t(TIFFScanlineSize64(tif)) == std::size_t(width) * spp * 2) {
         // 16-bit gray or RGB: the strips are decoded straight into the
         // samples, the bitmap made from them afterwards.
-        std::uint32_t rowsPerStrip = Field<std::uint32_t>(tif, TIFFTAG_ROWSPERSTRIP, height);
-        rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), height);
-        const std::size_t rowBytes = std::size_t(width) * spp * 2;
-        const tstrip_t strips = TIFFNumberOfStrips(tif);
-        for (tstrip_t s = 0; s < strips; ++s) {
-            const std::uint32_t y0 = s * rowsPerStrip;
-            if (y0 >= height) break;
-            const std::uint32_t rows = std::min(rowsPerStrip, height - y0);
-            const tmsize_t want = tmsize_t(rows * rowBytes);
-            if (TIFFReadEncodedStrip(tif, s, samples.Row(int(y0)), want) != want)
-                tif.Fail("cannot decode strip " + std::to_string(s));
-        }
+        ReadStrips(tif, height, RowsPerStrip(tif, height), std::size_t(width) * spp * 2,
+                   [&](std::uint32_t y0) -> void* { return samples.Row(int(y0)); },
+                   [](std::uint32_t, std::uint32_t) {});
         SamplesToBitmap(samples, bmp);
     } else {
-        std::uint32_t rowsPerStrip = Field<std::uint32_t>(tif, TIFFTAG_ROWSPERSTRIP, height);
-        rowsPerStrip = std::min(std::max<std::uint32_t>(rowsPerStrip, 1), height);
+        const std::uint32_t rowsPerStrip = RowsPerStrip(tif, height);
         const std::size_t rowBytes = std::size_t(TIFFScanlineSize64(tif));
         if (rowBytes == 0) tif.Fail("the rows have no size");
         // Strips are read whole; the buffer holds one (bounded by the pixel
         // limit, as the image is). Its memory is taken as the decoder writes
         // it, so a strip whose data ends early costs only what it held.
         std::vector<std::uint8_t, TZeroedAllocator<std::uint8_t>> buf(rowBytes * rowsPerStrip);
-        const tstrip_t strips = TIFFNumberOfStrips(tif);
-        for (tstrip_t s = 0; s < strips; ++s) {
-            const std::uint32_t y0 = s * rowsPerStrip;
-            if (y0 >= height) break;
-            const std::uint32_t rows = std::min(rowsPerStrip, height - y0);
-            const tmsize_t want = tmsize_t(rows * rowBytes);
-            if (TIFFReadEncodedStrip(tif, s, buf.data(), want) != want)
-                tif.Fail("cannot decode strip " + std::to_string(s));
-            ConvertRows(l, buf.data(), rowBytes, rows, width, 0, y0, bmp, keep);
-        }
+        ReadStrips(tif, height, rowsPerStrip, rowBytes, [&](std::uint32_t) -> void* { return buf.data(); },
+                   [&](std::uint32_t y0, std::uint32_t rows) {
+                       ConvertRows(l, buf.data(), rowBytes, rows, width, 0, y0, bmp, keep);
+                   });
     }
     // Rows stored from the bottom or right to left: turned to the usual
     // order (transposed orientations go through libtiff's RGBA reader).

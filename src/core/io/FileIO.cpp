@@ -135,6 +135,23 @@ void RequireRegularInput(const std::string& path) {
     if (!S_ISREG(st.st_mode)) FailNotRegular("Cannot read", path, st.st_mode);
 }
 
+namespace {
+
+// One read(2) of up to size bytes, again after a signal; 0 at the end of
+// the file. A failure closes fd and throws the reason.
+std::size_t ReadSome(int fd, std::uint8_t* into, std::size_t size, const std::string& path) {
+    for (;;) {
+        const ssize_t n = ::read(fd, into, size);
+        if (n >= 0) return static_cast<std::size_t>(n);
+        if (errno == EINTR) continue;
+        int err = errno;
+        ::close(fd);
+        throw Error("Cannot read \"" + path + "\": " + SystemErrorText(err));
+    }
+}
+
+} // namespace
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t maxBytes) {
     RequireRegularInput(path);
     struct stat st {};
@@ -165,29 +182,17 @@ std::vector<std::uint8_t> ReadWholeFile(const std::string& path, std::size_t max
         data.resize(static_cast<std::size_t>(st.st_size));
         std::size_t got = 0;
         while (got < data.size()) {
-            const ssize_t n = ::read(fd, data.data() + got, data.size() - got);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                int err = errno;
-                ::close(fd);
-                throw Error("Cannot read \"" + path + "\": " + SystemErrorText(err));
-            }
+            const std::size_t n = ReadSome(fd, data.data() + got, data.size() - got, path);
             if (n == 0) break;
-            got += static_cast<std::size_t>(n);
+            got += n;
         }
         data.resize(got);
     }
     std::uint8_t buf[1 << 16];
     for (;;) {
-        ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            int err = errno;
-            ::close(fd);
-            throw Error("Cannot read \"" + path + "\": " + SystemErrorText(err));
-        }
+        const std::size_t n = ReadSome(fd, buf, sizeof buf, path);
         if (n == 0) break;
-        if (data.size() + static_cast<std::size_t>(n) > maxBytes) {
+        if (data.size() + n > maxBytes) {
             ::close(fd);
             FailTooLarge(path, maxBytes);
         }
